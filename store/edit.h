@@ -1,0 +1,39 @@
+#pragma once
+// Adding, clearing and cutting chunks. Nothing here writes the executable: each operation returns
+// its new content, which the caller writes back with WriteWholeFile.
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+#include "store/content.h"
+#include "store/tailpack.h"
+
+// An executable named by its path (relative, UNC and long paths included).
+struct ExeFile {
+  std::string path;
+};
+
+struct EditResult {
+  Status status;         // not Ok: the file was missing or unreadable; write nothing
+  bool changed = false;  // false: the request was refused (or nothing to do) and content is the file as it is
+  Content content;
+};
+
+// Path form: the executable's bytes followed by data and its trailer. Refused (unchanged) when
+// data is empty or kind is longer than 3 characters.
+EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_view data);
+// Bytes form: the same on an executable held in memory.
+std::string AppendChunk(std::string_view exeBytes, std::string_view kind, std::string_view data);
+
+// The file without any chunk: the executable's own bytes.
+EditResult StripTailpack(const std::string& path);
+
+// The file with chunk `index` (1-based) of table cut out: its data and trailer, nothing else.
+// The file is scanned again first; when it no longer matches table, status is Failed with
+// kChangedOnDisk as message and nothing is cut.
+EditResult CutChunk(const std::string& path, const ChunkTable& table, std::size_t index);
+inline constexpr std::string_view kChangedOnDisk = "The file has changed since it was last read";
+
+// The in-memory forms, for byte strings (tests, the bytes form above).
+std::string StripTailpackBytes(std::string_view bytes);
+std::string CutChunkBytes(std::string_view bytes, const ChunkTable& table, std::size_t index);

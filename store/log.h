@@ -1,0 +1,16 @@
+#pragma once
+// The Activity log: the container operations hand their progress lines to it. The product's
+// sink discards them; tests install a sink that captures them.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+void LogLine(std::string_view line);
+
+using LogSink = std::function<void(std::string_view)>;
+// Installs sink (an empty function restores the discarding sink); returns the previous one.
+LogSink SetLogSink(LogSink sink);
+
+// n in decimal with a comma between groups of three digits: 1234567 gives "1,234,567", 0 gives "0".
+std::string Grouped(std::uint64_t n);

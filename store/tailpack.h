@@ -1,0 +1,53 @@
+#pragma once
+// The Tailpack format: chunks of data, each followed by a 17-byte trailer (8 hexadecimal length
+// digits, a 3-byte kind, the marker), appended behind an executable and found by walking back
+// from the end of the file.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/status.h"
+
+inline constexpr std::string_view kMarker = "{TlPk}";
+inline constexpr std::uint64_t kLengthDigits = 8;
+inline constexpr std::uint64_t kKindSize = 3;
+inline constexpr std::uint64_t kTrailerSize = kLengthDigits + kKindSize + kMarker.size();  // 17
+
+struct ChunkRecord {
+  std::uint64_t Offset = 0;  // 1-based position of the chunk's first data byte
+  std::uint32_t Length = 0;  // number of data bytes
+  char Kind[4] = {};         // the kind field as stored, cut at a NUL
+};
+
+// Oldest chunk first: row k of the chunk list shows ChunkTable[k - 1].
+using ChunkTable = std::vector<ChunkRecord>;
+
+// Random access to bytes of a known size: a file on disk, or a byte string in memory.
+struct ByteSource {
+  std::uint64_t size = 0;
+  // Reads exactly n bytes at the 0-based offset.
+  std::function<Status(std::uint64_t offset, char* out, std::size_t n)> readAt;
+};
+
+ByteSource MemorySource(std::string_view bytes);
+
+// Walks the trailers back from the end of source, newest chunk first, calling visit for each
+// record found. Returns the number of bytes in front of the oldest chunk (the executable's own
+// bytes) in `remaining`.
+Status WalkTailpack(const ByteSource& source, const std::function<void(const ChunkRecord&)>& visit,
+                    std::uint64_t& remaining);
+
+// The value of a length field: hexadecimal digits of either case up to the first other character.
+std::uint32_t ParseLengthField(std::string_view field);
+
+// The 17-byte trailer written behind data of the given length and kind (kind right-aligned).
+std::string MakeTrailer(std::uint64_t length, std::string_view kind);
+
+// True when the bytes hold a byte of value 0: the rule that labels a chunk Binary or Text.
+bool IsBinaryChunk(std::string_view bytes);
+
+// The Kind field as text.
+inline std::string KindText(const ChunkRecord& record) { return record.Kind; }

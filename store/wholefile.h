@@ -1,0 +1,19 @@
+#pragma once
+// Whole-file operations: every file stowr reads or writes goes through them.
+#include <string>
+#include <string_view>
+
+#include "platform/status.h"
+#include "store/content.h"
+
+bool FileExists(const std::string& path);
+
+// The whole file. A missing file gives empty bytes and Status::Missing; a file that exists but
+// cannot be read gives Status::Failed (never taken for an empty file).
+Status ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Replaces path with exactly content, atomically: a temporary file in the same folder is written,
+// flushed and renamed over path. On failure path keeps its old content and the temporary file is
+// removed. A read-only or otherwise unwritable target is refused, never got round.
+Status WriteWholeFile(std::string_view content, const std::string& path);
+Status WriteWholeFile(const Content& content, const std::string& path);
