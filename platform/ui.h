@@ -1,0 +1,149 @@
+#pragma once
+// The user interface as plain functions over opaque window handles. ui_win32.cpp implements
+// them with the ANSI Win32 calls; ui_fake.cpp records what the logic asked for and answers
+// dialogs from a script, for native tests. The logic is compiled once and linked with either.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+using Window = void*;  // HWND on Windows; a recorded window in the fake
+
+// Window message numbers and parameters the logic sees (the Win32 values).
+inline constexpr std::uint32_t kInitDialog = 0x0110;  // WM_INITDIALOG
+inline constexpr std::uint32_t kCommand = 0x0111;     // WM_COMMAND: low word of wParam = id, high word = code
+inline constexpr int kIdOk = 1;                       // Enter
+inline constexpr int kIdCancel = 2;                   // Escape
+
+// The message handler of a window: called for every message; returns 0 for "not handled".
+using Handler = std::function<std::intptr_t(Window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
+
+// Control classes.
+inline constexpr const char* kStatic = "STATIC";
+inline constexpr const char* kButton = "BUTTON";
+inline constexpr const char* kEdit = "EDIT";
+inline constexpr const char* kListView = "SysListView32";
+
+// Style bits (the Win32 values), so the logic can state its layout without <windows.h>.
+namespace style {
+inline constexpr std::uint32_t kPopup = 0x80000000, kChild = 0x40000000, kVisible = 0x10000000,
+                               kClipSiblings = 0x04000000, kCaption = 0x00C00000, kBorder = 0x00800000,
+                               kVScroll = 0x00200000, kSysMenu = 0x00080000, kTabStop = 0x00010000,
+                               kMinimizeBox = 0x00020000;
+inline constexpr std::uint32_t kDsModalFrame = 0x80, kDs3dLook = 0x4, kDsSetFont = 0x40, kDsNoFailCreate = 0x10;
+inline constexpr std::uint32_t kExControlParent = 0x00010000, kExStaticEdge = 0x00020000, kExClientEdge = 0x00000200;
+inline constexpr std::uint32_t kSsLeft = 0x0, kSsOwnerDraw = 0xD, kSsSunken = 0x1000, kSsPathEllipsis = 0x8000;
+inline constexpr std::uint32_t kBsPushButton = 0x0, kBsCenter = 0x300, kBsVCenter = 0xC00;
+inline constexpr std::uint32_t kEsMultiline = 0x4, kEsUppercase = 0x8, kEsAutoVScroll = 0x40, kEsAutoHScroll = 0x80,
+                               kEsReadOnly = 0x800, kEsWantReturn = 0x1000;
+inline constexpr std::uint32_t kLvsReport = 0x1, kLvsShowSelAlways = 0x8;
+inline constexpr std::uint32_t kLvsExGridLines = 0x1, kLvsExFullRowSelect = 0x20;
+}  // namespace style
+
+struct ControlSpec {
+  int id = 0;
+  const char* className = kStatic;
+  std::string text;
+  int x = 0, y = 0, width = 0, height = 0;
+  std::uint32_t style = 0;  // kChild | kVisible are always added
+  std::uint32_t exStyle = 0;
+};
+
+struct Point {
+  int x = 0, y = 0;
+};
+
+struct WindowSpec {
+  std::string title;
+  int clientWidth = 0, clientHeight = 0;  // the client area is exactly this size
+  std::uint32_t style = 0, exStyle = 0;
+  Window owner = nullptr;
+  bool centerInWorkArea = true;  // otherwise the outer top-left corner goes to `position` (screen)
+  Point position;
+  std::vector<ControlSpec> controls;  // created in this order, which is the tab order
+};
+
+// Builds the window hidden, with the "MS Sans Serif" 8 point font on every control and the
+// "ICO1" icons (32 x 32 large, 16 x 16 small).
+Window CreateWindowFromSpec(const WindowSpec& spec);
+// Adds one more control to an existing window (given the window's font).
+void AddControl(Window window, const ControlSpec& control);
+
+// Runs window modally: the owner is disabled, the handler gets kInitDialog, the window is shown
+// (SW_SHOW), messages are dispatched until EndModal; then the window is destroyed, the owner
+// enabled again and given the focus. Enter and Escape reach the handler as commands 1 and 2 and
+// close nothing by themselves; the system Close ends the window with 0. Returns the end value.
+std::intptr_t RunModal(Window window, Handler handler);
+void EndModal(Window window, std::intptr_t value);
+
+// The point (0, 0) of the window's client area in screen coordinates, and the outer top-left.
+Point ClientOrigin(Window window);
+Point WindowOrigin(Window window);
+
+// Controls.
+void SetText(Window window, int id, const std::string& text);
+std::string GetText(Window window, int id);
+void EnableControl(Window window, int id, bool enabled);
+void FocusControl(Window window, int id);  // also brings window to the foreground
+void RedrawAll(Window window);             // the window and all its children, at once
+
+// Colours of a STATIC or read-only EDIT control from now on (WM_CTLCOLORSTATIC), with a solid
+// background brush. kSystemWindowText stands for the system window-text colour.
+struct Color {
+  int r = 0, g = 0, b = 0;
+};
+inline constexpr Color kSystemWindowText{-1, -1, -1};
+void SetControlColors(Window window, int id, Color text, Color background);
+
+// A font of the given face and point size (normal weight, ANSI character set).
+using Font = void*;
+Font CreateFontFace(const std::string& face, int points);
+void SetControlFont(Window window, int id, Font font);
+void ReleaseFont(Font font);
+// Posts EM_SETSEL(-1, 0) to an EDIT control: handled once the modal run has begun.
+void PostClearSelection(Window window, int id);
+
+// List view (report mode). Rows are 0-based here.
+struct Column {
+  std::string header;
+  int width = 0;
+};
+void AddListColumns(Window window, int id, const std::vector<Column>& columns);  // all left-aligned
+void AddListExtendedStyle(Window window, int id, std::uint32_t exStyle);  // read, add, set
+void ListDeleteAll(Window window, int id);
+void ListInsertTop(Window window, int id, const std::string& firstCell);
+void ListSetCell(Window window, int id, int row, int column, const std::string& text);
+void ListSelect(Window window, int id, int row);
+// The lowest-numbered selected row, 1-based, or 0 when no row is selected.
+int ListFirstSelected(Window window, int id);
+
+// Message boxes: flags and results are the Win32 values.
+inline constexpr std::uint32_t kMbOk = 0x0, kMbYesNo = 0x4, kMbIconError = 0x10, kMbIconQuestion = 0x20,
+                               kMbIconInformation = 0x40;
+inline constexpr int kIdYes = 6, kIdNo = 7;
+int ShowMessage(Window owner, const std::string& text, const std::string& caption, std::uint32_t flags);
+
+// Open and Save As dialogs (GetOpenFileNameA / GetSaveFileNameA).
+inline constexpr std::uint32_t kOfnOverwritePrompt = 0x2, kOfnHideReadOnly = 0x4, kOfnNoChangeDir = 0x8,
+                               kOfnEnableHook = 0x20, kOfnPathMustExist = 0x800, kOfnFileMustExist = 0x1000,
+                               kOfnExplorer = 0x80000;
+struct FileDialogSpec {
+  std::string title;
+  std::string filterDescription, filterPattern;  // one filter pair
+  std::string defaultExtension;                  // empty: none
+  std::string initialFolder;
+  std::string initialName;                       // at most its first 259 characters are used
+  std::size_t bufferSize = 260;                  // bytes for the chosen name
+  std::uint32_t flags = 0;
+  // When the dialog initialises, its top-left corner moves to the owner's outer top-left plus
+  // this offset (screen pixels), its size unchanged; optionally it comes to the foreground.
+  Point offsetFromOwner;
+  bool bringToForeground = false;
+};
+// The chosen full path, or empty when cancelled.
+std::string AskOpenFile(Window owner, const FileDialogSpec& spec);
+std::string AskSaveFile(Window owner, const FileDialogSpec& spec);
+
+}  // namespace ui
