@@ -28,5 +28,9 @@ if [ -x scripts/e2e.sh ]; then
   step "Windows build, end to end under Wine"
   bash scripts/e2e.sh
 fi
+if [ -x scripts/reader-e2e.sh ]; then
+  step "the Tailpack reader example, natively and under Wine"
+  bash scripts/reader-e2e.sh
+fi
 echo
 echo "All stowr tests passed."
