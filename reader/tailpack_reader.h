@@ -1,0 +1,544 @@
+#pragma once
+// tailpack_reader.h: lets a program read the Tailpack appended to an executable, usually its own.
+// One header, C++17, the standard library and the OS file calls only; nothing throws out of it.
+//
+// A Tailpack is a sequence of chunks behind the last byte of an executable. Every chunk is its
+// data followed by a 17-byte trailer: the data length as 8 hexadecimal digits, a 3-byte kind
+// (right-aligned, short kinds padded on the left with spaces) and the marker "{TlPk}". Chunks are
+// found by walking the trailers back from the end of the file. The reader reads the file size,
+// the trailers and the chunk asked for, never the whole file, and handles files of 4 GiB and more.
+//
+//   tailpack::SelfPathResult self = tailpack::SelfPath();
+//   tailpack::ChunkBytes text = tailpack::ReadChunk(self.path, "TXT");
+//   if (text.found) use(text.bytes);           // text.error tells an unreadable file
+//
+// When several chunks share a kind, reading by kind returns the newest one (nearest the end of
+// the file), so a chunk added later overrides an earlier one of the same kind.
+//
+// Signed executables: a signing tool puts its certificate table at the very end of the file and
+// records it in the PE security directory. When the file does not end with a chunk and that
+// directory describes a table ending exactly at the end of the file, the walk starts where the
+// table begins (allowing for up to 7 zero bytes of alignment padding in front of it).
+// HasCertificateTable tells whether a file carries such a table: changing the file's chunks
+// invalidates its signature.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+#if defined(__APPLE__)
+#include <mach-o/dyld.h>
+#endif
+#endif
+
+namespace tailpack {
+
+inline constexpr std::string_view kMarker = "{TlPk}";
+inline constexpr std::uint64_t kTrailerSize = 17;  // 8 length digits, 3 kind bytes, the marker
+
+struct Chunk {
+  std::string kind;          // the kind field as stored (leading spaces kept), cut at a NUL byte
+  std::uint32_t length = 0;  // number of data bytes
+  std::uint64_t offset = 0;  // 0-based file offset of the first data byte
+};
+
+struct Listing {
+  std::vector<Chunk> chunks;  // oldest first
+  std::uint64_t end = 0;      // where the walk started: the file size, or a certificate table's start
+  std::uint64_t body = 0;     // bytes in front of the oldest chunk: the executable's own
+  std::string error;          // empty when the file was read
+  bool ok() const { return error.empty(); }
+};
+
+struct ChunkBytes {
+  bool found = false;  // a chunk of that index or kind exists
+  std::string bytes;   // its data when found and readable
+  std::string error;   // not empty: the file or the chunk could not be read
+  bool ok() const { return error.empty(); }
+};
+
+struct SelfPathResult {
+  std::filesystem::path path;
+  std::string error;
+  bool ok() const { return error.empty(); }
+};
+
+struct CertificateTable {
+  bool present = false;      // the security directory names a table inside the file
+  bool atEnd = false;        // the table ends exactly at the end of the file
+  std::uint64_t offset = 0;  // 0-based file offset of the table
+  std::uint64_t size = 0;
+};
+
+// Random access to a byte range of known size. readAt reads exactly n bytes at offset, or
+// returns false with a reason in error.
+struct Source {
+  std::uint64_t size = 0;
+  const void* context = nullptr;
+  bool (*readAt)(const void* context, std::uint64_t offset, char* out, std::size_t n,
+                 std::string& error) = nullptr;
+};
+
+namespace detail {
+
+#if defined(_WIN32)
+inline std::string SystemMessage(DWORD code) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = n && text ? std::string(text, n) : "Windows error " + std::to_string(code);
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
+                              message.back() == '.'))
+    message.pop_back();
+  return message;
+}
+#else
+inline std::string SystemMessage(int code) { return std::strerror(code); }
+static_assert(sizeof(off_t) >= 8, "tailpack_reader.h needs a 64-bit off_t (define _FILE_OFFSET_BITS=64)");
+#endif
+
+// An open file, closed when it goes out of scope.
+class File {
+ public:
+  File() = default;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File() { Close(); }
+
+#if defined(_WIN32)
+  bool Open(const std::filesystem::path& path, std::string& error) {
+    handle_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) return Fail(GetLastError(), error);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle_, &info)) return Fail(GetLastError(), error);
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      error = "Not a file";
+      return false;
+    }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle_, &size)) return Fail(GetLastError(), error);
+    size_ = static_cast<std::uint64_t>(size.QuadPart);
+    return true;
+  }
+
+  bool ReadAt(std::uint64_t offset, char* out, std::size_t n, std::string& error) const {
+    while (n > 0) {
+      DWORD want = static_cast<DWORD>((std::min)(n, std::size_t{1} << 30));
+      OVERLAPPED at = {};
+      at.Offset = static_cast<DWORD>(offset);
+      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      DWORD got = 0;
+      if (!ReadFile(handle_, out, want, &got, &at)) return Fail(GetLastError(), error);
+      if (got == 0) return ShortRead(error);
+      out += got;
+      offset += got;
+      n -= got;
+    }
+    return true;
+  }
+
+  void Close() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  static bool Fail(DWORD code, std::string& error) {
+    error = SystemMessage(code);
+    return false;
+  }
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+#else
+  bool Open(const std::filesystem::path& path, std::string& error) {
+    do fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) return Fail(errno, error);
+    struct stat info;
+    if (::fstat(fd_, &info) != 0) return Fail(errno, error);
+    if (!S_ISREG(info.st_mode)) {
+      error = "Not a file";
+      return false;
+    }
+    size_ = static_cast<std::uint64_t>(info.st_size);
+    return true;
+  }
+
+  bool ReadAt(std::uint64_t offset, char* out, std::size_t n, std::string& error) const {
+    while (n > 0) {
+      std::size_t want = (std::min)(n, std::size_t{1} << 30);
+      ssize_t got = ::pread(fd_, out, want, static_cast<off_t>(offset));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return Fail(errno, error);
+      if (got == 0) return ShortRead(error);
+      out += got;
+      offset += static_cast<std::uint64_t>(got);
+      n -= static_cast<std::size_t>(got);
+    }
+    return true;
+  }
+
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  static bool Fail(int code, std::string& error) {
+    error = SystemMessage(code);
+    return false;
+  }
+  int fd_ = -1;
+#endif
+
+ public:
+  std::uint64_t Size() const { return size_; }
+
+  Source AsSource() const {
+    Source source;
+    source.size = size_;
+    source.context = this;
+    source.readAt = [](const void* self, std::uint64_t offset, char* out, std::size_t n, std::string& error) {
+      return static_cast<const File*>(self)->ReadAt(offset, out, n, error);
+    };
+    return source;
+  }
+
+ private:
+  static bool ShortRead(std::string& error) {
+    error = "The file ended early (changed while being read?)";
+    return false;
+  }
+  std::uint64_t size_ = 0;
+};
+
+inline Source MemorySource(const std::string_view* bytes) {
+  Source source;
+  source.size = bytes->size();
+  source.context = bytes;
+  source.readAt = [](const void* self, std::uint64_t offset, char* out, std::size_t n, std::string& error) {
+    const auto* view = static_cast<const std::string_view*>(self);
+    if (offset > view->size() || n > view->size() - offset) {
+      error = "Read beyond the end of the bytes";
+      return false;
+    }
+    if (n > 0) std::memcpy(out, view->data() + offset, n);
+    return true;
+  };
+  return source;
+}
+
+// Reads n bytes at offset, checking the range against the source's size first.
+inline bool Read(const Source& source, std::uint64_t offset, char* out, std::size_t n, std::string& error) {
+  if (offset > source.size || n > source.size - offset) {
+    error = "Read beyond the end of the file";
+    return false;
+  }
+  return n == 0 || source.readAt(source.context, offset, out, n, error);
+}
+
+inline std::uint32_t LittleEndian(const unsigned char* p, int bytes) {
+  std::uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | p[i];
+  return value;
+}
+
+// The value of a length field: hexadecimal digits of either case up to the first other character
+// (no digit gives 0), kept to 32 bits.
+inline std::uint32_t ParseLength(std::string_view field) {
+  std::uint32_t value = 0;
+  for (char c : field) {
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else break;
+    value = (value << 4) | static_cast<std::uint32_t>(digit);
+  }
+  return value;
+}
+
+// True when the bytes in front of end are the marker. A read failure sets error.
+inline bool EndsWithMarker(const Source& source, std::uint64_t end, std::string& error) {
+  if (end < kMarker.size()) return false;
+  char tail[6];
+  if (!Read(source, end - kMarker.size(), tail, sizeof tail, error)) return false;
+  return std::string_view(tail, sizeof tail) == kMarker;
+}
+
+// Reads the PE security directory (data directory 4; its address is a file offset). Anything that
+// is not a well-formed PE header, or a table that leaves the file or overlaps the headers,
+// counts as no table.
+inline CertificateTable FindCertificateTable(const Source& source, std::string& error) {
+  CertificateTable table;
+  unsigned char dos[64];
+  if (source.size < sizeof dos || !Read(source, 0, reinterpret_cast<char*>(dos), sizeof dos, error)) return table;
+  if (dos[0] != 'M' || dos[1] != 'Z') return table;
+  std::uint64_t peAt = LittleEndian(dos + 0x3C, 4);
+  unsigned char pe[24];
+  if (peAt + sizeof pe > source.size || !Read(source, peAt, reinterpret_cast<char*>(pe), sizeof pe, error))
+    return table;
+  if (std::memcmp(pe, "PE\0\0", 4) != 0) return table;
+  std::uint64_t optionalSize = LittleEndian(pe + 20, 2);
+  std::uint64_t optionalAt = peAt + sizeof pe;
+  unsigned char optional[152] = {};
+  std::size_t want = static_cast<std::size_t>((std::min<std::uint64_t>)(optionalSize, sizeof optional));
+  if (optionalAt + optionalSize > source.size || !Read(source, optionalAt, reinterpret_cast<char*>(optional), want, error))
+    return table;
+  std::uint32_t magic = LittleEndian(optional, 2);
+  std::size_t countAt = magic == 0x20B ? 108 : magic == 0x10B ? 92 : 0;
+  if (countAt == 0) return table;
+  std::size_t entryAt = countAt + 4 + 4 * 8;  // data directories follow the count, 8 bytes each
+  if (optionalSize < entryAt + 8 || LittleEndian(optional + countAt, 4) < 5) return table;
+  std::uint64_t address = LittleEndian(optional + entryAt, 4);
+  std::uint64_t size = LittleEndian(optional + entryAt + 4, 4);
+  if (size == 0 || address < optionalAt + optionalSize || address + size > source.size) return table;
+  table.present = true;
+  table.atEnd = address + size == source.size;
+  table.offset = address;
+  table.size = size;
+  return table;
+}
+
+// Where the walk starts: the end of the file, or, when the file does not end with a chunk and a
+// certificate table ends there, the end of the chunks in front of that table. Signing tools align
+// the table to 8 bytes, so up to 7 zero bytes may stand between the last marker and the table.
+inline std::uint64_t WalkEnd(const Source& source, std::string& error) {
+  if (EndsWithMarker(source, source.size, error) || !error.empty()) return source.size;
+  CertificateTable table = FindCertificateTable(source, error);
+  if (!error.empty() || !table.present || !table.atEnd) return source.size;
+  std::uint64_t end = table.offset;
+  if (EndsWithMarker(source, end, error) || !error.empty()) return end;
+  char pad[7];
+  std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(end, sizeof pad));
+  if (!Read(source, end - n, pad, n, error)) return end;
+  std::size_t zeros = 0;
+  while (zeros < n && pad[n - 1 - zeros] == 0) ++zeros;
+  if (zeros > 0 && EndsWithMarker(source, end - zeros, error)) return end - zeros;
+  return end;
+}
+
+// The walk over the trailers, newest first. A trailer whose length is larger than what stands in
+// front of it is still a record (starting right behind its length field); nothing is dropped for
+// it, and the walk goes on only if that length field ends with the marker.
+inline Listing List(const Source& source) {
+  Listing listing;
+  listing.end = WalkEnd(source, listing.error);
+  if (!listing.ok()) return listing;
+  std::uint64_t remaining = listing.end;
+  while (EndsWithMarker(source, remaining, listing.error)) {
+    remaining -= kMarker.size();
+    char trailer[11];  // length field and kind field, or what is left of them
+    std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(remaining, sizeof trailer));
+    if (!Read(source, remaining - n, trailer, n, listing.error)) break;
+    std::size_t kindSize = (std::min<std::size_t>)(n, 3);
+    std::string_view kind(trailer + n - kindSize, kindSize);
+    Chunk chunk;
+    chunk.kind = std::string(kind.substr(0, kind.find('\0')));
+    remaining -= kindSize;
+    chunk.length = ParseLength(std::string_view(trailer, n - kindSize));
+    if (remaining >= std::uint64_t{chunk.length} + 8) remaining -= std::uint64_t{chunk.length} + 8;
+    chunk.offset = remaining;
+    listing.chunks.push_back(std::move(chunk));
+  }
+  if (!listing.ok()) {
+    listing.chunks.clear();
+    return listing;
+  }
+  std::reverse(listing.chunks.begin(), listing.chunks.end());
+  listing.body = remaining;
+  return listing;
+}
+
+inline ChunkBytes ReadData(const Source& source, const Chunk& chunk) {
+  ChunkBytes result;
+  result.found = true;
+  if (chunk.offset > source.size || chunk.length > source.size - chunk.offset) {
+    result.error = "The chunk reaches beyond the end of the file";
+    return result;
+  }
+  if (chunk.length > result.bytes.max_size()) {
+    result.error = "The chunk is too large for this program";
+    return result;
+  }
+  result.bytes.resize(chunk.length);
+  if (!Read(source, chunk.offset, result.bytes.data(), result.bytes.size(), result.error)) result.bytes.clear();
+  return result;
+}
+
+// A kind as the kind field holds it: shorter kinds are right-aligned with spaces.
+inline std::string StoredKind(std::string_view kind) {
+  return kind.size() >= 3 ? std::string(kind) : std::string(3 - kind.size(), ' ') + std::string(kind);
+}
+
+inline ChunkBytes ReadByIndex(const Source& source, std::size_t index) {
+  Listing listing = List(source);
+  if (!listing.ok()) return ChunkBytes{false, {}, listing.error};
+  if (index >= listing.chunks.size()) return ChunkBytes{};
+  return ReadData(source, listing.chunks[index]);
+}
+
+inline ChunkBytes ReadByKind(const Source& source, std::string_view kind) {
+  Listing listing = List(source);
+  if (!listing.ok()) return ChunkBytes{false, {}, listing.error};
+  std::string wanted = StoredKind(kind);
+  for (auto it = listing.chunks.rbegin(); it != listing.chunks.rend(); ++it)
+    if (it->kind == wanted) return ReadData(source, *it);
+  return ChunkBytes{};
+}
+
+// Runs work on the opened file, turning an open failure or an exhausted memory into an error.
+template <typename Result, typename Work>
+Result OnFile(const std::filesystem::path& path, Work work) {
+  try {
+    File file;
+    std::string error;
+    if (!file.Open(path, error)) {
+      Result failed;
+      failed.error = error;
+      return failed;
+    }
+    return work(file.AsSource());
+  } catch (const std::exception& e) {
+    Result failed;
+    failed.error = e.what();
+    return failed;
+  }
+}
+
+template <typename Result, typename Work>
+Result Guarded(Work work) {
+  try {
+    return work();
+  } catch (const std::exception& e) {
+    Result failed;
+    failed.error = e.what();
+    return failed;
+  }
+}
+
+}  // namespace detail
+
+// The chunks of a file, oldest first.
+inline Listing ListChunks(const std::filesystem::path& file) {
+  return detail::OnFile<Listing>(file, [](const Source& s) { return detail::List(s); });
+}
+inline Listing ListChunks(const Source& source) {
+  return detail::Guarded<Listing>([&] { return detail::List(source); });
+}
+inline Listing ListChunksInMemory(std::string_view bytes) {
+  return ListChunks(detail::MemorySource(&bytes));
+}
+
+// The data of chunk `index` (0-based, oldest first).
+inline ChunkBytes ReadChunk(const std::filesystem::path& file, std::size_t index) {
+  return detail::OnFile<ChunkBytes>(file, [&](const Source& s) { return detail::ReadByIndex(s, index); });
+}
+inline ChunkBytes ReadChunk(const Source& source, std::size_t index) {
+  return detail::Guarded<ChunkBytes>([&] { return detail::ReadByIndex(source, index); });
+}
+
+// The data of the newest chunk of that kind ("AB" finds the kind field " AB").
+inline ChunkBytes ReadChunk(const std::filesystem::path& file, std::string_view kind) {
+  return detail::OnFile<ChunkBytes>(file, [&](const Source& s) { return detail::ReadByKind(s, kind); });
+}
+inline ChunkBytes ReadChunk(const Source& source, std::string_view kind) {
+  return detail::Guarded<ChunkBytes>([&] { return detail::ReadByKind(source, kind); });
+}
+
+// The data of one chunk of an earlier listing of the same file.
+inline ChunkBytes ReadChunk(const std::filesystem::path& file, const Chunk& chunk) {
+  return detail::OnFile<ChunkBytes>(file, [&](const Source& s) { return detail::ReadData(s, chunk); });
+}
+
+// The PE certificate table of a file, if it has one. A file that cannot be read has none.
+inline CertificateTable FindCertificateTable(const std::filesystem::path& file) {
+  try {
+    detail::File opened;
+    std::string error;
+    if (!opened.Open(file, error)) return {};
+    return detail::FindCertificateTable(opened.AsSource(), error);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+// True when the file is a signed executable: adding or removing chunks breaks its signature.
+inline bool HasCertificateTable(const std::filesystem::path& file) { return FindCertificateTable(file).present; }
+
+// The running program's own file.
+inline SelfPathResult SelfPath() {
+  SelfPathResult result;
+  try {
+#if defined(_WIN32)
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+      DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+      if (n == 0) {
+        result.error = detail::SystemMessage(GetLastError());
+        return result;
+      }
+      if (n < buffer.size()) {
+        buffer.resize(n);
+        break;
+      }
+      if (buffer.size() >= 32768) {
+        result.error = "The program's path is too long";
+        return result;
+      }
+      buffer.resize(buffer.size() * 2);
+    }
+    result.path = buffer;
+#elif defined(__APPLE__)
+    std::uint32_t size = 0;
+    _NSGetExecutablePath(nullptr, &size);
+    std::string buffer(size, '\0');
+    if (_NSGetExecutablePath(buffer.data(), &size) != 0) {
+      result.error = "The program's path is not available";
+      return result;
+    }
+    buffer.resize(std::strlen(buffer.c_str()));
+    std::error_code ec;
+    std::filesystem::path canonical = std::filesystem::canonical(buffer, ec);
+    result.path = ec ? std::filesystem::path(buffer) : canonical;
+#elif defined(__linux__)
+    std::string buffer(256, '\0');
+    for (;;) {
+      ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+      if (n < 0) {
+        result.error = detail::SystemMessage(errno);
+        return result;
+      }
+      if (static_cast<std::size_t>(n) < buffer.size()) {
+        buffer.resize(static_cast<std::size_t>(n));
+        break;
+      }
+      buffer.resize(buffer.size() * 2);
+    }
+    result.path = buffer;
+#else
+    result.error = "Finding the program's own file is not supported on this system";
+#endif
+  } catch (const std::exception& e) {
+    result.error = e.what();
+  }
+  return result;
+}
+
+}  // namespace tailpack
