@@ -1,0 +1,7 @@
+# File primitives: POSIX natively, the ANSI Win32 calls in the Windows build.
+if(WIN32)
+  add_library(stowr_files STATIC ${CMAKE_CURRENT_SOURCE_DIR}/files_win32.cpp)
+else()
+  add_library(stowr_files STATIC ${CMAKE_CURRENT_SOURCE_DIR}/files_posix.cpp)
+endif()
+target_include_directories(stowr_files PUBLIC ${CMAKE_SOURCE_DIR})
