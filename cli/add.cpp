@@ -1,0 +1,56 @@
+// stowr-cli add EXE KIND FILE
+#include <cstdint>
+
+#include "cli/commands.h"
+#include "store/edit.h"
+#include "store/log.h"
+#include "store/wholefile.h"
+#include "tools/descriptor.h"
+
+namespace {
+
+// The descriptor must pass the same check as in the window's Add dialog.
+int CheckKind(std::string_view typed, const ChunkTable& table, std::string& descriptor) {
+  DescriptorCheck check = CheckDescriptor(typed, table);
+  switch (check.verdict) {
+    case DescriptorVerdict::Invalid:
+      return Refused("Invalid descriptor! Please type only 3 characters among A-Z and 0-9.");
+    case DescriptorVerdict::InUse:
+      return Refused("This descriptor is already in use! Please choose another one...");
+    case DescriptorVerdict::Accepted:
+      break;
+  }
+  descriptor = check.descriptor;
+  return kExitOk;
+}
+
+// The chunk's data: the whole file, which must exist, be readable, not be empty and fit the
+// eight hexadecimal digits of a length field.
+int ReadData(const std::string& path, std::string& data) {
+  Status status = ReadWholeFile(path, data);
+  if (!status.ok()) return FileFailure("cannot read", path, status);
+  if (data.empty()) return Refused(path + " is empty; a chunk needs at least one byte");
+  if (data.size() > UINT32_MAX) {
+    return Refused(path + " is too large for a chunk (at most " + Grouped(UINT32_MAX) + " bytes)");
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+// Every check comes before the one write, so a refused or failed add leaves the executable as
+// it was.
+int RunAdd(const Args& args) {
+  if (args.size() != 3) return Usage();
+  const std::string& exe = args[0];
+  ChunkTable table;
+  std::string descriptor;
+  std::string data;
+  if (int code = LoadTable(exe, table)) return code;
+  if (int code = CheckKind(args[1], table, descriptor)) return code;
+  if (int code = ReadData(args[2], data)) return code;
+  EditResult added = AppendChunk(ExeFile{exe}, descriptor, data);
+  if (!added.status.ok()) return FileFailure("cannot read", exe, added.status);
+  if (!added.changed) return Refused("the chunk was refused; " + exe + " is unchanged");
+  return WriteBack(added.content, exe);
+}

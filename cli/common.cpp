@@ -1,0 +1,76 @@
+#include "cli/common.h"
+
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+
+#include "store/scan.h"
+#include "store/wholefile.h"
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: stowr-cli list [--json] EXE\n"
+    "       stowr-cli add EXE KIND FILE\n"
+    "       stowr-cli remove EXE N\n"
+    "       stowr-cli strip EXE\n"
+    "       stowr-cli extract EXE N [OUT]\n"
+    "       stowr-cli extract-all EXE\n"
+    "       stowr-cli cat EXE N\n"
+    "N is a chunk's number as listed, from 1. KIND is 3 characters among A-Z and 0-9.\n"
+    "Exit status: 0 done, 1 wrong usage, 2 a file could not be read or written,\n"
+    "3 request refused (bad or used KIND, no chunk N, empty data).\n";
+
+}  // namespace
+
+void PrintUsage(bool toStdout) { (toStdout ? std::cout : std::cerr) << kUsage; }
+
+int Usage() {
+  PrintUsage(false);
+  return kExitUsage;
+}
+
+// Messages name the file and the reason the system gave.
+int FileFailure(std::string_view action, const std::string& path, const Status& status) {
+  std::cerr << "stowr-cli: " << action << ' ' << path << ": " << status.message << '\n';
+  return kExitFile;
+}
+
+int Refused(std::string_view message) {
+  std::cerr << "stowr-cli: " << message << '\n';
+  return kExitRefused;
+}
+
+// The scan leaves the table empty for a missing file, which here is an error: every command
+// works on an executable that exists.
+int LoadTable(const std::string& exe, ChunkTable& table) {
+  if (!FileExists(exe)) return FileFailure("cannot read", exe, Status::NotFound());
+  Status status = ScanTailpack(exe, table);
+  if (!status.ok()) return FileFailure("cannot read", exe, status);
+  return kExitOk;
+}
+
+// Anything but plain decimal digits is wrong usage; a number with no chunk behind it is a
+// refused request.
+int PickChunk(const std::string& exe, const std::string& text, const ChunkTable& table, std::size_t& index) {
+  std::size_t number = 0;
+  const char* end = text.data() + text.size();
+  auto [stop, error] = std::from_chars(text.data(), end, number);
+  bool digitsOnly = !text.empty() && text.front() != '-' && stop == end;
+  if (!digitsOnly) return Usage();
+  if (error != std::errc() || number == 0 || number > table.size()) {
+    return Refused(exe + " has no chunk " + text + " (it has " + std::to_string(table.size()) + ")");
+  }
+  index = number;
+  return kExitOk;
+}
+
+int WriteBack(const Content& content, const std::string& exe) {
+  Status status = WriteWholeFile(content, exe);
+  return status.ok() ? kExitOk : FileFailure("cannot write", exe, status);
+}
+
+int ReadChunkData(const std::string& exe, const ChunkTable& table, std::size_t index, std::string& data) {
+  Status status = TryReadChunk(exe, table[index - 1], data);
+  return status.ok() ? kExitOk : FileFailure("cannot read", exe, status);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// What the commands of stowr-cli share: exit codes, messages, loading the chunk table.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/status.h"
+#include "store/content.h"
+#include "store/tailpack.h"
+
+using Args = std::vector<std::string>;  // the arguments after the command's name
+
+enum ExitCode { kExitOk = 0, kExitUsage = 1, kExitFile = 2, kExitRefused = 3 };
+
+int Usage();
+void PrintUsage(bool toStdout);
+int FileFailure(std::string_view action, const std::string& path, const Status& status);
+int Refused(std::string_view message);
+
+// Scans exe into table; a missing or unreadable exe is reported.
+int LoadTable(const std::string& exe, ChunkTable& table);
+// Reads a chunk number as listed (1 to the table's size) into index.
+int PickChunk(const std::string& exe, const std::string& text, const ChunkTable& table, std::size_t& index);
+// Writes an edited executable back over itself.
+int WriteBack(const Content& content, const std::string& exe);
+// Reads the data bytes of chunk index of exe.
+int ReadChunkData(const std::string& exe, const ChunkTable& table, std::size_t index, std::string& data);

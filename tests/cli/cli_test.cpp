@@ -1,0 +1,228 @@
+// Runs the built stowr-cli as a user would and checks its output, exit status and files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+struct Outcome {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void Spit(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// One chunk as it is stored: data, 8 hex digits, the kind right-aligned, the marker.
+std::string Chunk(const std::string& data, const std::string& kind) {
+  char length[9];
+  std::snprintf(length, sizeof length, "%08zX", data.size());
+  return data + length + std::string(3 - kind.size(), ' ') + kind + "{TlPk}";
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/stowr-cli-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    body = "MZ" + std::string(998, 'x');
+    exe = (dir / "app.exe").string();
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // Runs stowr-cli in the test folder with standard output and error captured in files.
+  Outcome Stowr(const std::vector<std::string>& args) {
+    fs::path out = dir / ".out", err = dir / ".err";
+    pid_t pid = fork();
+    if (pid == 0) {
+      std::vector<char*> argv{const_cast<char*>(STOWR_CLI)};
+      for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+      argv.push_back(nullptr);
+      int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0 || chdir(dir.c_str()) != 0) _exit(127);
+      execv(STOWR_CLI, argv.data());
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Outcome run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    fs::remove(out);
+    fs::remove(err);
+    return run;
+  }
+
+  fs::path dir;
+  std::string body;
+  std::string exe;
+};
+
+TEST_F(Cli, ListPrintsTheFiveCellsOfEveryChunkOldestFirst) {
+  Spit(exe, body + Chunk("hello", "TXT") + Chunk("a\0b"s, "BIN") + Chunk("", "AB"));
+  Outcome run = Stowr({"list", exe});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "1\tTXT\tText\t5 B\t@ 1,001\n"
+            "2\tBIN\tBinary\t3 B\t@ 1,023\n"
+            "3\t AB\tText\t0 B\t@ 1,043\n");
+  EXPECT_EQ(run.err, "");
+
+  Spit(exe, body);
+  run = Stowr({"list", exe});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(Stowr({"list", "--json", exe}).out, "[]\n");
+}
+
+TEST_F(Cli, ListJsonEscapesAnyKindByte) {
+  Spit(exe, body + Chunk("hello", "TXT") + Chunk("\0"s, "\"\\\x01") + Chunk("z", "\xE9/\x7F"));
+  Outcome run = Stowr({"list", "--json", exe});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "[\n"
+            "  {\"index\": 1, \"kind\": \"TXT\", \"type\": \"Text\", \"length\": 5, \"offset\": 1001},\n"
+            "  {\"index\": 2, \"kind\": \"\\\"\\\\\\u0001\", \"type\": \"Binary\", \"length\": 1, \"offset\": 1023},\n"
+            "  {\"index\": 3, \"kind\": \"\\u00E9/\\u007F\", \"type\": \"Text\", \"length\": 1, \"offset\": 1041}\n"
+            "]\n");
+}
+
+TEST_F(Cli, AddAppendsTheFileUnderTheNormalisedDescriptor) {
+  Spit(exe, body + Chunk("one", "TXT"));
+  Spit(dir / "data.bin", "pay\0load"s);
+  Outcome run = Stowr({"add", exe, " pn9 ", "data.bin"});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(Slurp(exe), body + Chunk("one", "TXT") + Chunk("pay\0load"s, "PN9"));
+  EXPECT_EQ(Stowr({"list", exe}).out, "1\tTXT\tText\t3 B\t@ 1,001\n2\tPN9\tBinary\t8 B\t@ 1,021\n");
+}
+
+TEST_F(Cli, RemoveAndStripCutChunksOut) {
+  std::string first = Chunk("first", "AAA"), second = Chunk("2nd\0"s, "BBB"), third = Chunk("third", "CCC");
+  Spit(exe, body + first + second + third);
+  EXPECT_EQ(Stowr({"remove", exe, "2"}).code, 0);
+  EXPECT_EQ(Slurp(exe), body + first + third);
+  EXPECT_EQ(Stowr({"remove", exe, "2"}).code, 0);
+  EXPECT_EQ(Slurp(exe), body + first);
+
+  Spit(exe, body + first + second + third);
+  EXPECT_EQ(Stowr({"strip", exe}).code, 0);
+  EXPECT_EQ(Slurp(exe), body);
+  Outcome again = Stowr({"strip", exe});
+  EXPECT_EQ(again.code, 0) << again.err;
+  EXPECT_EQ(Slurp(exe), body);
+}
+
+TEST_F(Cli, ExtractWritesChunkBytesToTheDefaultNameOrTheGivenOne) {
+  Spit(exe, body + Chunk("text", "TXT") + Chunk("\x89PNG\0"s, "PNG"));
+  Outcome run = Stowr({"extract", exe, "2"});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, (dir / "app.tpak.png").string() + "\n");
+  EXPECT_EQ(Slurp(dir / "app.tpak.png"), "\x89PNG\0"s);
+
+  Spit(dir / "out.dat", std::string(100, 'o'));  // a longer old file leaves no tail
+  EXPECT_EQ(Stowr({"extract", exe, "1", "out.dat"}).code, 0);
+  EXPECT_EQ(Slurp(dir / "out.dat"), "text");
+}
+
+TEST_F(Cli, ExtractAllWritesLastChunkFirstSoTheOlderOfOneKindWins) {
+  Spit(exe, body + Chunk("old", "TXT") + Chunk("bin\0"s, "BIN") + Chunk("new", "TXT"));
+  Outcome run = Stowr({"extract-all", exe});
+  EXPECT_EQ(run.code, 0) << run.err;
+  std::string txt = (dir / "app.tpak.txt").string(), bin = (dir / "app.tpak.bin").string();
+  EXPECT_EQ(run.out, txt + "\n" + bin + "\n" + txt + "\n");
+  EXPECT_EQ(Slurp(txt), "old");
+  EXPECT_EQ(Slurp(bin), "bin\0"s);
+}
+
+TEST_F(Cli, CatWritesTheChunkBytesUnchanged) {
+  std::string bytes = "\0\r\n\x1A\xFF{TlPk}end"s;
+  Spit(exe, body + Chunk(bytes, "BIN") + Chunk("x", "TXT"));
+  Outcome run = Stowr({"cat", exe, "1"});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, bytes);
+  EXPECT_EQ(Stowr({"cat", exe, "2"}).out, "x");
+}
+
+// Every failure exits with its status, says why on standard error and leaves the executable as
+// it was.
+TEST_F(Cli, FailuresLeaveTheExecutableUnchanged) {
+  const std::string original = body + Chunk("hello", "TXT") + Chunk("bin\0"s, "BIN");
+  Spit(dir / "data.txt", "data");
+  Spit(dir / "empty.txt", "");
+  fs::create_directory(dir / "folder");
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    std::string message;  // part of standard error
+  };
+  const Case cases[] = {
+      {{}, 1, "usage: stowr-cli list"},
+      {{"frobnicate", "app.exe"}, 1, "usage:"},
+      {{"list"}, 1, "usage:"},
+      {{"list", "--json"}, 1, "usage:"},
+      {{"list", "app.exe", "extra"}, 1, "usage:"},
+      {{"add", "app.exe", "ABC"}, 1, "usage:"},
+      {{"remove", "app.exe", "one"}, 1, "usage:"},
+      {{"remove", "app.exe", "-1"}, 1, "usage:"},
+      {{"remove", "app.exe", "+1"}, 1, "usage:"},
+      {{"remove", "app.exe", ""}, 1, "usage:"},
+      {{"cat", "app.exe", "1x"}, 1, "usage:"},
+      {{"list", "missing.exe"}, 2, "missing.exe"},
+      {{"list", "folder"}, 2, "folder"},
+      {{"add", "missing.exe", "ABC", "data.txt"}, 2, "missing.exe"},
+      {{"add", "app.exe", "ABC", "missing.txt"}, 2, "missing.txt"},
+      {{"add", "app.exe", "ABC", "folder"}, 2, "folder"},
+      {{"extract", "app.exe", "1", "nowhere/out.txt"}, 2, "nowhere/out.txt"},
+      {{"add", "app.exe", "AB", "data.txt"}, 3, "Invalid descriptor!"},
+      {{"add", "app.exe", "A B", "data.txt"}, 3, "Invalid descriptor!"},
+      {{"add", "app.exe", "ABCD", "data.txt"}, 3, "Invalid descriptor!"},
+      {{"add", "app.exe", "txt", "data.txt"}, 3, "already in use"},
+      {{"add", "app.exe", "ABC", "empty.txt"}, 3, "empty.txt"},
+      {{"remove", "app.exe", "0"}, 3, "no chunk 0"},
+      {{"remove", "app.exe", "3"}, 3, "no chunk 3"},
+      {{"remove", "app.exe", "99999999999999999999999"}, 3, "no chunk"},
+      {{"extract", "app.exe", "3"}, 3, "no chunk 3"},
+      {{"cat", "app.exe", "0"}, 3, "no chunk 0"},
+  };
+  for (const Case& c : cases) {
+    Spit(exe, original);
+    Outcome run = Stowr(c.args);
+    std::string what = c.args.empty() ? "(no arguments)" : c.args[0] + " " + (c.args.size() > 1 ? c.args.back() : "");
+    EXPECT_EQ(run.code, c.code) << what << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << what << "\n" << run.err;
+    EXPECT_EQ(run.out, "") << what;
+    EXPECT_EQ(Slurp(exe), original) << what;
+  }
+  EXPECT_FALSE(fs::exists(dir / "missing.exe"));
+  EXPECT_FALSE(fs::exists(dir / "app.tpak.txt"));
+}
+
+TEST_F(Cli, HelpGoesToStandardOutput) {
+  Outcome run = Stowr({"--help"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_NE(run.out.find("stowr-cli extract-all EXE"), std::string::npos);
+}
+
+}  // namespace
