@@ -219,6 +219,20 @@ TEST_F(Cli, FailuresLeaveTheExecutableUnchanged) {
   EXPECT_FALSE(fs::exists(dir / "app.tpak.txt"));
 }
 
+TEST_F(Cli, ReadOnlyExecutableIsRefusedAndKeptIntact) {
+  const std::string original = body + Chunk("hello", "TXT");
+  Spit(exe, original);
+  Spit(dir / "data.txt", "data");
+  fs::permissions(exe, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  for (std::vector<std::string> args : {std::vector<std::string>{"add", exe, "NEW", "data.txt"},
+                                        {"remove", exe, "1"}, {"strip", exe}}) {
+    Outcome run = Stowr(args);
+    EXPECT_EQ(run.code, 2) << args[0];
+    EXPECT_NE(run.err.find("cannot write " + exe), std::string::npos) << run.err;
+    EXPECT_EQ(Slurp(exe), original) << args[0];
+  }
+}
+
 TEST_F(Cli, HelpGoesToStandardOutput) {
   Outcome run = Stowr({"--help"});
   EXPECT_EQ(run.code, 0);
