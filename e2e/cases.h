@@ -1,0 +1,16 @@
+#pragma once
+// The tables of end-to-end cases. A case is one function; adding one is a function and a row.
+#include <vector>
+
+#include "e2e/check.h"
+
+namespace e2e {
+
+struct Case {
+  const char* name;
+  bool (*run)(Run& run);
+};
+
+std::vector<Case> MainWindowCases();
+
+}  // namespace e2e

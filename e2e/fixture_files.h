@@ -1,0 +1,31 @@
+#pragma once
+// Files the cases hand to stowr.exe: an executable body with chunks appended, built here byte by
+// byte so that the expected bytes never come from the code under test.
+#include <string>
+#include <vector>
+
+#include "e2e/check.h"
+
+namespace e2e {
+
+struct TestChunk {
+  std::string kind;  // three characters
+  std::string data;
+};
+
+// A body of n bytes that starts like an executable and holds no marker.
+std::string ExeBody(std::size_t n);
+// data, its length as 8 upper-case hex digits, the kind, "{TlPk}".
+std::string ChunkBytes(const TestChunk& chunk);
+std::string FileBytes(const std::string& body, const std::vector<TestChunk>& chunks);
+
+// Makes a fresh, empty folder for one case under the system's temporary folder.
+bool MakeCaseFolder(const std::string& caseName, std::string& folder);
+bool WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
+// Fails the run unless path holds exactly expected, saying where they first differ.
+bool FileHolds(Run& run, int line, const std::string& path, const std::string& expected);
+
+}  // namespace e2e
+
+#define E2E_FILE_HOLDS(path, expected) E2E_TRY(::e2e::FileHolds(run, __LINE__, (path), (expected)))

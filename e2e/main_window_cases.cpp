@@ -1,0 +1,309 @@
+// End-to-end cases of the Main window: start-up, the chunk list, the executable chooser, the
+// removals and their confirmations, keys, and closing.
+#include <vector>
+
+#include "e2e/cases.h"
+#include "e2e/fixture_files.h"
+#include "e2e/stowr_ui.h"
+
+namespace e2e {
+namespace {
+
+// The three chunks most cases work on, behind a 1,024-byte body: text with tabs, line breaks
+// and bytes above 127; binary data whose only zero byte is its last; a kind with a leading blank.
+std::vector<TestChunk> ThreeChunks() {
+  std::string text;
+  while (text.size() < 2048) text += "Line\tof text \xE9\xFC\r\n";
+  text.resize(2048);
+  std::string binary(70000, '\x7f');
+  binary.back() = '\0';
+  return {{"TXT", text}, {"BIN", binary}, {" AB", "hello"}};
+}
+
+const std::vector<std::vector<std::string>> kThreeRows = {
+    {"1", "TXT", "Text", "2,048 B", "@ 1,025"},
+    {"2", "BIN", "Binary", "70,000 B", "@ 3,090"},
+    {"3", " AB", "Text", "5 B", "@ 73,107"},
+};
+
+std::string WriteThreeChunkFile(Run& run, const std::string& name = "packed.exe") {
+  const std::string path = run.folder + name;
+  WriteBytes(path, FileBytes(ExeBody(1024), ThreeChunks()));
+  return path;
+}
+
+bool ExpectRows(Run& run, App& app, const std::vector<std::vector<std::string>>& rows) {
+  const auto cells = ListCells(app, GetDlgItem(app.main, kChunkList), kListColumns);
+  E2E_CHECK(cells.size() == rows.size());
+  for (std::size_t row = 0; row < rows.size(); ++row)
+    for (std::size_t column = 0; column < rows[row].size(); ++column)
+      E2E_EQ(cells[row][column], rows[row][column]);
+  return true;
+}
+
+// Selects exactly the given 0-based rows.
+bool SelectOnly(Run& run, App& app, const std::vector<int>& rows) {
+  HWND list = GetDlgItem(app.main, kChunkList);
+  E2E_CHECK(SetRowSelected(app, list, -1, false));
+  for (int row : rows) E2E_CHECK(SetRowSelected(app, list, row, true));
+  E2E_CHECK(SelectedRows(list) == rows);
+  return true;
+}
+
+bool StartsEmpty(Run& run) {
+  App app;
+  E2E_TRY(OpenStowr(run, app, ""));
+  E2E_EQ(ControlText(app.main, kPathLabel), "");
+  E2E_EQ(ControlText(app.main, kExeCaption), "Exe:");
+  E2E_TRY(ExpectListState(run, app, 0, false));
+  const char* buttons[] = {"...", "", "Add Tailpack", "Remove One", "Remove All", "Preview", "Extract One", "Extract All"};
+  for (int id = kChooseButton; id <= kExtractAllButton; ++id)
+    if (id != kChunkList) E2E_EQ(ControlText(app.main, id), buttons[id - kChooseButton]);
+  const char* headers[] = {"#", "ID", "Type", "Size", "Offset"};
+  for (int column = 0; column < kListColumns; ++column)
+    E2E_EQ(ListHeader(app, GetDlgItem(app.main, kChunkList), column), headers[column]);
+  RECT client{};
+  GetClientRect(app.main, &client);
+  E2E_CHECK(client.right == 400 && client.bottom == 246);
+  return CloseStowr(run, app);
+}
+
+// The argument text becomes the path when it holds ".exe" in any case, with its quotes removed.
+bool CommandLinePaths(Run& run) {
+  CreateDirectoryA((run.folder + "with space").c_str(), nullptr);
+  struct Row {
+    const char* file;
+    bool quoted;
+    bool accepted;
+  };
+  const Row rows[] = {
+      {"plain.exe", false, true},
+      {"with space\\quoted.exe", true, true},
+      {"UPPER.EXE", false, true},
+      {"tool.exe.txt", false, true},
+      {"program.com", false, false},
+  };
+  for (const Row& row : rows) {
+    const std::string path = WriteThreeChunkFile(run, row.file);
+    App app;
+    E2E_TRY(OpenStowr(run, app, row.quoted ? "\"" + path + "\"" : path));
+    E2E_EQ(ControlText(app.main, kPathLabel), row.accepted ? path : "");
+    E2E_TRY(ExpectListState(run, app, row.accepted ? 3 : 0, row.accepted));
+    E2E_TRY(CloseStowr(run, app));
+  }
+  return true;
+}
+
+bool ListsChunks(Run& run) {
+  App app;
+  E2E_TRY(OpenStowr(run, app, WriteThreeChunkFile(run)));
+  E2E_TRY(ExpectListState(run, app, 3, true));
+  E2E_TRY(ExpectRows(run, app, kThreeRows));
+  E2E_CHECK(SelectedRows(GetDlgItem(app.main, kChunkList)) == std::vector<int>{0});
+  return CloseStowr(run, app);
+}
+
+// One chunk reads "1 chunk"; a file without chunks still enables Add Tailpack.
+bool SingularAndEmptyFiles(Run& run) {
+  struct Row {
+    std::vector<TestChunk> chunks;
+    int count;
+  };
+  const Row rows[] = {{{}, 0}, {{{"ONE", std::string(2048, 'x')}}, 1}};
+  for (const Row& row : rows) {
+    const std::string path = run.folder + "file" + std::to_string(row.count) + ".exe";
+    WriteBytes(path, FileBytes(ExeBody(1024), row.chunks));
+    App app;
+    E2E_TRY(OpenStowr(run, app, path));
+    E2E_EQ(ControlText(app.main, kPathLabel), path);
+    E2E_TRY(ExpectListState(run, app, row.count, true));
+    if (row.count == 1) E2E_TRY(ExpectRows(run, app, {{"1", "ONE", "Text", "2,048 B", "@ 1,025"}}));
+    E2E_TRY(CloseStowr(run, app));
+  }
+  return true;
+}
+
+// Removes the chunk of the first selected row and checks the bytes and rows that remain.
+bool RemoveOneWithSelection(Run& run, const std::vector<int>& selection) {
+  const std::string path = WriteThreeChunkFile(run);
+  App app;
+  E2E_TRY(OpenStowr(run, app, path));
+  E2E_TRY(SelectOnly(run, app, selection));
+  E2E_TRY(ConfirmAction(run, app, kRemoveOneButton, "stowr - remove one", IDYES));
+  const int removed = selection.front();
+  std::vector<TestChunk> chunks = ThreeChunks();
+  chunks.erase(chunks.begin() + removed);
+  E2E_FILE_HOLDS(path, FileBytes(ExeBody(1024), chunks));
+  E2E_TRY(ExpectListState(run, app, 2, true));
+  const auto cells = ListCells(app, GetDlgItem(app.main, kChunkList), kListColumns);
+  E2E_EQ(cells[0][0], "1");
+  E2E_EQ(cells[1][0], "2");
+  E2E_EQ(cells[0][1], removed == 0 ? "BIN" : "TXT");
+  E2E_EQ(cells[1][1], removed == 2 ? "BIN" : " AB");
+  E2E_CHECK(SelectedRows(GetDlgItem(app.main, kChunkList)) == std::vector<int>{0});
+  return CloseStowr(run, app);
+}
+
+bool RemoveOneFirst(Run& run) { return RemoveOneWithSelection(run, {0}); }
+bool RemoveOneMiddle(Run& run) { return RemoveOneWithSelection(run, {1}); }
+bool RemoveOneLast(Run& run) { return RemoveOneWithSelection(run, {2}); }
+bool RemoveOneFirstSelected(Run& run) { return RemoveOneWithSelection(run, {1, 2}); }
+
+bool RemoveAll(Run& run) {
+  const std::string path = WriteThreeChunkFile(run);
+  App app;
+  E2E_TRY(OpenStowr(run, app, path));
+  E2E_TRY(ConfirmAction(run, app, kRemoveAllButton, "stowr - remove all", IDYES));
+  E2E_FILE_HOLDS(path, ExeBody(1024));
+  E2E_TRY(ExpectListState(run, app, 0, true));
+  E2E_EQ(ControlText(app.main, kPathLabel), path);
+  return CloseStowr(run, app);
+}
+
+// Answering No to either confirmation leaves the file, the list and the selection alone.
+bool AnswerNoKeepsFile(Run& run) {
+  const std::string path = WriteThreeChunkFile(run);
+  const std::string before = ReadBytes(path);
+  App app;
+  E2E_TRY(OpenStowr(run, app, path));
+  E2E_TRY(SelectOnly(run, app, {2}));
+  E2E_TRY(ConfirmAction(run, app, kRemoveOneButton, "stowr - remove one", IDNO));
+  E2E_TRY(ConfirmAction(run, app, kRemoveAllButton, "stowr - remove all", IDNO));
+  E2E_FILE_HOLDS(path, before);
+  E2E_TRY(ExpectListState(run, app, 3, true));
+  E2E_TRY(ExpectRows(run, app, kThreeRows));
+  E2E_CHECK(SelectedRows(GetDlgItem(app.main, kChunkList)) == std::vector<int>{2});
+  return CloseStowr(run, app);
+}
+
+// A write the file system refuses is reported, and the file keeps its bytes.
+bool ReadOnlyFile(Run& run) {
+  const std::string path = WriteThreeChunkFile(run);
+  const std::string before = ReadBytes(path);
+  E2E_CHECK(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  App app;
+  E2E_TRY(OpenStowr(run, app, path));
+  struct Row {
+    int button;
+    const char* caption;
+  };
+  for (const Row& row : {Row{kRemoveAllButton, "stowr - remove all"}, Row{kRemoveOneButton, "stowr - remove one"}}) {
+    Click(app.main, row.button);
+    HWND box = WaitForWindow(app, row.caption, "#32770");
+    E2E_CHECK(box != nullptr);
+    PressDialogButton(box, IDYES);
+    E2E_TRY(AnswerBox(run, app, "stowr - error", "", IDOK));
+    E2E_FILE_HOLDS(path, before);
+    E2E_TRY(ExpectListState(run, app, 3, true));
+  }
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return CloseStowr(run, app);
+}
+
+bool SelectProgram(Run& run) {
+  const std::string path = WriteThreeChunkFile(run);
+  App app;
+  E2E_TRY(OpenStowr(run, app, ""));
+  Click(app.main, kChooseButton);
+  HWND dialog = WaitForWindow(app, "Select Program", "#32770");
+  E2E_CHECK(dialog != nullptr);
+  E2E_CHECK(GetWindow(dialog, GW_OWNER) == app.main);
+  E2E_CHECK(AnswerOpenDialog(dialog, path));
+  E2E_CHECK(WaitForWindowGone(app, "Select Program"));
+  E2E_CHECK(Sync(app.main));
+  E2E_EQ(ControlText(app.main, kPathLabel), path);
+  E2E_TRY(ExpectListState(run, app, 3, true));
+  E2E_TRY(ExpectRows(run, app, kThreeRows));
+  return CloseStowr(run, app);
+}
+
+// Cancelling the chooser keeps the loaded executable, its rows and its buttons.
+bool SelectProgramCancel(Run& run) {
+  const std::string path = WriteThreeChunkFile(run);
+  App app;
+  E2E_TRY(OpenStowr(run, app, path));
+  Click(app.main, kChooseButton);
+  HWND dialog = WaitForWindow(app, "Select Program", "#32770");
+  E2E_CHECK(dialog != nullptr);
+  PressDialogButton(dialog, IDCANCEL);
+  E2E_CHECK(WaitForWindowGone(app, "Select Program"));
+  E2E_CHECK(Sync(app.main));
+  E2E_EQ(ControlText(app.main, kPathLabel), path);
+  E2E_TRY(ExpectListState(run, app, 3, true));
+  E2E_TRY(ExpectRows(run, app, kThreeRows));
+  return CloseStowr(run, app);
+}
+
+// Enter and Escape, posted to whichever control has the focus, close nothing.
+bool EnterEscapePosted(Run& run) {
+  App app;
+  E2E_TRY(OpenStowr(run, app, WriteThreeChunkFile(run)));
+  HWND chooser = GetDlgItem(app.main, kChooseButton);
+  for (int id : {kChooseButton, kRemoveAllButton, kChunkList}) {
+    FocusControl(app, GetDlgItem(app.main, id));
+    for (WORD key : {VK_RETURN, VK_ESCAPE}) {
+      PostKey(app, key);
+      if (!Drain(chooser) || !IsWindowVisible(app.main))
+        return Fail(run, __LINE__, "key " + std::to_string(key) + " on control " + std::to_string(id) + " closed the window");
+    }
+  }
+  E2E_CHECK(TopWindows(app).size() == 1);
+  E2E_TRY(ExpectListState(run, app, 3, true));
+  return CloseStowr(run, app);
+}
+
+// The same keys typed on the keyboard while the Main window is in front.
+bool EnterEscapeTyped(Run& run) {
+  App app;
+  E2E_TRY(OpenStowr(run, app, WriteThreeChunkFile(run)));
+  E2E_CHECK(BringToFront(app));
+  for (WORD key : {VK_RETURN, VK_ESCAPE, VK_RETURN, VK_ESCAPE}) {
+    TypeKey(key);
+    E2E_CHECK(Drain(GetDlgItem(app.main, kChooseButton)));
+    E2E_CHECK(IsWindowVisible(app.main));
+  }
+  E2E_CHECK(TopWindows(app).size() == 1);
+  return CloseStowr(run, app);
+}
+
+// Tab walks the enabled buttons in creation order and skips the list, which is no tab stop.
+bool TabOrder(Run& run) {
+  App app;
+  E2E_TRY(OpenStowr(run, app, WriteThreeChunkFile(run)));
+  E2E_CHECK(FocusControl(app, GetDlgItem(app.main, kChooseButton)));
+  const int order[] = {kAddButton, kRemoveOneButton, kRemoveAllButton, kPreviewButton,
+                       kExtractOneButton, kExtractAllButton, kChooseButton};
+  for (int expected : order) {
+    PostKey(app, VK_TAB);
+    E2E_CHECK(Drain(GetDlgItem(app.main, kChooseButton)));
+    const int focused = GetDlgCtrlID(FocusedWindow(app));
+    if (focused != expected)
+      return Fail(run, __LINE__, "Tab went to " + std::to_string(focused) + ", want " + std::to_string(expected));
+  }
+  return CloseStowr(run, app);
+}
+
+}  // namespace
+
+std::vector<Case> MainWindowCases() {
+  return {
+      {"starts_empty", StartsEmpty},
+      {"command_line_paths", CommandLinePaths},
+      {"lists_chunks", ListsChunks},
+      {"singular_and_empty_files", SingularAndEmptyFiles},
+      {"remove_one_first", RemoveOneFirst},
+      {"remove_one_middle", RemoveOneMiddle},
+      {"remove_one_last", RemoveOneLast},
+      {"remove_one_first_selected", RemoveOneFirstSelected},
+      {"remove_all", RemoveAll},
+      {"answer_no_keeps_file", AnswerNoKeepsFile},
+      {"read_only_file", ReadOnlyFile},
+      {"select_program", SelectProgram},
+      {"select_program_cancel", SelectProgramCancel},
+      {"enter_escape_posted", EnterEscapePosted},
+      {"enter_escape_typed", EnterEscapeTyped},
+      {"tab_order", TabOrder},
+  };
+}
+
+}  // namespace e2e

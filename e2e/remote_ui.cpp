@@ -1,0 +1,321 @@
+// Win32 calls that drive another process's user interface. Every wait polls with a deadline;
+// nothing here sleeps for a fixed time in the hope that the other side is ready.
+#include "e2e/remote_ui.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <functional>
+
+namespace e2e {
+namespace {
+
+constexpr int kPollMs = 20;
+constexpr UINT kSendTimeoutMs = 5000;
+
+// Polls done() until it holds or timeoutMs have passed; true when it held.
+bool PollUntil(const std::function<bool()>& done, int timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(kPollMs);
+  }
+}
+
+struct EnumState {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+  auto* state = reinterpret_cast<EnumState*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == state->pid && IsWindowVisible(window)) state->found.push_back(window);
+  return TRUE;
+}
+
+LRESULT SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result)) return -1;
+  return static_cast<LRESULT>(result);
+}
+
+// Memory inside the target process, released when the object ends.
+struct RemoteBuffer {
+  HANDLE process;
+  void* address = nullptr;
+  RemoteBuffer(HANDLE target, std::size_t size) : process(target) {
+    address = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~RemoteBuffer() {
+    if (address) VirtualFreeEx(process, address, 0, MEM_RELEASE);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+};
+
+}  // namespace
+
+App::~App() {
+  if (process.hProcess) {
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process.hProcess, 99);
+      WaitForSingleObject(process.hProcess, kExitWait);
+    }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  }
+}
+
+// The command line is the quoted program path, then one space and args when there are any, as
+// a shell would build it; args go in unchanged so that a case controls the quoting.
+bool StartProgram(const std::string& program, const std::string& args, const std::string& folder, App& app,
+                  std::string& why) {
+  std::string commandLine = "\"" + program + "\"";
+  if (!args.empty()) commandLine += " " + args;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &app.process)) {
+    why = "CreateProcess failed with error " + std::to_string(GetLastError());
+    return false;
+  }
+  return true;
+}
+
+bool WaitForExit(App& app, int timeoutMs, DWORD& exitCode) {
+  if (WaitForSingleObject(app.process.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return false;
+  return GetExitCodeProcess(app.process.hProcess, &exitCode) != 0;
+}
+
+std::vector<HWND> TopWindows(const App& app) {
+  EnumState state{app.process.dwProcessId, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&state));
+  return state.found;
+}
+
+HWND WaitForWindow(const App& app, const std::string& title, const std::string& className, int timeoutMs) {
+  HWND found = nullptr;
+  PollUntil(
+      [&] {
+        for (HWND window : TopWindows(app)) {
+          if (WindowText(window) == title && (className.empty() || ClassOf(window) == className)) {
+            found = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeoutMs);
+  return found;
+}
+
+bool WaitForWindowGone(const App& app, const std::string& title, int timeoutMs) {
+  return PollUntil(
+      [&] {
+        for (HWND window : TopWindows(app))
+          if (WindowText(window) == title) return false;
+        return true;
+      },
+      timeoutMs);
+}
+
+// A sent message is handled only once the target's thread is back in a message loop, so its
+// return means that whatever was posted before has been dealt with.
+bool Sync(HWND window) { return SendWithTimeout(window, WM_NULL, 0, 0) != -1; }
+
+// Posted messages to one thread are handled in order, so once the posted push state shows,
+// everything posted before it has been handled.
+bool Drain(HWND button) {
+  if (!PostMessageA(button, BM_SETSTATE, TRUE, 0)) return false;
+  const bool seen = PollUntil(
+      [&] { return !IsWindow(button) || (SendWithTimeout(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; },
+      kSendTimeoutMs);
+  if (!seen || !IsWindow(button)) return false;
+  SendWithTimeout(button, BM_SETSTATE, FALSE, 0);
+  return true;
+}
+
+// WM_GETTEXT is copied across processes by the system, unlike most control messages.
+std::string WindowText(HWND window) {
+  char text[1024] = {};
+  if (SendWithTimeout(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text)) < 0) return "<no answer>";
+  return text;
+}
+
+std::string ClassOf(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+std::string ControlText(HWND parent, int id) {
+  HWND control = GetDlgItem(parent, id);
+  return control ? WindowText(control) : "<no control " + std::to_string(id) + ">";
+}
+
+bool ControlEnabled(HWND parent, int id) {
+  HWND control = GetDlgItem(parent, id);
+  return control && IsWindowEnabled(control);
+}
+
+HWND FindDescendant(HWND parent, int id) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (GetDlgCtrlID(child) == id) return child;
+    if (HWND inner = FindDescendant(child, id)) return inner;
+  }
+  return nullptr;
+}
+
+void Click(HWND parent, int id) { PostMessageA(GetDlgItem(parent, id), BM_CLICK, 0, 0); }
+
+void PressDialogButton(HWND dialog, int id) {
+  HWND button = FindDescendant(dialog, id);
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+int ListRowCount(HWND list) { return static_cast<int>(SendWithTimeout(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::vector<int> SelectedRows(HWND list) {
+  std::vector<int> rows;
+  int row = -1;
+  while ((row = static_cast<int>(SendWithTimeout(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                                 LVNI_SELECTED))) >= 0)
+    rows.push_back(row);
+  return rows;
+}
+
+// The LVITEMA and its text buffer live in the target, where the list view dereferences them.
+// The driver and the program have the same bitness, so the structure's layout agrees.
+std::string ListCell(const App& app, HWND list, int row, int column) {
+  constexpr int kTextSize = 512;
+  RemoteBuffer remote(app.process.hProcess, sizeof(LVITEMA) + kTextSize);
+  if (!remote.address) return "<no remote memory>";
+  char* remoteText = static_cast<char*>(remote.address) + sizeof(LVITEMA);
+  LVITEMA item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.iSubItem = column;
+  item.pszText = remoteText;
+  item.cchTextMax = kTextSize;
+  char text[kTextSize] = {};
+  if (!WriteProcessMemory(app.process.hProcess, remote.address, &item, sizeof item, nullptr) ||
+      !WriteProcessMemory(app.process.hProcess, remoteText, text, sizeof text, nullptr))
+    return "<write failed>";
+  SendWithTimeout(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.address));
+  if (!ReadProcessMemory(app.process.hProcess, remoteText, text, sizeof text - 1, nullptr)) return "<read failed>";
+  return text;
+}
+
+std::vector<std::vector<std::string>> ListCells(const App& app, HWND list, int columns) {
+  std::vector<std::vector<std::string>> cells;
+  const int rows = ListRowCount(list);
+  for (int row = 0; row < rows; ++row) {
+    cells.emplace_back();
+    for (int column = 0; column < columns; ++column) cells.back().push_back(ListCell(app, list, row, column));
+  }
+  return cells;
+}
+
+std::string ListHeader(const App& app, HWND list, int column) {
+  constexpr int kTextSize = 256;
+  RemoteBuffer remote(app.process.hProcess, sizeof(LVCOLUMNA) + kTextSize);
+  if (!remote.address) return "<no remote memory>";
+  char* remoteText = static_cast<char*>(remote.address) + sizeof(LVCOLUMNA);
+  LVCOLUMNA header{};
+  header.mask = LVCF_TEXT;
+  header.pszText = remoteText;
+  header.cchTextMax = kTextSize;
+  char text[kTextSize] = {};
+  if (!WriteProcessMemory(app.process.hProcess, remote.address, &header, sizeof header, nullptr) ||
+      !WriteProcessMemory(app.process.hProcess, remoteText, text, sizeof text, nullptr))
+    return "<write failed>";
+  if (SendWithTimeout(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(remote.address)) <= 0)
+    return "<no column " + std::to_string(column) + ">";
+  if (!ReadProcessMemory(app.process.hProcess, remoteText, text, sizeof text - 1, nullptr)) return "<read failed>";
+  return text;
+}
+
+bool SetRowSelected(const App& app, HWND list, int row, bool selected) {
+  RemoteBuffer remote(app.process.hProcess, sizeof(LVITEMA));
+  if (!remote.address) return false;
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED;
+  item.state = selected ? LVIS_SELECTED : 0;
+  if (!WriteProcessMemory(app.process.hProcess, remote.address, &item, sizeof item, nullptr)) return false;
+  return SendWithTimeout(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.address)) > 0;
+}
+
+std::string MessageBoxText(HWND box) {
+  std::string best;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (ClassOf(child) != "Static") continue;
+    std::string text = WindowText(child);
+    if (text.size() > best.size()) best = text;
+  }
+  return best;
+}
+
+// The explorer-style open dialog names its file box edt1 (a plain edit) or cmb13 (a combo box
+// with an edit inside); either takes the path as its window text. With a hook the controls sit
+// in the top-level dialog, not in the hook's child dialog.
+bool AnswerOpenDialog(HWND dialog, const std::string& path) {
+  constexpr int kFileEdit = 0x480;   // edt1
+  constexpr int kFileCombo = 0x47c;  // cmb13
+  HWND box = FindDescendant(dialog, kFileEdit);
+  if (!box) box = FindDescendant(dialog, kFileCombo);
+  if (!box) return false;
+  if (SendWithTimeout(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str())) != TRUE) return false;
+  PressDialogButton(dialog, IDOK);
+  return true;
+}
+
+HWND FocusedWindow(const App& app) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(app.process.dwThreadId, &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+// A dialog's message loop turns keys posted to one of its controls into dialog navigation
+// (Tab) and commands (Enter, Escape) just as it does for typed keys.
+void PostKey(const App& app, WORD key) {
+  HWND target = FocusedWindow(app);
+  if (!target) target = app.main;
+  const UINT scan = MapVirtualKeyA(key, MAPVK_VK_TO_VSC);
+  PostMessageA(target, WM_KEYDOWN, key, 1 | (static_cast<LPARAM>(scan) << 16));
+  PostMessageA(target, WM_KEYUP, key, 1 | (static_cast<LPARAM>(scan) << 16) | (3LL << 30));
+}
+
+// Dialogs move their focus on WM_NEXTDLGCTL; for windows that are not dialogs the driver's
+// thread borrows the target's input state for a moment.
+bool FocusControl(const App& app, HWND control) {
+  SendWithTimeout(GetAncestor(control, GA_ROOT), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+  if (FocusedWindow(app) == control) return true;
+  const DWORD self = GetCurrentThreadId();
+  if (AttachThreadInput(self, app.process.dwThreadId, TRUE)) {
+    SetFocus(control);
+    AttachThreadInput(self, app.process.dwThreadId, FALSE);
+  }
+  return PollUntil([&] { return FocusedWindow(app) == control; }, 1000);
+}
+
+bool BringToFront(const App& app) {
+  if (GetForegroundWindow() == app.main) return true;
+  SetForegroundWindow(app.main);
+  return PollUntil([&] { return GetForegroundWindow() == app.main; }, 2000);
+}
+
+void TypeKey(WORD key) {
+  INPUT inputs[2] = {};
+  for (INPUT& input : inputs) {
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+  }
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+}  // namespace e2e

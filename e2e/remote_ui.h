@@ -1,0 +1,81 @@
+#pragma once
+// Driving another process's windows from outside: start and end it, find its windows by title
+// with time limits, read and press its controls, read its list view, answer its dialogs.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+inline constexpr int kWindowWait = 10000;  // ms to wait for a window to appear or go
+inline constexpr int kExitWait = 10000;    // ms to wait for the process to end
+
+// A started program. Ending the object ends the process if it is still running.
+struct App {
+  PROCESS_INFORMATION process{};
+  HWND main = nullptr;
+  App() = default;
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+  ~App();
+};
+
+// Starts program with the given argument text after its quoted name, in folder.
+bool StartProgram(const std::string& program, const std::string& args, const std::string& folder, App& app,
+                  std::string& why);
+// Waits for the process to end and gives its exit code; false on time-out.
+bool WaitForExit(App& app, int timeoutMs, DWORD& exitCode);
+
+// Polls until a visible top-level window of the process has exactly this title (and this class,
+// when className is not empty); nullptr on time-out.
+HWND WaitForWindow(const App& app, const std::string& title, const std::string& className = "",
+                   int timeoutMs = kWindowWait);
+// True when no window of the process has this title any more, waiting up to timeoutMs.
+bool WaitForWindowGone(const App& app, const std::string& title, int timeoutMs = kWindowWait);
+// Every visible top-level window of the process.
+std::vector<HWND> TopWindows(const App& app);
+// Returns once the window's thread is back in its message loop (sent messages overtake posted
+// ones, so this does not wait for what was posted before); false after 5 s.
+bool Sync(HWND window);
+// Returns once the thread of button has handled every message posted to it before, by posting
+// a push-state change behind them and waiting until it shows; false when the button went away.
+bool Drain(HWND button);
+
+std::string WindowText(HWND window);
+std::string ClassOf(HWND window);
+std::string ControlText(HWND parent, int id);
+bool ControlEnabled(HWND parent, int id);
+// Searches the whole tree under parent, not only direct children.
+HWND FindDescendant(HWND parent, int id);
+// Posts a click, which returns at once even when the button opens a modal dialog.
+void Click(HWND parent, int id);
+// Presses a dialog button by posting the command it sends.
+void PressDialogButton(HWND dialog, int id);
+
+// The list view of another process, read through a buffer in that process.
+int ListRowCount(HWND list);
+std::vector<int> SelectedRows(HWND list);  // 0-based, top first
+std::string ListCell(const App& app, HWND list, int row, int column);
+std::vector<std::vector<std::string>> ListCells(const App& app, HWND list, int columns);
+std::string ListHeader(const App& app, HWND list, int column);
+// Sets the selection state of one row, or of every row when row is -1.
+bool SetRowSelected(const App& app, HWND list, int row, bool selected);
+
+// The text of a message box: its static control with the most text.
+std::string MessageBoxText(HWND box);
+// Types path into the file name box of an open dialog and presses its OK button.
+bool AnswerOpenDialog(HWND dialog, const std::string& path);
+
+// The control of the app's GUI thread that has the keyboard focus, or nullptr.
+HWND FocusedWindow(const App& app);
+// Posts a key press and release to the focused control (or to the main window when none).
+void PostKey(const App& app, WORD key);
+// Makes hwnd the focused control of its thread.
+bool FocusControl(const App& app, HWND control);
+// Brings the app's main window to the front; typed keys need it there.
+bool BringToFront(const App& app);
+// Types a key as the keyboard would: it goes to the foreground window's focused control.
+void TypeKey(WORD key);
+
+}  // namespace e2e

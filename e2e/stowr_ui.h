@@ -1,0 +1,40 @@
+#pragma once
+// What the cases know of stowr's windows: titles, control ids, and the steps most cases share.
+#include <string>
+
+#include "e2e/check.h"
+#include "e2e/remote_ui.h"
+
+namespace e2e {
+
+inline constexpr const char* kMainTitle = "stowr - Tailpack Manager v0.1";
+
+enum MainControl {
+  kExeCaption = 1001,
+  kCountLabel = 1002,
+  kPathLabel = 1003,
+  kChooseButton = 1004,
+  kChunkList = 1005,
+  kAddButton = 1006,
+  kRemoveOneButton = 1007,
+  kRemoveAllButton = 1008,
+  kPreviewButton = 1009,
+  kExtractOneButton = 1010,
+  kExtractAllButton = 1011,
+};
+inline constexpr int kListColumns = 5;
+
+// Starts stowr.exe with the argument text in the case folder and waits for the Main window.
+bool OpenStowr(Run& run, App& app, const std::string& args);
+// Waits for a message box of the app with this caption, checks its text, presses the button,
+// and returns once the Main window is back in its message loop.
+bool AnswerBox(Run& run, App& app, const std::string& caption, const std::string& text, int button);
+// Presses a Main window button that opens a confirmation and answers it.
+bool ConfirmAction(Run& run, App& app, int buttonId, const std::string& caption, int answer);
+// Closes the Main window from its system menu and checks that the process ends with code 0.
+bool CloseStowr(Run& run, App& app);
+// Fails unless the count label, the row count and the enabled state of 1006..1011 agree with a
+// list of `chunks` rows shown for a chosen executable (or none when pathChosen is false).
+bool ExpectListState(Run& run, App& app, int chunks, bool pathChosen);
+
+}  // namespace e2e

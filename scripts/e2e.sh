@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds the Windows programs and runs the end-to-end cases of stowr.exe under Wine, on a virtual
+# X display of its own when none is set. Arguments go to the driver: name parts select cases,
+# "--repeat N" runs them N times. Prints "e2e: P passed, F failed" and fails when any case fails.
+#   E2E_BUILD_DIR  build folder (default build/mingw, the mingw preset's)
+#   E2E_SKIP_BUILD=1  use the programs already built there
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${E2E_BUILD_DIR:-$root/build/mingw}
+
+if [ "${E2E_SKIP_BUILD:-0}" != 1 ]; then
+  if [ "$build" = "$root/build/mingw" ]; then
+    cmake --preset mingw >/dev/null
+    cmake --build --preset mingw -j2
+  else
+    cmake --preset mingw -B "$build" >/dev/null
+    cmake --build "$build" -j2
+  fi
+fi
+program=$(find "$build" -name stowr.exe -type f -not -path '*/wineprefix/*' | head -n1)
+driver=$(find "$build" -name stowr-e2e.exe -type f -not -path '*/wineprefix/*' | head -n1)
+[ -n "$program" ] || { echo "e2e: no stowr.exe under $build" >&2; exit 1; }
+[ -n "$driver" ] || { echo "e2e: no stowr-e2e.exe under $build" >&2; exit 1; }
+
+export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+xvfbPid=
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "$xvfbPid" ]; then kill "$xvfbPid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+
+# Waits up to $2 seconds for display $1 to answer.
+waitForDisplay() {
+  local deadline=$((SECONDS + $2))
+  until xdpyinfo -display "$1" >/dev/null 2>&1; do
+    [ $SECONDS -lt $deadline ] || return 1
+    [ -z "$xvfbPid" ] || kill -0 "$xvfbPid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+}
+
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+  done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfbPid=$!
+  export DISPLAY=":$n"
+  waitForDisplay "$DISPLAY" 15 || { echo "e2e: Xvfb on $DISPLAY did not start" >&2; exit 1; }
+fi
+
+# A fresh prefix once per build folder. All windows go into Wine's own desktop window, which
+# gives the focus to the active window the way a window manager would.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "e2e: making the Wine prefix $WINEPREFIX"
+  wine wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  wineserver -w
+fi
+
+status=0
+timeout 900 wine "$driver" "$(winepath -w "$program")" "$@" || status=$?
+if [ $status -ne 0 ] && [ $status -ne 1 ]; then
+  echo "e2e: the driver ended with status $status"
+fi
+exit $status
