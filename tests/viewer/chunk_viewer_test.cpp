@@ -1,0 +1,216 @@
+#include "viewer/chunk_viewer.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/state.h"
+#include "platform/image_fake.h"
+#include "platform/ui_fake.h"
+#include "store/scan.h"
+#include "store/tailpack.h"
+#include "tests/viewer/module_path_stub.h"
+#include "viewer/image_preview.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::fake::FakePicture;
+using platform::fake::Images;
+
+const std::string kViewer = "stowr - viewer";
+const std::string kTruncated = "\r\n[...] (Truncated)";
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// An executable in a fresh folder that also holds the program, so "temp.img" goes there too.
+class PreviewTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() / ("stowr-viewer-" + std::to_string(getpid()) + "-" +
+                                          testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    SetModulePathForTest((folder / "stowr.exe").string());
+    fake::Reset();
+    platform::fake::ResetImages();
+    ui::WindowSpec ownerSpec;
+    ownerSpec.title = "owner";
+    ownerSpec.centerInWorkArea = false;
+    ownerSpec.position = {500, 400};
+    owner = ui::CreateWindowFromSpec(ownerSpec);
+  }
+  void TearDown() override {
+    Chunks().clear();
+    ExePath().clear();
+    fs::remove_all(folder);
+  }
+
+  // Writes an executable carrying these chunks and scans it into the ChunkTable.
+  void UseChunks(const std::vector<std::string>& chunks) {
+    std::string file = "MZ program body";
+    for (const std::string& data : chunks) file += data + MakeTrailer(data.size(), "DAT");
+    std::ofstream(folder / "app.exe", std::ios::binary) << file;
+    ExePath() = (folder / "app.exe").string();
+    Chunks().clear();
+    ASSERT_TRUE(ScanTailpack(ExePath(), Chunks()).ok());
+    ASSERT_EQ(Chunks().size(), chunks.size());
+  }
+
+  fs::path TempImage() const { return folder / "temp.img"; }
+  fake::WindowRecord& Viewer() {
+    fake::WindowRecord* viewer = fake::FindWindow(kViewer);
+    if (viewer == nullptr) throw std::runtime_error("no viewer window");
+    return *viewer;
+  }
+
+  fs::path folder;
+  ui::Window owner = nullptr;
+};
+
+TEST_F(PreviewTest, PicksTheViewFromTheBytes) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool decodeTried;
+    bool picture;
+    std::string text;  // of the text box, when no picture
+  };
+  const Case cases[] = {
+      {"empty chunk", "", false, false, ""},
+      {"text, byte for byte", "line\r\nbare lf\nhigh \xE9\xFF", false, false, "line\r\nbare lf\nhigh \xE9\xFF"},
+      {"binary, no picture", std::string("\x0A\xFF\x00", 3), true, false, "0A FF 00 "},
+      {"only a zero byte", std::string(1, '\0'), true, false, "00 "},
+      {"zero past 2048 bytes", std::string(3000, 'A') + std::string(1, '\0'), true, false,
+       [] { std::string s; for (int i = 0; i < 2048; ++i) s += "41 "; return s + kTruncated; }()},
+      {"picture", FakePicture(10, 20), true, true, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    platform::fake::ResetImages();
+    owner = ui::CreateWindowFromSpec({});
+    UseChunks({"first", c.bytes});
+    PreviewChunk(owner, 2);
+
+    fake::WindowRecord& viewer = Viewer();
+    EXPECT_TRUE(viewer.ended);
+    EXPECT_EQ(Images().loadedBytes.size(), c.decodeTried ? 1u : 0u);
+    ASSERT_EQ(viewer.controls.size(), 1u);
+    const fake::ControlRecord& pane = viewer.controls.at(1001);
+    EXPECT_EQ(std::string(pane.spec.className), c.picture ? "STATIC" : "EDIT");
+    if (!c.picture) {
+      EXPECT_EQ(pane.text, c.text);
+    }
+    EXPECT_FALSE(fs::exists(TempImage()));
+  }
+}
+
+TEST_F(PreviewTest, ViewerWindowAndTextBox) {
+  UseChunks({"hello"});
+  PreviewChunk(owner, 1);
+
+  const fake::WindowRecord& viewer = Viewer();
+  const ui::WindowSpec& spec = viewer.spec;
+  EXPECT_EQ(spec.owner, owner);
+  EXPECT_EQ(spec.clientWidth, 640);
+  EXPECT_EQ(spec.clientHeight, 320);
+  EXPECT_EQ(spec.style, 0x80000000u | 0x00C00000u | 0x00080000u | 0x04000000u | 0x80u | 0x4u | 0x40u | 0x10u);
+  EXPECT_EQ(spec.exStyle, 0x00010000u);
+  EXPECT_FALSE(spec.centerInWorkArea);
+  const ui::Point origin = ui::ClientOrigin(owner);
+  EXPECT_EQ(spec.position.x, origin.x - 120);
+  EXPECT_EQ(spec.position.y, origin.y - 70);
+
+  const fake::ControlRecord& box = viewer.controls.at(1001);
+  EXPECT_EQ(box.spec.x, 2);
+  EXPECT_EQ(box.spec.y, 2);
+  EXPECT_EQ(box.spec.width, 636);
+  EXPECT_EQ(box.spec.height, 316);
+  // WS_CHILD, WS_VISIBLE, WS_BORDER, WS_VSCROLL, ES_MULTILINE, ES_READONLY, ES_AUTOVSCROLL,
+  // ES_WANTRETURN: no tab stop, no horizontal scrolling.
+  EXPECT_EQ(box.spec.style, 0x40000000u | 0x10000000u | 0x00800000u | 0x00200000u | 0x4u | 0x800u | 0x40u | 0x1000u);
+  EXPECT_EQ(box.spec.exStyle, 0x200u);
+  EXPECT_TRUE(box.spec.text.empty());
+  EXPECT_EQ(box.text, "hello");
+  EXPECT_TRUE(box.colorsSet);
+  EXPECT_EQ((std::vector<int>{box.textColor.r, box.textColor.g, box.textColor.b, box.background.r, box.background.g,
+                              box.background.b}),
+            (std::vector<int>{0, 0, 0, 255, 255, 255}));
+  EXPECT_EQ(box.clearSelectionPosts, 1);
+  ASSERT_NE(box.font, nullptr);
+  EXPECT_EQ(fake::Font(box.font).face, "Courier New");
+  EXPECT_EQ(fake::Font(box.font).points, 10);
+  EXPECT_TRUE(fake::Font(box.font).released);
+}
+
+TEST_F(PreviewTest, PictureIsDrawnUnscaledOnGreyAndReleased) {
+  UseChunks({FakePicture(2000, 1500)});
+  std::string duringRun;
+  bool fileThere = false;
+  fake::QueueStep(kViewer, [&](ui::Window) {
+    fileThere = fs::exists(TempImage());
+    duringRun = ReadFile(TempImage());
+  });
+  PreviewChunk(owner, 1);
+
+  EXPECT_TRUE(fileThere);
+  EXPECT_EQ(duringRun, FakePicture(2000, 1500));
+  EXPECT_EQ(Images().loadedPaths, std::vector<std::string>{TempImagePath()});
+  EXPECT_EQ(Images().calls, (std::vector<std::string>{"load", "attach 1001", "fill 211,211,211", "graphics 0 0",
+                                                      "draw 0,0,2000,1500", "release graphics", "dispose"}));
+  EXPECT_EQ(Images().livePictures, 0);
+  EXPECT_EQ(Images().liveGraphics, 0);
+  EXPECT_FALSE(fs::exists(TempImage()));
+
+  const fake::ControlRecord& area = Viewer().controls.at(1001);
+  EXPECT_EQ(area.spec.style, 0x40000000u | 0x10000000u | 0xDu | 0x1000u);  // owner-drawn, sunken
+  EXPECT_EQ(area.spec.exStyle, 0u);
+  EXPECT_EQ((std::vector<int>{area.spec.x, area.spec.y, area.spec.width, area.spec.height}),
+            (std::vector<int>{2, 2, 636, 316}));
+}
+
+TEST_F(PreviewTest, NonPictureIsDecodedFromTheChunkBytesThenDeleted) {
+  const std::string bytes = std::string("\x89PNG\0broken", 11);
+  UseChunks({bytes});
+  PreviewChunk(owner, 1);
+  EXPECT_EQ(Images().loadedBytes, std::vector<std::string>{bytes});
+  EXPECT_EQ(Images().calls, std::vector<std::string>{"load"});
+  EXPECT_FALSE(fs::exists(TempImage()));
+}
+
+// A "temp.img" that cannot be replaced must not be decoded in place of the chunk.
+TEST_F(PreviewTest, UnwritableTempFileFallsBackToHex) {
+  fs::create_directories(TempImage());
+  std::ofstream(TempImage() / "x") << "keep";
+  UseChunks({FakePicture(4, 4)});
+  PreviewChunk(owner, 1);
+  EXPECT_TRUE(Images().calls.empty());
+  EXPECT_EQ(Viewer().controls.at(1001).text.substr(0, 12), "00 50 49 43 ");
+  EXPECT_TRUE(fs::exists(TempImage() / "x"));
+}
+
+TEST_F(PreviewTest, UnreadableChunkShowsAnEmptyTextView) {
+  UseChunks({FakePicture(4, 4)});
+  fs::remove(ExePath());
+  PreviewChunk(owner, 1);
+  EXPECT_EQ(Viewer().controls.at(1001).text, "");
+  EXPECT_TRUE(Images().calls.empty());
+}
+
+TEST_F(PreviewTest, IndexOutsideTheTableOpensNothing) {
+  UseChunks({"a", "b"});
+  for (int index : {0, -1, 3, 1 << 30}) PreviewChunk(owner, index);
+  EXPECT_EQ(fake::Windows().size(), 1u);  // the owner only
+  EXPECT_TRUE(Images().calls.empty());
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+#include "viewer/image_preview.h"
+
+#include "platform/files.h"
+#include "platform/image.h"
+#include "platform/process.h"
+#include "store/wholefile.h"
+#include "viewer/viewer_window.h"
+
+namespace {
+
+constexpr ui::Color kImageBackground{211, 211, 211};
+
+}  // namespace
+
+// The folder part of the module path keeps its trailing separator.
+std::string TempImagePath() {
+  const std::string module = platform::ModulePath();
+  const std::size_t slash = module.find_last_of("\\/");
+  return (slash == std::string::npos ? std::string() : module.substr(0, slash + 1)) + "temp.img";
+}
+
+// The decoder reads pictures from files, so the chunk goes through one fixed temporary file; the
+// Viewer is modal, so no two previews share it. A write that fails (a read-only folder, or a
+// "temp.img" that cannot be replaced) counts as no picture: nothing is decoded, so a stale file
+// of that name is never shown in place of the chunk. The picture is drawn once, into the area's
+// bitmap, before the Viewer is shown; it is released before its file is deleted because the
+// decoder keeps the file open while the picture lives.
+bool ShowImagePreview(ui::Window viewer, std::string_view bytes) {
+  const std::string path = TempImagePath();
+  platform::Picture picture = nullptr;
+  if (WriteWholeFile(bytes, path).ok()) picture = platform::LoadPicture(path);
+  if (picture == nullptr) {
+    platform::RemoveFile(path);
+    return false;
+  }
+
+  ui::AddControl(viewer, GraphicAreaSpec());
+  platform::AttachGraphicArea(viewer, kViewerPaneId);
+  platform::FillTarget(kImageBackground);
+  const std::uint32_t width = platform::PictureWidth(picture);
+  const std::uint32_t height = platform::PictureHeight(picture);
+  platform::Graphics graphics = platform::GraphicsForTarget(nullptr, 0);
+  platform::DrawPicture(graphics, picture, 0, 0, static_cast<float>(width), static_cast<float>(height));
+  platform::ReleaseGraphics(graphics);
+
+  RunViewer(viewer);
+
+  platform::DisposePicture(picture);
+  platform::RemoveFile(path);
+  return true;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The image view: a chunk decoded as a picture through the temporary image file.
+#include <string>
+#include <string_view>
+
+#include "platform/ui.h"
+
+// "temp.img" in the folder of the program's own file.
+std::string TempImagePath();
+
+// Writes bytes to the temporary image file and decodes it. When they are a picture, shows it
+// unscaled at the top-left of a grey area in viewer, runs viewer until it is closed, then releases
+// the picture and deletes the file: true. Otherwise deletes the file and adds nothing: false.
+bool ShowImagePreview(ui::Window viewer, std::string_view bytes);

@@ -1,0 +1,18 @@
+#pragma once
+// The Viewer window and the one control each of its views puts in it.
+#include "platform/ui.h"
+
+inline constexpr const char* kViewerTitle = "stowr - viewer";
+inline constexpr int kViewerWidth = 640, kViewerHeight = 320;  // client area
+inline constexpr int kViewerPaneId = 1001;                      // the text box or the graphic area
+inline constexpr ui::Point kViewerOffset{-120, -70};            // outer corner from the owner's client origin
+
+// The hidden Viewer owned by owner, placed from the owner's client origin, without controls.
+ui::WindowSpec ViewerWindowSpec(ui::Window owner);
+// The read-only text box of the text and hex views.
+ui::ControlSpec TextBoxSpec();
+// The owner-drawn area of the image view.
+ui::ControlSpec GraphicAreaSpec();
+
+// Runs the Viewer modally until the user closes it; it handles no message of its own.
+void RunViewer(ui::Window viewer);
