@@ -3,6 +3,8 @@
 // A target held briefly by another program (a virus scanner, an indexer) is retried for about a
 // second before the failure is reported.
 #include <windows.h>
+// <windows.h> maps ReplaceFile to ReplaceFileA, which would rename our own function.
+#undef ReplaceFile
 
 #include <string>
 
