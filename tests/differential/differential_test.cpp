@@ -1,0 +1,175 @@
+// The store against the literal model over many random files: the table, every chunk's bytes,
+// the stripped file, every one-chunk cut and appends must come out the same, log lines included.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "store/edit.h"
+#include "store/log.h"
+#include "store/scan.h"
+#include "store/wholefile.h"
+#include "tests/model/literal_model.h"
+#include "tests/model/random_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr std::uint64_t kFiles = 1500;
+
+// Captures the store's log lines while alive.
+struct LogCapture {
+  std::vector<std::string> lines;
+  LogSink previous;
+  LogCapture() {
+    previous = SetLogSink([this](std::string_view line) { lines.emplace_back(line); });
+  }
+  ~LogCapture() { SetLogSink(previous); }
+};
+
+class Differential : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("stowr-diff-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    exe = (dir / "sample.exe").string();
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  void Put(const std::string& bytes) {
+    std::ofstream(exe, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+  }
+
+  // The bytes a Content stands for, read from its source the plain way.
+  static std::string Materialize(const Content& content) {
+    std::string source = literal::ReadWholeFile(content.sourcePath);
+    std::string out;
+    for (const Piece& piece : content.pieces) {
+      if (!piece.fromSource) out += piece.bytes;
+      else if (piece.offset + piece.length <= source.size()) out += source.substr(piece.offset, piece.length);
+      else out += "<piece beyond the source>";
+    }
+    return out;
+  }
+
+  // Writes content through the store now and then, to check the write itself too.
+  std::string Produce(const Content& content, std::uint64_t seed) {
+    std::string expected = Materialize(content);
+    if (seed % 50 == 0) {
+      std::string out = (dir / "written.bin").string();
+      EXPECT_TRUE(WriteWholeFile(content, out).ok());
+      EXPECT_EQ(literal::ReadWholeFile(out), expected) << "seed " << seed;
+    }
+    return expected;
+  }
+
+  fs::path dir;
+  std::string exe;
+};
+
+std::string Describe(const ChunkTable& table) {
+  std::string out;
+  for (const ChunkRecord& r : table)
+    out += "(" + std::to_string(r.Offset) + "," + std::to_string(r.Length) + ",'" + KindText(r) + "')";
+  return out;
+}
+
+TEST_F(Differential, ScanReadAndWalkMatchTheModel) {
+  for (std::uint64_t seed = 1; seed <= kFiles; ++seed) {
+    randomfiles::RandomFile file = randomfiles::MakeRandomFile(seed);
+    Put(file.bytes);
+    ChunkTable want, got;
+    literal::Log wantLog;
+    literal::ScanTailpack(exe, want, &wantLog);
+    LogCapture log;
+    ASSERT_TRUE(ScanTailpack(exe, got).ok()) << file.notes;
+    ASSERT_EQ(Describe(got), Describe(want)) << file.notes;
+    ASSERT_EQ(log.lines, wantLog) << file.notes;
+
+    for (const ChunkRecord& record : got) {
+      std::string bytes = ReadChunk(exe, record);
+      ASSERT_EQ(bytes, literal::ReadChunk(exe, record)) << file.notes;
+      ASSERT_EQ(IsBinaryChunk(bytes), literal::IsBinaryChunk(bytes)) << file.notes;
+    }
+
+    std::uint64_t remaining = 0;
+    ChunkTable walked;
+    ASSERT_TRUE(WalkTailpack(MemorySource(file.bytes), [&](const ChunkRecord& r) { walked.push_back(r); },
+                             remaining).ok());
+    std::reverse(walked.begin(), walked.end());
+    EXPECT_EQ(Describe(walked), Describe(want)) << file.notes;
+    EXPECT_EQ(remaining, literal::StripBytes(file.bytes).size()) << file.notes;
+
+    if (file.intact) {  // both also agree with what was generated
+      ASSERT_EQ(want.size(), file.chunks.size()) << file.notes;
+      for (std::size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(literal::ReadChunkBytes(file.bytes, want[i]), file.chunks[i].data) << file.notes;
+        EXPECT_EQ(KindText(want[i]), std::string(file.chunks[i].kindField.c_str())) << file.notes;
+      }
+    }
+  }
+}
+
+TEST_F(Differential, StripMatchesTheModel) {
+  for (std::uint64_t seed = 1; seed <= kFiles; ++seed) {
+    randomfiles::RandomFile file = randomfiles::MakeRandomFile(seed);
+    Put(file.bytes);
+    literal::Log wantLog;
+    std::string want = literal::StripTailpack(exe, &wantLog);
+    LogCapture log;
+    EditResult got = StripTailpack(exe);
+    ASSERT_TRUE(got.status.ok()) << file.notes;
+    ASSERT_EQ(Produce(got.content, seed), want) << file.notes;
+    EXPECT_EQ(got.changed, want != file.bytes) << file.notes;
+    EXPECT_EQ(log.lines, wantLog) << file.notes;
+    EXPECT_EQ(StripTailpackBytes(file.bytes), want) << file.notes;
+    if (file.intact) {
+      EXPECT_EQ(want, file.body) << file.notes;
+    }
+  }
+}
+
+TEST_F(Differential, EveryCutMatchesTheModel) {
+  for (std::uint64_t seed = 1; seed <= kFiles; ++seed) {
+    randomfiles::RandomFile file = randomfiles::MakeRandomFile(seed);
+    Put(file.bytes);
+    ChunkTable table;  // the store's own table, as the main window passes it
+    ASSERT_TRUE(ScanTailpack(exe, table).ok()) << file.notes;
+    for (std::size_t index = 1; index <= table.size(); ++index) {
+      std::string want = literal::CutChunk(file.bytes, table, index);
+      EditResult got = CutChunk(exe, table, index);
+      ASSERT_TRUE(got.status.ok()) << file.notes << " index " << index;
+      ASSERT_EQ(Produce(got.content, seed), want) << file.notes << " index " << index;
+      ASSERT_EQ(CutChunkBytes(file.bytes, table, index), want) << file.notes << " index " << index;
+    }
+  }
+}
+
+TEST_F(Differential, AppendMatchesTheModel) {
+  // Kinds the dialog makes and kinds only the format takes: short, padded, empty, too long.
+  const std::vector<std::string> kinds = {"TXT", "AB", " AB", "", "A B", "ABCD", " ABC", "   "};
+  for (std::uint64_t seed = 1; seed <= kFiles / 3; ++seed) {
+    randomfiles::RandomFile file = randomfiles::MakeRandomFile(seed);
+    Put(file.bytes);
+    randomfiles::Rng rng{seed};
+    std::string kind = seed % 3 == 0 ? kinds[rng.Below(kinds.size())] : randomfiles::RandomKind(rng);
+    std::string data = randomfiles::RandomData(rng, rng.Percent(10) ? 0 : rng.Below(300));
+
+    literal::Log wantLog;
+    std::string want = literal::AppendChunk(exe, kind, data, &wantLog);
+    LogCapture log;
+    EditResult got = AppendChunk(ExeFile{exe}, kind, data);
+    ASSERT_TRUE(got.status.ok()) << file.notes;
+    ASSERT_EQ(Produce(got.content, seed), want) << file.notes << " kind '" << kind << "'";
+    EXPECT_EQ(got.changed, want != file.bytes) << file.notes;
+    EXPECT_EQ(log.lines, wantLog) << file.notes;
+    EXPECT_EQ(AppendChunk(std::string_view(file.bytes), kind, data), literal::AppendChunkBytes(file.bytes, kind, data, nullptr))
+        << file.notes;
+  }
+}
+
+}  // namespace
