@@ -1,0 +1,103 @@
+// Win32 user interface: message boxes and the Open and Save As common dialogs.
+#include <windows.h>
+// (needs <windows.h> above it)
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/ui_win32_internal.h"
+
+namespace ui {
+
+using namespace win32;
+
+namespace {
+
+constexpr std::size_t kMaxInitialName = 259;
+
+struct Placement {
+  HWND owner = nullptr;
+  Point offset;
+  bool bringToForeground = false;
+};
+
+void Place(HWND dialog, const Placement& placement) {
+  if (!placement.owner) return;
+  RECT outer{};
+  GetWindowRect(placement.owner, &outer);
+  SetWindowPos(dialog, nullptr, outer.left + placement.offset.x, outer.top + placement.offset.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER);
+  if (placement.bringToForeground) SetForegroundWindow(dialog);
+}
+
+// The hook's only job is placement. An Explorer-style dialog hands the hook its child dialog,
+// whose parent is the window to move; it is moved at WM_INITDIALOG and again when the dialog
+// reports its set-up done, in case the dialog re-centred itself in between.
+UINT_PTR CALLBACK PlacementHook(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* request = reinterpret_cast<OPENFILENAMEA*>(lParam);
+    auto* placement = reinterpret_cast<Placement*>(request->lCustData);
+    SetWindowLongPtrA(hook, DWLP_USER, reinterpret_cast<LONG_PTR>(placement));
+    HWND dialog = (request->Flags & OFN_EXPLORER) ? GetParent(hook) : hook;
+    Place(dialog, *placement);
+    return TRUE;
+  }
+  if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == CDN_INITDONE) {
+    auto* placement = reinterpret_cast<Placement*>(GetWindowLongPtrA(hook, DWLP_USER));
+    if (placement) Place(GetParent(hook), *placement);
+  }
+  return 0;
+}
+
+// One filter pair, as the dialog wants it: "description\0pattern\0\0".
+std::string FilterText(const FileDialogSpec& spec) {
+  std::string filter = spec.filterDescription;
+  filter.push_back('\0');
+  filter += spec.filterPattern;
+  filter.push_back('\0');
+  filter.push_back('\0');
+  return filter;
+}
+
+// Both dialogs share their set-up. The hook is always installed, as every dialog of ours is
+// placed relative to its owner. The name buffer is preset with at most 259 characters of the
+// initial name, fewer when the buffer is smaller.
+std::string AskFile(Window owner, const FileDialogSpec& spec, bool save) {
+  std::vector<char> name(std::max<std::size_t>(spec.bufferSize, 1), '\0');
+  std::size_t preset = std::min({spec.initialName.size(), kMaxInitialName, name.size() - 1});
+  std::copy_n(spec.initialName.begin(), preset, name.begin());
+  std::string filter = FilterText(spec);
+  Placement placement{Hwnd(owner), spec.offsetFromOwner, spec.bringToForeground};
+
+  OPENFILENAMEA request{};
+  request.lStructSize = sizeof(request);
+  request.hwndOwner = Hwnd(owner);
+  request.lpstrFilter = filter.c_str();
+  request.nFilterIndex = 1;
+  request.lpstrFile = name.data();
+  request.nMaxFile = static_cast<DWORD>(name.size());
+  request.lpstrInitialDir = spec.initialFolder.empty() ? nullptr : spec.initialFolder.c_str();
+  request.lpstrTitle = spec.title.c_str();
+  request.lpstrDefExt = spec.defaultExtension.empty() ? nullptr : spec.defaultExtension.c_str();
+  request.Flags = spec.flags | OFN_ENABLEHOOK;
+  request.lCustData = reinterpret_cast<LPARAM>(&placement);
+  request.lpfnHook = PlacementHook;
+
+  BOOL chosen = save ? GetSaveFileNameA(&request) : GetOpenFileNameA(&request);
+  if (!chosen) return "";
+  name.back() = '\0';
+  return name.data();
+}
+
+}  // namespace
+
+int ShowMessage(Window owner, const std::string& text, const std::string& caption, std::uint32_t flags) {
+  return MessageBoxA(Hwnd(owner), text.c_str(), caption.c_str(), flags);
+}
+
+std::string AskOpenFile(Window owner, const FileDialogSpec& spec) { return AskFile(owner, spec, false); }
+
+std::string AskSaveFile(Window owner, const FileDialogSpec& spec) { return AskFile(owner, spec, true); }
+
+}  // namespace ui

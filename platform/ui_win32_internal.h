@@ -1,0 +1,41 @@
+#pragma once
+// What the pieces of the Win32 user interface share: the state kept for each window we build.
+#include <windows.h>
+
+#include <map>
+
+#include "platform/ui.h"
+
+namespace ui::win32 {
+
+struct ControlColors {
+  Color text, background;
+  HBRUSH brush = nullptr;
+};
+
+// One modal run in progress; lives on RunModal's stack.
+struct ModalRun {
+  bool ended = false;
+  std::intptr_t value = 0;
+};
+
+// Owned by the window: made by CreateWindowFromSpec, freed at WM_NCDESTROY.
+struct WindowState {
+  Handler handler;              // set for the duration of RunModal
+  ModalRun* run = nullptr;      // the run in progress, if any
+  bool endedEarly = false;      // EndModal before RunModal began
+  std::intptr_t earlyValue = 0;
+  HFONT font = nullptr;         // "MS Sans Serif" 8 point, given to every control
+  HICON bigIcon = nullptr, smallIcon = nullptr;
+  std::map<int, ControlColors> colors;  // by control id
+};
+
+WindowState* StateOf(HWND window);
+INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HFONT CreatePointFont(const char* face, int points);
+COLORREF ToColorRef(Color color, int systemIndex);
+
+inline HWND Hwnd(Window window) { return static_cast<HWND>(window); }
+inline HWND Control(Window window, int id) { return GetDlgItem(Hwnd(window), id); }
+
+}  // namespace ui::win32
