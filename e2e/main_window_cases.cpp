@@ -68,30 +68,47 @@ bool StartsEmpty(Run& run) {
   return CloseStowr(run, app);
 }
 
-// The argument text becomes the path when it holds ".exe" in any case, with its quotes removed.
+// The argument text becomes the path when it holds ".exe" in any case, with its outer quotes
+// removed and nothing else changed; without ".exe" no file is loaded.
 bool CommandLinePaths(Run& run) {
   CreateDirectoryA((run.folder + "with space").c_str(), nullptr);
+  const std::string plain = WriteThreeChunkFile(run, "plain.exe");
+  const std::string spaced = WriteThreeChunkFile(run, "with space\\quoted.exe");
+  const std::string upper = WriteThreeChunkFile(run, "UPPER.EXE");
+  const std::string doubled = WriteThreeChunkFile(run, "tool.exe.txt");
+  const std::string other = WriteThreeChunkFile(run, "program.com");
   struct Row {
-    const char* file;
-    bool quoted;
-    bool accepted;
+    std::string args, label;
+    int chunks;
   };
   const Row rows[] = {
-      {"plain.exe", false, true},
-      {"with space\\quoted.exe", true, true},
-      {"UPPER.EXE", false, true},
-      {"tool.exe.txt", false, true},
-      {"program.com", false, false},
+      {plain, plain, 3},
+      {"\"" + spaced + "\"", spaced, 3},
+      {upper, upper, 3},
+      {doubled, doubled, 3},
+      {other, "", 0},
+      {plain + " " + upper, plain + " " + upper, 0},
   };
   for (const Row& row : rows) {
-    const std::string path = WriteThreeChunkFile(run, row.file);
     App app;
-    E2E_TRY(OpenStowr(run, app, row.quoted ? "\"" + path + "\"" : path));
-    E2E_EQ(ControlText(app.main, kPathLabel), row.accepted ? path : "");
-    E2E_TRY(ExpectListState(run, app, row.accepted ? 3 : 0, row.accepted));
+    E2E_TRY(OpenStowr(run, app, row.args));
+    E2E_EQ(ControlText(app.main, kPathLabel), row.label);
+    E2E_TRY(ExpectListState(run, app, row.chunks, !row.label.empty()));
     E2E_TRY(CloseStowr(run, app));
   }
   return true;
+}
+
+// A temp.img left beside the program by an earlier preview is gone once the window shows.
+bool StaleImageDeleted(Run& run) {
+  std::string image = run.program.substr(0, run.program.find_last_of('\\') + 1) + "temp.img";
+  E2E_CHECK(WriteBytes(image, "stale picture"));
+  App app;
+  E2E_TRY(OpenStowr(run, app, ""));
+  const bool gone = GetFileAttributesA(image.c_str()) == INVALID_FILE_ATTRIBUTES;
+  DeleteFileA(image.c_str());
+  E2E_CHECK(gone);
+  return CloseStowr(run, app);
 }
 
 bool ListsChunks(Run& run) {
@@ -173,6 +190,30 @@ bool AnswerNoKeepsFile(Run& run) {
   E2E_TRY(ExpectListState(run, app, 3, true));
   E2E_TRY(ExpectRows(run, app, kThreeRows));
   E2E_CHECK(SelectedRows(GetDlgItem(app.main, kChunkList)) == std::vector<int>{2});
+  return CloseStowr(run, app);
+}
+
+// Remove One with no row selected must not cut anything, whatever it says to the user.
+bool RemoveOneWithoutSelection(Run& run) {
+  const std::string path = WriteThreeChunkFile(run);
+  const std::string before = ReadBytes(path);
+  App app;
+  E2E_TRY(OpenStowr(run, app, path));
+  E2E_TRY(SelectOnly(run, app, {}));
+  Click(app.main, kRemoveOneButton);
+  for (int boxes = 0; boxes < 3; ++boxes) {
+    E2E_CHECK(Drain(GetDlgItem(app.main, kChooseButton)));
+    HWND box = nullptr;
+    for (HWND window : TopWindows(app))
+      if (window != app.main && ClassOf(window) == "#32770") box = window;
+    if (!box) break;
+    const std::string caption = WindowText(box);
+    PressDialogButton(box, FindDescendant(box, IDYES) ? IDYES : IDOK);
+    E2E_CHECK(WaitForWindowGone(app, caption));
+  }
+  E2E_CHECK(Sync(app.main));
+  E2E_FILE_HOLDS(path, before);
+  E2E_TRY(ExpectListState(run, app, 3, true));
   return CloseStowr(run, app);
 }
 
@@ -289,12 +330,14 @@ std::vector<Case> MainWindowCases() {
   return {
       {"starts_empty", StartsEmpty},
       {"command_line_paths", CommandLinePaths},
+      {"stale_image_deleted", StaleImageDeleted},
       {"lists_chunks", ListsChunks},
       {"singular_and_empty_files", SingularAndEmptyFiles},
       {"remove_one_first", RemoveOneFirst},
       {"remove_one_middle", RemoveOneMiddle},
       {"remove_one_last", RemoveOneLast},
       {"remove_one_first_selected", RemoveOneFirstSelected},
+      {"remove_one_without_selection", RemoveOneWithoutSelection},
       {"remove_all", RemoveAll},
       {"answer_no_keeps_file", AnswerNoKeepsFile},
       {"read_only_file", ReadOnlyFile},
