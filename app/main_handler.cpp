@@ -1,0 +1,38 @@
+#include "app/chunk_actions.h"
+#include "app/main_actions.h"
+#include "app/main_window.h"
+
+namespace {
+
+constexpr unsigned kClicked = 0;  // BN_CLICKED; 1 comes from accelerators and counts too
+
+// The list shows the executable named on the command line (or nothing) before it is first shown.
+void OnInitDialog(ui::Window window) {
+  RefreshAndReport(window);
+}
+
+void OnCommand(ui::Window window, std::uintptr_t wParam) {
+  const int id = static_cast<int>(wParam & 0xFFFF);
+  const unsigned code = static_cast<unsigned>((wParam >> 16) & 0xFFFF);
+  if (code != kClicked && code != 1) return;
+  switch (id) {
+    case kChooseButton: ChooseExecutable(window); break;
+    case kAddButton: AddChunkAction(window); break;
+    case kRemoveOneButton: RemoveOneChunk(window); break;
+    case kRemoveAllButton: RemoveAllChunks(window); break;
+    case kPreviewButton: PreviewAction(window); break;
+    case kExtractOneButton: ExtractOneAction(window); break;
+    case kExtractAllButton: ExtractAllAction(window); break;
+    default: break;  // Enter and Escape (1, 2) among them: they close nothing
+  }
+}
+
+}  // namespace
+
+// Every message is reported as not handled, so the system's default handling follows; that is
+// what ends the window on its close box.
+std::intptr_t MainWindowHandler(ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
+  if (message == ui::kInitDialog) OnInitDialog(window);
+  if (message == ui::kCommand) OnCommand(window, wParam);
+  return 0;
+}

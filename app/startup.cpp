@@ -1,0 +1,17 @@
+#include "app/startup.h"
+
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "app/state.h"
+#include "platform/image.h"
+#include "platform/process.h"
+
+// The picture decoder is never shut down, and a temporary image that cannot be deleted is left
+// alone: neither stops the program. The Main window's end value is of no interest.
+int RunStowr() {
+  platform::StartPictureDecoder();
+  platform::DeletePlainFile(TempImagePath(platform::ModulePath()));
+  ExePath() = ExePathFromCommandLine(platform::CommandLine());
+  OpenMainWindow(nullptr);
+  return 0;
+}

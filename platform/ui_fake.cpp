@@ -1,0 +1,239 @@
+// The fake user interface: every function of ui.h over plain records, for native tests.
+// Implements: windows and controls, colours, fonts, list views, modal runs driven by queued steps,
+// message boxes and file dialogs answered from queues.
+#include "platform/ui_fake.h"
+
+#include <deque>
+#include <memory>
+#include <stdexcept>
+
+namespace fake {
+namespace {
+
+constexpr std::uint32_t kDisabledStyle = 0x08000000;  // WS_DISABLED
+
+struct World {
+  std::deque<std::unique_ptr<WindowRecord>> windows;
+  std::deque<std::unique_ptr<FontRecord>> fonts;
+  std::deque<int> messageAnswers;
+  std::deque<std::string> fileAnswers;
+  std::multimap<std::string, Step> steps;  // per title, in the order queued
+  std::vector<MessageRecord> messages;
+  std::vector<FileDialogRecord> fileDialogs;
+};
+
+World& TheWorld() {
+  static World world;
+  return world;
+}
+
+// Runs, and forgets, the first step queued for the window's title.
+void RunQueuedStep(ui::Window window) {
+  auto& steps = TheWorld().steps;
+  auto it = steps.find(Record(window).spec.title);
+  if (it == steps.end()) return;
+  Step step = std::move(it->second);
+  steps.erase(it);
+  step(window);
+}
+
+ControlRecord MakeControl(const ui::ControlSpec& spec) {
+  ControlRecord control;
+  control.spec = spec;
+  control.text = spec.text;
+  control.enabled = (spec.style & kDisabledStyle) == 0;
+  return control;
+}
+
+std::string NextFileAnswer() {
+  auto& answers = TheWorld().fileAnswers;
+  if (answers.empty()) return {};
+  std::string answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+}  // namespace
+
+void Reset() { TheWorld() = World{}; }
+
+void QueueMessageAnswer(int answer) { TheWorld().messageAnswers.push_back(answer); }
+void QueueFileAnswer(const std::string& path) { TheWorld().fileAnswers.push_back(path); }
+void QueueStep(const std::string& title, Step step) { TheWorld().steps.emplace(title, std::move(step)); }
+
+const std::vector<MessageRecord>& Messages() { return TheWorld().messages; }
+const std::vector<FileDialogRecord>& FileDialogs() { return TheWorld().fileDialogs; }
+
+std::vector<ui::Window> Windows() {
+  std::vector<ui::Window> all;
+  for (auto& window : TheWorld().windows) all.push_back(window.get());
+  return all;
+}
+
+WindowRecord& Record(ui::Window window) {
+  if (window == nullptr) throw std::invalid_argument("fake: null window");
+  return *static_cast<WindowRecord*>(window);
+}
+
+WindowRecord* FindWindow(const std::string& title) {
+  auto& windows = TheWorld().windows;
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    if ((*it)->spec.title == title) return it->get();
+  }
+  return nullptr;
+}
+
+// An unknown control id is a fault of the logic under test, so it throws rather than being
+// ignored the way the real window system would ignore it.
+ControlRecord& Control(ui::Window window, int id) {
+  auto& controls = Record(window).controls;
+  auto it = controls.find(id);
+  if (it == controls.end()) throw std::out_of_range("fake: no control " + std::to_string(id));
+  return it->second;
+}
+
+const FontRecord& Font(ui::Font font) { return *static_cast<FontRecord*>(font); }
+
+std::intptr_t Send(ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  WindowRecord& record = Record(window);
+  if (!record.handler) throw std::logic_error("fake: window '" + record.spec.title + "' is not running");
+  return record.handler(window, message, wParam, lParam);
+}
+
+void Click(ui::Window window, int id) { Send(window, ui::kCommand, static_cast<std::uintptr_t>(id)); }
+void PressEnter(ui::Window window) { Click(window, ui::kIdOk); }
+void PressEscape(ui::Window window) { Click(window, ui::kIdCancel); }
+
+void SelectRows(ui::Window window, int id, const std::set<int>& rows) { Control(window, id).selected = rows; }
+
+const std::vector<std::vector<std::string>>& Rows(ui::Window window, int id) { return Control(window, id).rows; }
+
+}  // namespace fake
+
+namespace ui {
+
+using fake::Control;
+using fake::Record;
+
+Window CreateWindowFromSpec(const WindowSpec& spec) {
+  auto record = std::make_unique<fake::WindowRecord>();
+  record->spec = spec;
+  for (const ControlSpec& control : spec.controls) record->controls[control.id] = fake::MakeControl(control);
+  fake::TheWorld().windows.push_back(std::move(record));
+  return fake::TheWorld().windows.back().get();
+}
+
+void AddControl(Window window, const ControlSpec& control) {
+  Record(window).spec.controls.push_back(control);
+  Record(window).controls[control.id] = fake::MakeControl(control);
+}
+
+// The handler gets kInitDialog, then the step queued for this title plays the user; a window
+// still open afterwards is closed with 0, as by its close box.
+std::intptr_t RunModal(Window window, Handler handler) {
+  fake::WindowRecord& record = Record(window);
+  record.handler = std::move(handler);
+  record.running = true;
+  record.handler(window, kInitDialog, 0, 0);
+  if (!record.ended) fake::RunQueuedStep(window);
+  if (!record.ended) EndModal(window, 0);
+  record.running = false;
+  record.handler = nullptr;
+  return record.endValue;
+}
+
+void EndModal(Window window, std::intptr_t value) {
+  Record(window).ended = true;
+  Record(window).endValue = value;
+}
+
+Point WindowOrigin(Window window) {
+  const WindowSpec& spec = Record(window).spec;
+  return spec.centerInWorkArea ? Point{200, 150} : spec.position;
+}
+
+Point ClientOrigin(Window window) {
+  Point origin = WindowOrigin(window);
+  return {origin.x + 3, origin.y + 26};
+}
+
+void SetText(Window window, int id, const std::string& text) { Control(window, id).text = text; }
+std::string GetText(Window window, int id) { return Control(window, id).text; }
+void EnableControl(Window window, int id, bool enabled) { Control(window, id).enabled = enabled; }
+void FocusControl(Window window, int id) { Record(window).focusedControl = id; }
+void RedrawAll(Window window) { ++Record(window).redraws; }
+
+void SetControlColors(Window window, int id, Color text, Color background) {
+  fake::ControlRecord& control = Control(window, id);
+  control.colorsSet = true;
+  control.textColor = text;
+  control.background = background;
+}
+
+Font CreateFontFace(const std::string& face, int points) {
+  fake::TheWorld().fonts.push_back(std::make_unique<fake::FontRecord>(fake::FontRecord{face, points, false}));
+  return fake::TheWorld().fonts.back().get();
+}
+
+void SetControlFont(Window window, int id, Font font) { Control(window, id).font = font; }
+void ReleaseFont(Font font) { static_cast<fake::FontRecord*>(font)->released = true; }
+void PostClearSelection(Window window, int id) { ++Control(window, id).clearSelectionPosts; }
+
+void AddListColumns(Window window, int id, const std::vector<Column>& columns) {
+  auto& all = Control(window, id).columns;
+  all.insert(all.end(), columns.begin(), columns.end());
+}
+
+void AddListExtendedStyle(Window window, int id, std::uint32_t exStyle) { Control(window, id).listExStyle |= exStyle; }
+
+void ListDeleteAll(Window window, int id) {
+  Control(window, id).rows.clear();
+  Control(window, id).selected.clear();
+}
+
+// A row inserted at the top moves every selected row down by one, as in a real list view.
+void ListInsertTop(Window window, int id, const std::string& firstCell) {
+  fake::ControlRecord& list = Control(window, id);
+  list.rows.insert(list.rows.begin(), std::vector<std::string>{firstCell});
+  std::set<int> moved;
+  for (int row : list.selected) moved.insert(row + 1);
+  list.selected = moved;
+}
+
+void ListSetCell(Window window, int id, int row, int column, const std::string& text) {
+  auto& cells = Control(window, id).rows.at(static_cast<std::size_t>(row));
+  if (cells.size() <= static_cast<std::size_t>(column)) cells.resize(static_cast<std::size_t>(column) + 1);
+  cells[static_cast<std::size_t>(column)] = text;
+}
+
+void ListSelect(Window window, int id, int row) {
+  fake::ControlRecord& list = Control(window, id);
+  if (row < 0 || static_cast<std::size_t>(row) >= list.rows.size()) throw std::out_of_range("fake: no such row");
+  list.selected.insert(row);
+}
+
+int ListFirstSelected(Window window, int id) {
+  const auto& selected = Control(window, id).selected;
+  return selected.empty() ? 0 : *selected.begin() + 1;
+}
+
+int ShowMessage(Window owner, const std::string& text, const std::string& caption, std::uint32_t flags) {
+  fake::World& world = fake::TheWorld();
+  world.messages.push_back({owner, text, caption, flags});
+  if (world.messageAnswers.empty()) return (flags & 0xF) == kMbOk ? kIdOk : kIdNo;
+  int answer = world.messageAnswers.front();
+  world.messageAnswers.pop_front();
+  return answer;
+}
+
+std::string AskOpenFile(Window owner, const FileDialogSpec& spec) {
+  fake::TheWorld().fileDialogs.push_back({owner, false, spec});
+  return fake::NextFileAnswer();
+}
+
+std::string AskSaveFile(Window owner, const FileDialogSpec& spec) {
+  fake::TheWorld().fileDialogs.push_back({owner, true, spec});
+  return fake::NextFileAnswer();
+}
+
+}  // namespace ui

@@ -1,0 +1,157 @@
+#include "app_fixture.h"
+#include "store/edit.h"
+
+namespace {
+
+using namespace apptest;
+
+const std::vector<Chunk> kFour = {{"ONE", "first"}, {"TWO", std::string("sec\0nd", 6)}, {"THR", "{TlPk}"}, {"FOU", "4"}};
+
+std::vector<Chunk> Without(std::vector<Chunk> chunks, std::size_t index) {
+  chunks.erase(chunks.begin() + static_cast<std::ptrdiff_t>(index - 1));
+  return chunks;
+}
+
+TEST_F(MainWindowTest, ConfirmationsAskAndNoChangesNothing) {
+  struct Case {
+    int button;
+    const char* caption;
+  };
+  for (const Case& c : {Case{kRemoveOneButton, "stowr - remove one"}, Case{kRemoveAllButton, "stowr - remove all"}}) {
+    SCOPED_TRACE(c.caption);
+    fake::Reset();
+    std::string path = UseExe(kFour);
+    std::string before = ReadFile(path);
+    int redrawsBefore = 0;
+    fake::QueueMessageAnswer(ui::kIdNo);
+    fake::WindowRecord& main = RunMain([&](ui::Window w) {
+      redrawsBefore = fake::Record(w).redraws;
+      fake::Click(w, c.button);
+    });
+    ASSERT_EQ(fake::Messages().size(), 1u);
+    EXPECT_EQ(fake::Messages()[0].owner, static_cast<ui::Window>(&main));
+    EXPECT_EQ(fake::Messages()[0].text, "Are you sure?");
+    EXPECT_EQ(fake::Messages()[0].caption, c.caption);
+    EXPECT_EQ(fake::Messages()[0].flags, 0x24u);
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_EQ(main.redraws, redrawsBefore);
+  }
+}
+
+TEST_F(MainWindowTest, RemoveOneCutsExactlyTheSelectedChunk) {
+  for (std::size_t index = 1; index <= kFour.size(); ++index) {
+    SCOPED_TRACE(index);
+    fake::Reset();
+    std::string path = UseExe(kFour);
+    fake::QueueMessageAnswer(ui::kIdYes);
+    fake::WindowRecord& main = RunMain([&](ui::Window w) {
+      fake::SelectRows(w, kChunkList, {static_cast<int>(index) - 1});
+      fake::Click(w, kRemoveOneButton);
+    });
+    EXPECT_EQ(ReadFile(path), WithChunks(Body(1024), Without(kFour, index)));
+    const auto& rows = ControlOf(main, kChunkList).rows;
+    ASSERT_EQ(rows.size(), 3u);
+    for (std::size_t r = 0; r < rows.size(); ++r) EXPECT_EQ(rows[r][0], std::to_string(r + 1));
+    EXPECT_EQ(ControlOf(main, kCountLabel).text, "3 chunks of data detected:");
+    EXPECT_EQ(ControlOf(main, kChunkList).selected, std::set<int>{0});
+  }
+}
+
+TEST_F(MainWindowTest, RemoveOneTakesTheFirstSelectedRow) {
+  std::string path = UseExe(kFour);
+  fake::QueueMessageAnswer(ui::kIdYes);
+  RunMain([](ui::Window w) {
+    fake::SelectRows(w, kChunkList, {1, 2});
+    fake::Click(w, kRemoveOneButton);
+  });
+  EXPECT_EQ(ReadFile(path), WithChunks(Body(1024), Without(kFour, 2)));
+}
+
+TEST_F(MainWindowTest, RemoveOneWithoutSelectionDoesNothing) {
+  std::string path = UseExe(kFour);
+  std::string before = ReadFile(path);
+  fake::QueueMessageAnswer(ui::kIdYes);
+  RunMain([](ui::Window w) {
+    fake::SelectRows(w, kChunkList, {});
+    fake::Click(w, kRemoveOneButton);
+    fake::Click(w, kPreviewButton);
+    fake::Click(w, kExtractOneButton);
+  });
+  EXPECT_EQ(ReadFile(path), before);
+  EXPECT_TRUE(fake::Messages().empty());
+  EXPECT_TRUE(fake::FileDialogs().empty());
+}
+
+TEST_F(MainWindowTest, RemoveAllLeavesTheExecutableBytes) {
+  std::string path = UseExe(kFour);
+  fake::QueueMessageAnswer(ui::kIdYes);
+  fake::WindowRecord& main = RunMain([](ui::Window w) { fake::Click(w, kRemoveAllButton); });
+  EXPECT_EQ(ReadFile(path), Body(1024));
+  EXPECT_TRUE(ControlOf(main, kChunkList).rows.empty());
+  EXPECT_EQ(ControlOf(main, kCountLabel).text, "0 chunk of data detected:");
+  EXPECT_TRUE(ChunkButtonsEnabled(main, false));
+  EXPECT_TRUE(ControlOf(main, kAddButton).enabled);
+}
+
+void ExpectError(const std::string& firstLine, const std::string& path, const std::string& reason = "") {
+  ASSERT_EQ(fake::Messages().size(), 2u);  // the confirmation, then the error
+  const fake::MessageRecord& error = fake::Messages()[1];
+  EXPECT_EQ(error.caption, "stowr - error");
+  EXPECT_EQ(error.flags, ui::kMbOk | ui::kMbIconError);
+  std::string start = firstLine + "\r" + path + "\r";
+  EXPECT_EQ(error.text.substr(0, start.size()), start);
+  EXPECT_GT(error.text.size(), start.size());  // a reason follows
+  if (!reason.empty()) {
+    EXPECT_EQ(error.text.substr(start.size()), reason);
+  }
+}
+
+// Someone appended a chunk after the list was filled: the cut is refused, the file keeps every
+// byte, and the list shows what the file holds now.
+TEST_F(MainWindowTest, RemoveOneRefusesAFileChangedBehindItsBack) {
+  std::string path = UseExe(kFour);
+  std::string changed = WithChunks(ReadFile(path), {{"NEW", "newer"}});
+  fake::QueueMessageAnswer(ui::kIdYes);
+  fake::WindowRecord& main = RunMain([&](ui::Window w) {
+    WriteFile(path, changed);
+    fake::Click(w, kRemoveOneButton);
+  });
+  EXPECT_EQ(ReadFile(path), changed);
+  ExpectError("Could not remove the chunk from file:", path, std::string(kChangedOnDisk));
+  EXPECT_EQ(ControlOf(main, kChunkList).rows.size(), 5u);
+}
+
+TEST_F(MainWindowTest, ReadOnlyExecutableIsKeptAndReported) {
+  for (int button : {kRemoveOneButton, kRemoveAllButton}) {
+    SCOPED_TRACE(button);
+    fake::Reset();
+    std::string path = UseExe(kFour);
+    std::string before = ReadFile(path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    fake::QueueMessageAnswer(ui::kIdYes);
+    fake::WindowRecord& main = RunMain([&](ui::Window w) { fake::Click(w, button); });
+    EXPECT_EQ(ReadFile(path), before);
+    ExpectError("Could not write file:", path);
+    EXPECT_EQ(ControlOf(main, kChunkList).rows.size(), 4u);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  }
+}
+
+TEST_F(MainWindowTest, VanishedExecutableIsNotRecreated) {
+  for (int button : {kRemoveOneButton, kRemoveAllButton}) {
+    SCOPED_TRACE(button);
+    fake::Reset();
+    std::string path = UseExe(kFour);
+    fake::QueueMessageAnswer(ui::kIdYes);
+    fake::WindowRecord& main = RunMain([&](ui::Window w) {
+      std::filesystem::remove(path);
+      fake::Click(w, button);
+    });
+    EXPECT_FALSE(std::filesystem::exists(path));
+    ExpectError(button == kRemoveOneButton ? "Could not remove the chunk from file:" : "Could not read file:", path);
+    EXPECT_TRUE(ControlOf(main, kChunkList).rows.empty());
+    EXPECT_TRUE(ChunkButtonsEnabled(main, false));
+  }
+}
+
+}  // namespace

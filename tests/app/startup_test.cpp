@@ -1,0 +1,38 @@
+#include "app/command_line.h"
+#include "app/startup.h"
+#include "app_fixture.h"
+#include "platform/image_fake.h"
+#include "platform/process.h"
+
+namespace {
+
+using namespace apptest;
+
+// The test binary stands in for the program: its folder receives the leftover temporary image.
+TEST_F(MainWindowTest, StartupCleansUpAndOpensTheMainWindow) {
+  std::string tempImage = TempImagePath(platform::ModulePath());
+  WriteFile(tempImage, "left over");
+  platform::fake::ResetImages();
+  bool shownWithoutTempImage = false;
+  fake::QueueStep(kMainTitle, [&](ui::Window) { shownWithoutTempImage = !std::filesystem::exists(tempImage); });
+
+  EXPECT_EQ(RunStowr(), 0);
+  EXPECT_TRUE(shownWithoutTempImage);
+  ASSERT_FALSE(platform::fake::Images().calls.empty());
+  EXPECT_EQ(platform::fake::Images().calls.front(), "start");
+  fake::WindowRecord* main = fake::FindWindow(kMainTitle);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(main->spec.owner, nullptr);
+  EXPECT_EQ(ExePath(), ExePathFromCommandLine(platform::CommandLine()));
+}
+
+TEST_F(MainWindowTest, StartupKeepsAFolderNamedLikeTheTempImage) {
+  std::string tempImage = TempImagePath(platform::ModulePath());
+  std::filesystem::remove_all(tempImage);
+  std::filesystem::create_directory(tempImage);
+  EXPECT_EQ(RunStowr(), 0);
+  EXPECT_TRUE(std::filesystem::is_directory(tempImage));
+  std::filesystem::remove(tempImage);
+}
+
+}  // namespace
