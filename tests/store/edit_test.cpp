@@ -1,0 +1,221 @@
+// Adding, clearing and cutting chunks: byte results, log lines, and missing or unreadable files.
+#include <gtest/gtest.h>
+
+#include "store/edit.h"
+#include "store/scan.h"
+#include "store/wholefile.h"
+#include "tests/store/fault_files.h"
+#include "tests/store/helpers.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+// Writes an edit's content over path and returns the file's bytes afterwards.
+std::string Apply(const EditResult& edit, const std::string& path) {
+  EXPECT_TRUE(edit.status.ok()) << edit.status.message;
+  Status status = WriteWholeFile(edit.content, path);
+  EXPECT_TRUE(status.ok()) << status.message;
+  return GetFile(path);
+}
+
+TEST(Append, BytesForm) {
+  struct Case {
+    std::string kind, data, expected;  // expected: what follows the executable; "" means refused
+  };
+  const Case cases[] = {
+      {"TXT", "hello", "hello00000005TXT{TlPk}"},
+      {"AB", "x", "x00000001 AB{TlPk}"},
+      {"", "x", "x00000001   {TlPk}"},
+      {" AB", "x", "x00000001 AB{TlPk}"},  // three characters: accepted, then trimmed
+      {"ABCD", "x", ""},
+      {" ABC", "x", ""},
+      {"TXT", "", ""},
+      {"BIN", std::string(26, '\0'), std::string(26, '\0') + "0000001ABIN{TlPk}"},
+      {"MRK", "a{TlPk}b", "a{TlPk}b00000008MRK{TlPk}"},
+  };
+  const std::string exe = "MZ\0\x90 body {TlPk"s;
+  for (const Case& c : cases) {
+    std::string result = AppendChunk(std::string_view(exe), c.kind, c.data);
+    EXPECT_EQ(result, exe + c.expected) << "kind '" << c.kind << "'";
+    if (c.expected.empty()) continue;
+    ChunkTable table;
+    std::uint64_t remaining = 0;
+    WalkTailpack(MemorySource(result), [&table](const ChunkRecord& r) { table.push_back(r); }, remaining);
+    ASSERT_EQ(table.size(), 1u);
+    EXPECT_EQ(remaining, exe.size());
+    EXPECT_EQ(result.substr(table[0].Offset - 1, table[0].Length), c.data);
+  }
+}
+
+TEST(Append, LogLines) {
+  LogCapture log;
+  AppendChunk(std::string_view(std::string(1000, 'M')), "TXT", "hello");
+  AppendChunk(std::string_view("MZ"), "LONG", "hello");
+  const std::vector<std::string> lines = {
+      "<Adding Tailpack to unnamed executable (1,000 Bytes)",
+      "- Trying to add a chunk of data, of type 'TXT' and length 5 Bytes",
+      "Done. New file is 1,022 Bytes>",
+      "<Adding Tailpack to unnamed executable (2 Bytes)",
+      "- Trying to add a chunk of data, of type 'LONG' and length 5 Bytes",
+      "Failed. Original file unchanged>",
+  };
+  EXPECT_EQ(log.lines, lines);
+}
+
+TEST(Append, PathFormKeepsExistingChunks) {
+  ScratchDir dir;
+  std::string path = dir.File("app.exe");
+  std::string before = "EXE" + "one"s + MakeTrailer(3, "ONE");
+  PutFile(path, before);
+
+  LogCapture log;
+  EditResult edit = AppendChunk(ExeFile{path}, "TWO", "second");
+  EXPECT_TRUE(edit.changed);
+  EXPECT_EQ(Apply(edit, path), before + "second" + MakeTrailer(6, "TWO"));
+  EXPECT_EQ(log.lines.front(), "<Adding Tailpack to file " + path + " (23 Bytes)");
+  EXPECT_EQ(log.lines.back(), "Done. New file is 46 Bytes>");
+
+  ChunkTable table;
+  ASSERT_TRUE(ScanTailpack(path, table).ok());
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(table[0].Offset, 4u);
+  EXPECT_EQ(ReadChunk(path, table[1]), "second");
+
+  // Refused: nothing to write, the content is the file as it is.
+  EditResult refused = AppendChunk(ExeFile{path}, "TXT", "");
+  EXPECT_TRUE(refused.status.ok());
+  EXPECT_FALSE(refused.changed);
+  EXPECT_EQ(ContentSize(refused.content), 46u);
+}
+
+// A vanished or unreadable executable must never become an empty file or lose its bytes: every
+// edit reports the failure instead of content to write.
+TEST(Edits, MissingAndUnreadableAreErrors) {
+  ScratchDir dir;
+  std::string file = dir.File("app.exe");
+  PutFile(file, "EXE" + "a"s + MakeTrailer(1, "ONE"));
+  ChunkTable table;
+  ASSERT_TRUE(ScanTailpack(file, table).ok());
+
+  struct Case {
+    const char* name;
+    std::function<EditResult(const std::string&)> edit;
+  };
+  const Case cases[] = {
+      {"append", [](const std::string& p) { return AppendChunk(ExeFile{p}, "TXT", "x"); }},
+      {"strip", [](const std::string& p) { return StripTailpack(p); }},
+      {"cut", [&table](const std::string& p) { return CutChunk(p, table, 1); }},
+  };
+  for (const Case& c : cases) {
+    LogCapture log;
+    EXPECT_EQ(c.edit(dir.File("missing.exe")).status.code, Status::Missing) << c.name;
+    EXPECT_TRUE(log.lines.empty()) << c.name;
+    EXPECT_EQ(c.edit(dir.path.string()).status.code, Status::Failed) << c.name;
+    ArmFault(1);  // the file exists, but opening it fails
+    EXPECT_EQ(c.edit(file).status.code, Status::Failed) << c.name;
+    ArmFault(0);
+  }
+  EXPECT_FALSE(FileExists(dir.File("missing.exe")));
+
+  std::string bytes;
+  EXPECT_EQ(ReadWholeFile(dir.File("missing.exe"), bytes).code, Status::Missing);
+  EXPECT_EQ(ReadWholeFile(dir.path.string(), bytes).code, Status::Failed);
+  ArmFault(2);  // the open succeeds, the read fails
+  EXPECT_EQ(ReadWholeFile(file, bytes).code, Status::Failed);
+  ChunkTable untouched;
+  ArmFault(2);
+  EXPECT_EQ(ScanTailpack(file, untouched).code, Status::Failed);
+  ArmFault(0);
+  EXPECT_TRUE(untouched.empty());
+}
+
+TEST(Strip, PathFormAndLog) {
+  ScratchDir dir;
+  std::string path = dir.File("app.exe");
+  const std::string exe = "EXE{TlPk}\0body"s;
+  std::string chunks = "a{TlPk}" + MakeTrailer(7, "ONE") + MakeTrailer(0, "TWO") + "ccc" + MakeTrailer(3, "3");
+  PutFile(path, exe + chunks);
+
+  LogCapture log;
+  EditResult edit = StripTailpack(path);
+  EXPECT_TRUE(edit.changed);
+  EXPECT_EQ(Apply(edit, path), exe);
+  const std::vector<std::string> lines = {"<Clearing Tailpack from file " + path + " (78 Bytes)",
+                                          "Done. Clean file is 14 Bytes>"};
+  EXPECT_EQ(log.lines, lines);
+
+  EditResult again = StripTailpack(path);
+  EXPECT_FALSE(again.changed);
+  EXPECT_EQ(Apply(again, path), exe);
+}
+
+// Every chunk of a four-chunk file, cut both in memory and through the file: exactly that
+// chunk's data and trailer go, the others keep their bytes and order.
+TEST(Cut, EachChunkOfFour) {
+  ScratchDir dir;
+  std::string path = dir.File("app.exe");
+  const std::string exe = "MZ-executable";
+  const std::vector<std::string> chunks = {"first" + MakeTrailer(5, "ONE"), MakeTrailer(0, "TWO"),
+                                           "x{TlPk}y" + MakeTrailer(8, "MRK"), "last" + MakeTrailer(4, "END")};
+  std::string whole = exe;
+  for (const std::string& chunk : chunks) whole += chunk;
+
+  for (std::size_t index = 1; index <= chunks.size(); ++index) {
+    std::string expected = exe;
+    for (std::size_t k = 0; k < chunks.size(); ++k)
+      if (k + 1 != index) expected += chunks[k];
+    PutFile(path, whole);
+    ChunkTable table;
+    ASSERT_TRUE(ScanTailpack(path, table).ok());
+    EXPECT_EQ(CutChunkBytes(whole, table, index), expected) << index;
+    EditResult edit = CutChunk(path, table, index);
+    EXPECT_TRUE(edit.changed);
+    EXPECT_EQ(Apply(edit, path), expected) << index;
+
+    ChunkTable after;
+    ASSERT_TRUE(ScanTailpack(path, after).ok());
+    ASSERT_EQ(after.size(), 3u);
+    std::uint64_t moved = table[index - 1].Length + kTrailerSize;
+    for (std::size_t k = 0; k < after.size(); ++k) {
+      std::size_t old = k + 1 < index ? k : k + 1;
+      EXPECT_EQ(after[k].Offset, table[old].Offset - (old + 1 > index ? moved : 0)) << index;
+    }
+  }
+
+  // The only chunk cut gives the same bytes as clearing the Tailpack.
+  std::string one = exe + chunks[0];
+  ChunkTable table;
+  PutFile(path, one);
+  ASSERT_TRUE(ScanTailpack(path, table).ok());
+  EXPECT_EQ(CutChunkBytes(one, table, 1), StripTailpackBytes(one));
+}
+
+TEST(Cut, RefusesStaleTableAndBadIndex) {
+  ScratchDir dir;
+  std::string path = dir.File("app.exe");
+  std::string before = "EXE" + "a"s + MakeTrailer(1, "ONE") + "bb" + MakeTrailer(2, "TWO");
+  PutFile(path, before);
+  ChunkTable table;
+  ASSERT_TRUE(ScanTailpack(path, table).ok());
+
+  for (std::size_t index : {std::size_t{0}, std::size_t{3}}) {
+    EditResult edit = CutChunk(path, table, index);
+    EXPECT_TRUE(edit.status.ok());
+    EXPECT_FALSE(edit.changed);
+    EXPECT_EQ(CutChunkBytes(before, table, index), before);
+  }
+
+  // Another program adds a chunk after the scan: the old offsets no longer describe the file.
+  PutFile(path, AppendChunk(std::string_view(before), "NEW", "new"));
+  EditResult stale = CutChunk(path, table, 1);
+  EXPECT_EQ(stale.status.code, Status::Failed);
+  EXPECT_EQ(stale.status.message, kChangedOnDisk);
+  // Same size, different kind.
+  std::string renamed = before;
+  renamed.replace(renamed.size() - 9, 3, "TWX");
+  PutFile(path, renamed);
+  EXPECT_EQ(CutChunk(path, table, 1).status.message, kChangedOnDisk);
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+// The trailer walk, the scan and its log, the number formats, and offsets past 4 GiB.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "store/edit.h"
+#include "store/log.h"
+#include "store/scan.h"
+#include "store/tailpack.h"
+#include "tests/store/helpers.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+struct Expected {
+  std::uint64_t offset;
+  std::uint32_t length;
+  std::string kind;
+};
+
+ChunkTable Walk(const ByteSource& source, std::uint64_t& remaining) {
+  ChunkTable table;
+  Status status = WalkTailpack(source, [&table](const ChunkRecord& r) { table.insert(table.begin(), r); }, remaining);
+  EXPECT_TRUE(status.ok()) << status.message;
+  return table;
+}
+
+TEST(Walk, FindsChunksByTrailersOnly) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<Expected> records;  // oldest first
+    std::uint64_t remaining;
+  };
+  const Case cases[] = {
+      {"empty file", "", {}, 0},
+      {"shorter than the marker", "{TlPk", {}, 5},
+      {"marker compared exactly", "exe00000000ABC{TlPK}", {}, 20},
+      {"file is just the marker", "{TlPk}", {{1, 0, ""}}, 0},
+      {"marker and one kind byte", "x{TlPk}", {{1, 0, "x"}}, 0},
+      {"one chunk", "MZxxhello00000005TXT{TlPk}", {{5, 5, "TXT"}}, 4},
+      {"marker inside data", "EXEa{TlPk}b00000008BIN{TlPk}", {{4, 8, "BIN"}}, 3},
+      {"marker inside the executable", "{TlPk}EXE", {}, 9},
+      {"lower-case length", "e"s + std::string(26, 'q') + "0000001aLOW{TlPk}", {{2, 26, "LOW"}}, 1},
+      {"short kind keeps its space", "xhi00000002 AB{TlPk}", {{2, 2, " AB"}}, 1},
+      {"kind cut at a NUL", "data00000004A\0B{TlPk}"s, {{1, 4, "A"}}, 0},
+      {"empty chunk", "exe00000000NUL{TlPk}", {{4, 0, "NUL"}}, 3},
+      {"length stops at a non-digit", "ab12 xxxxxKND{TlPk}"s, {{11, 0x12, "KND"}}, 10},
+      {"damaged length larger than the front", "ab0000FFFFBAD{TlPk}", {{11, 0xFFFF, "BAD"}}, 10},
+      {"16 bytes, length field cut short", "0000003ABC{TlPk}", {{8, 3, "ABC"}}, 7},
+      {"damaged trailer whose length field ends with the marker",
+       "exyz00000003 DD{TlPk}KND{TlPk}",
+       {{2, 3, " DD"}, {22, 0xDD, "KND"}},
+       1},
+      {"three chunks oldest first",
+       "EXE" + "a"s + MakeTrailer(1, "ONE") + "bb" + MakeTrailer(2, "TWO") + MakeTrailer(0, "3"),
+       {{4, 1, "ONE"}, {22, 2, "TWO"}, {41, 0, "  3"}},
+       3},
+  };
+  for (const Case& c : cases) {
+    std::uint64_t remaining = 0;
+    ChunkTable table = Walk(MemorySource(c.bytes), remaining);
+    ASSERT_EQ(table.size(), c.records.size()) << c.name;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      EXPECT_EQ(table[i].Offset, c.records[i].offset) << c.name << " #" << i;
+      EXPECT_EQ(table[i].Length, c.records[i].length) << c.name << " #" << i;
+      EXPECT_EQ(KindText(table[i]), c.records[i].kind) << c.name << " #" << i;
+    }
+    EXPECT_EQ(remaining, c.remaining) << c.name;
+    EXPECT_EQ(StripTailpackBytes(c.bytes), c.bytes.substr(0, c.remaining)) << c.name;
+  }
+}
+
+TEST(Format, LengthFieldAndTrailer) {
+  const std::pair<std::string, std::uint32_t> fields[] = {
+      {"00000005", 5},   {"0000001a", 26},         {"0000001A", 26}, {"FFFFFFFF", 0xFFFFFFFF},
+      {"12 45678", 0x12}, {"0000001g", 1},         {"zz", 0},        {"", 0},
+  };
+  for (const auto& [field, value] : fields) EXPECT_EQ(ParseLengthField(field), value) << field;
+
+  EXPECT_EQ(MakeTrailer(5, "TXT"), "00000005TXT{TlPk}");
+  EXPECT_EQ(MakeTrailer(26, "AB"), "0000001A AB{TlPk}");
+  EXPECT_EQ(MakeTrailer(0, ""), "00000000   {TlPk}");
+  EXPECT_EQ(MakeTrailer(0xFFFFFFFF, "Z"), "FFFFFFFF  Z{TlPk}");
+}
+
+TEST(Format, GroupedAndBinary) {
+  const std::pair<std::uint64_t, const char*> numbers[] = {
+      {0, "0"},           {999, "999"},       {1000, "1,000"}, {1022, "1,022"}, {123456, "123,456"},
+      {1234567, "1,234,567"}, {5368709120, "5,368,709,120"}, {UINT64_MAX, "18,446,744,073,709,551,615"},
+  };
+  for (const auto& [n, text] : numbers) EXPECT_EQ(Grouped(n), text);
+
+  EXPECT_TRUE(IsBinaryChunk("abc\0"s));
+  EXPECT_TRUE(IsBinaryChunk("\0abc"s));
+  EXPECT_FALSE(IsBinaryChunk(""));
+  EXPECT_FALSE(IsBinaryChunk("tab\tcr\rlf\n\xe9\xff"));
+}
+
+TEST(Scan, FileLogsAndTable) {
+  ScratchDir dir;
+  std::string path = dir.File("app.exe");
+  std::string exe(1000, 'M');
+  PutFile(path, exe + "hello" + MakeTrailer(5, "TXT") + MakeTrailer(0, "AB"));
+
+  LogCapture log;
+  ChunkTable table;
+  ASSERT_TRUE(ScanTailpack(path, table).ok());
+  const std::vector<std::string> lines = {
+      "<Parsing Tailpack of file " + path + " (1,039 Bytes)",
+      "- Found a chunk of data, of type ' AB', at address 1,023 (length: 0 Bytes)",
+      "- Found a chunk of data, of type 'TXT', at address 1,001 (length: 5 Bytes)",
+      "2 chunk(s) of data found>",
+  };
+  EXPECT_EQ(log.lines, lines);
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(ReadChunk(path, table[0]), "hello");
+  EXPECT_EQ(ReadChunk(path, table[1]), "");
+
+  ChunkTable again;
+  ASSERT_TRUE(ScanTailpack(path, again).ok());
+  ASSERT_EQ(again.size(), table.size());
+  for (std::size_t i = 0; i < table.size(); ++i) EXPECT_EQ(std::memcmp(&again[i], &table[i], sizeof table[i]), 0);
+
+  // A record that does not fit the file reads as nothing, with the reason.
+  std::string bytes;
+  ChunkRecord beyond{1036, 5, "TXT"};
+  EXPECT_FALSE(TryReadChunk(path, beyond, bytes).ok());
+  EXPECT_EQ(ReadChunk(path, ChunkRecord{0, 1, "X"}), "");
+  EXPECT_EQ(ReadChunk(path, ChunkRecord{1040, 0, "X"}), "");
+}
+
+TEST(Scan, EmptyMissingAndUnreadable) {
+  ScratchDir dir;
+  PutFile(dir.File("empty"), "");
+  {
+    LogCapture log;
+    ChunkTable table;
+    EXPECT_TRUE(ScanTailpack(dir.File("empty"), table).ok());
+    EXPECT_TRUE(table.empty());
+    EXPECT_EQ(log.lines.back(), "0 chunk(s) of data found>");
+  }
+  {
+    LogCapture log;
+    ChunkTable table(1);
+    EXPECT_EQ(ScanTailpack(dir.File("missing"), table).code, Status::Missing);
+    EXPECT_EQ(table.size(), 1u);
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(ReadChunk(dir.File("missing"), ChunkRecord{1, 0, ""}), "");
+  }
+  ChunkTable table;
+  EXPECT_EQ(ScanTailpack(dir.path.string(), table).code, Status::Failed);  // a folder exists but cannot be read
+}
+
+// A source of 5 GiB of zeros followed by real tail bytes, counting what is read.
+struct VirtualSource {
+  static constexpr std::uint64_t kBody = std::uint64_t{5} << 30;
+  std::string tail;
+  std::uint64_t bytesRead = 0;
+  ByteSource Source() {
+    ByteSource source;
+    source.size = kBody + tail.size();
+    source.readAt = [this, size = source.size](std::uint64_t offset, char* out, std::size_t n) {
+      if (offset > size || n > size - offset) return Status::Error("read beyond the end");
+      bytesRead += n;
+      for (std::size_t i = 0; i < n; ++i) out[i] = offset + i < kBody ? '\0' : tail[offset + i - kBody];
+      return Status::Success();
+    };
+    return source;
+  }
+};
+
+TEST(Walk, OffsetsPastFourGiBAndReadsOnlyTrailers) {
+  VirtualSource big;
+  big.tail = MakeTrailer(0xFFFFFFFF, "BIG") + "hello" + MakeTrailer(5, "TXT") + MakeTrailer(0, "NUL");
+  std::uint64_t remaining = 0;
+  ChunkTable table = Walk(big.Source(), remaining);
+  ASSERT_EQ(table.size(), 3u);
+  // The 4 GiB chunk's data are the last 0xFFFFFFFF zeros of the body.
+  const std::uint64_t body = VirtualSource::kBody;
+  EXPECT_EQ(table[0].Offset, body - 0xFFFFFFFFull + 1);
+  EXPECT_EQ(table[0].Length, 0xFFFFFFFFu);
+  EXPECT_EQ(table[1].Offset, body + 18);
+  EXPECT_EQ(table[2].Offset, body + 40);
+  EXPECT_EQ(remaining, body - 0xFFFFFFFFull);
+  EXPECT_LE(big.bytesRead, 4 * kTrailerSize);
+
+  // Cutting the middle chunk keeps everything in front and behind it, with 64-bit positions.
+  std::vector<Piece> pieces = CutPieces(big.Source().size, table, 2);
+  ASSERT_EQ(pieces.size(), 2u);
+  EXPECT_EQ(pieces[0].length, table[1].Offset - 1);
+  EXPECT_EQ(pieces[1].offset, table[2].Offset - 1);
+  Content content{"", big.Source().size, pieces};
+  EXPECT_EQ(ContentSize(content), big.Source().size - table[1].Length - kTrailerSize);
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+#pragma once
+// Scratch folders, whole-file helpers and log capture for the store tests.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "store/log.h"
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+struct ScratchDir {
+  std::filesystem::path path;
+  ScratchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "stowr-test-XXXXXX").string();
+    path = mkdtemp(pattern.data());
+  }
+  ~ScratchDir() {
+    std::error_code ignored;
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(path, ignored);
+  }
+  std::string File(const std::string& name) const { return (path / name).string(); }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path)) names.push_back(entry.path().filename().string());
+    return names;
+  }
+};
+
+inline void PutFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline std::string GetFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Captures the Activity log while it lives.
+struct LogCapture {
+  std::vector<std::string> lines;
+  LogSink previous;
+  LogCapture() { previous = SetLogSink([this](std::string_view line) { lines.emplace_back(line); }); }
+  ~LogCapture() { SetLogSink(previous); }
+};
