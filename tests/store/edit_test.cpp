@@ -141,7 +141,7 @@ TEST(Strip, PathFormAndLog) {
   EditResult edit = StripTailpack(path);
   EXPECT_TRUE(edit.changed);
   EXPECT_EQ(Apply(edit, path), exe);
-  const std::vector<std::string> lines = {"<Clearing Tailpack from file " + path + " (78 Bytes)",
+  const std::vector<std::string> lines = {"<Clearing Tailpack from file " + path + " (75 Bytes)",
                                           "Done. Clean file is 14 Bytes>"};
   EXPECT_EQ(log.lines, lines);
 
