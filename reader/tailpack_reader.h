@@ -93,6 +93,18 @@ struct Source {
                  std::string& error) = nullptr;
 };
 
+// A Source over bytes in memory, which must outlive it.
+inline Source MemorySource(std::string_view bytes) {
+  Source source;
+  source.size = bytes.size();
+  source.context = bytes.data();
+  source.readAt = [](const void* data, std::uint64_t offset, char* out, std::size_t n, std::string&) {
+    std::memcpy(out, static_cast<const char*>(data) + offset, n);  // the range was checked by the caller
+    return true;
+  };
+  return source;
+}
+
 namespace detail {
 
 #if defined(_WIN32)
@@ -228,22 +240,6 @@ class File {
   std::uint64_t size_ = 0;
 };
 
-inline Source MemorySource(const std::string_view* bytes) {
-  Source source;
-  source.size = bytes->size();
-  source.context = bytes;
-  source.readAt = [](const void* self, std::uint64_t offset, char* out, std::size_t n, std::string& error) {
-    const auto* view = static_cast<const std::string_view*>(self);
-    if (offset > view->size() || n > view->size() - offset) {
-      error = "Read beyond the end of the bytes";
-      return false;
-    }
-    if (n > 0) std::memcpy(out, view->data() + offset, n);
-    return true;
-  };
-  return source;
-}
-
 // Reads n bytes at offset, checking the range against the source's size first.
 inline bool Read(const Source& source, std::uint64_t offset, char* out, std::size_t n, std::string& error) {
   if (offset > source.size || n > source.size - offset) {
@@ -342,17 +338,20 @@ inline Listing List(const Source& source) {
   listing.end = WalkEnd(source, listing.error);
   if (!listing.ok()) return listing;
   std::uint64_t remaining = listing.end;
-  while (EndsWithMarker(source, remaining, listing.error)) {
-    remaining -= kMarker.size();
-    char trailer[11];  // length field and kind field, or what is left of them
-    std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(remaining, sizeof trailer));
+  char trailer[kTrailerSize];  // the trailer in front of remaining, or what the file holds of it
+  while (remaining >= kMarker.size()) {
+    std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(remaining, kTrailerSize));
     if (!Read(source, remaining - n, trailer, n, listing.error)) break;
-    std::size_t kindSize = (std::min<std::size_t>)(n, 3);
-    std::string_view kind(trailer + n - kindSize, kindSize);
+    std::string_view tail(trailer, n);
+    if (tail.substr(n - kMarker.size()) != kMarker) break;
+    tail.remove_suffix(kMarker.size());
+    std::size_t kindSize = (std::min<std::size_t>)(tail.size(), 3);
+    std::string_view kind = tail.substr(tail.size() - kindSize);
+    tail.remove_suffix(kindSize);
     Chunk chunk;
     chunk.kind = std::string(kind.substr(0, kind.find('\0')));
-    remaining -= kindSize;
-    chunk.length = ParseLength(std::string_view(trailer, n - kindSize));
+    chunk.length = ParseLength(tail);
+    remaining -= kMarker.size() + kindSize;
     if (remaining >= std::uint64_t{chunk.length} + 8) remaining -= std::uint64_t{chunk.length} + 8;
     chunk.offset = remaining;
     listing.chunks.push_back(std::move(chunk));
@@ -443,7 +442,7 @@ inline Listing ListChunks(const Source& source) {
   return detail::Guarded<Listing>([&] { return detail::List(source); });
 }
 inline Listing ListChunksInMemory(std::string_view bytes) {
-  return ListChunks(detail::MemorySource(&bytes));
+  return ListChunks(MemorySource(bytes));
 }
 
 // The data of chunk `index` (0-based, oldest first).
@@ -474,6 +473,15 @@ inline CertificateTable FindCertificateTable(const std::filesystem::path& file) 
     std::string error;
     if (!opened.Open(file, error)) return {};
     return detail::FindCertificateTable(opened.AsSource(), error);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+inline CertificateTable FindCertificateTable(const Source& source) {
+  try {
+    std::string error;
+    return detail::FindCertificateTable(source, error);
   } catch (const std::exception&) {
     return {};
   }
