@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "reader/tailpack_reader.h"
 #include "store/edit.h"
 #include "store/tailpack.h"
 
@@ -11,6 +12,53 @@ namespace {
 
 void Check(bool condition) {
   if (!condition) std::abort();
+}
+
+ChunkTable StoreWalk(std::string_view bytes) {
+  ChunkTable table;
+  std::uint64_t remaining = 0;
+  Check(WalkTailpack(MemorySource(bytes), [&table](const ChunkRecord& r) { table.insert(table.begin(), r); },
+                     remaining).ok());
+  return table;
+}
+
+// The single-header reader must find the store's records in bytes, walking from the end of the
+// file or, for a signed executable, from the start of its certificate table; and it must read
+// exactly the bytes of each record that lies inside the file.
+void CheckReader(std::string_view bytes) {
+  tailpack::Listing listing = tailpack::ListChunksInMemory(bytes);
+  Check(listing.ok() && listing.end <= bytes.size());
+  ChunkTable table = StoreWalk(bytes.substr(0, listing.end));
+  Check(listing.chunks.size() == table.size());
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const tailpack::Chunk& chunk = listing.chunks[i];
+    Check(chunk.kind == KindText(table[i]) && chunk.length == table[i].Length && chunk.offset + 1 == table[i].Offset);
+    tailpack::ChunkBytes data = tailpack::ReadChunk(tailpack::MemorySource(bytes), i);
+    bool inside = chunk.offset + chunk.length <= bytes.size();
+    Check(data.found && data.ok() == inside);
+    Check(!inside || data.bytes == bytes.substr(chunk.offset, chunk.length));
+  }
+  Check(listing.body == (table.empty() ? listing.end : listing.chunks.front().offset));
+}
+
+void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
+}
+
+// The input behind a minimal PE32+ header whose security directory takes its address and size
+// from the input's first 8 bytes, so that the certificate table handling is explored too.
+std::string AsSignedExecutable(std::string_view input) {
+  std::string pe(512, '\0');
+  pe[0] = 'M';
+  pe[1] = 'Z';
+  Put32(pe, 0x3C, 0x80);
+  pe.replace(0x80, 4, std::string("PE\0\0", 4));
+  Put32(pe, 0x80 + 20, 240);
+  Put32(pe, 0x98, 0x20B);
+  Put32(pe, 0x98 + 108, 16);
+  std::string_view directory = input.substr(0, 8);
+  pe.replace(0x98 + 112 + 32, directory.size(), directory);
+  return pe + std::string(input.substr(directory.size()));
 }
 
 }  // namespace
@@ -50,5 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(std::string_view(cut).substr(cutStart) == bytes.substr(cutEnd));
   }
   Check(CutChunkBytes(bytes, table, table.size() + 1) == bytes);
+
+  CheckReader(bytes);
+  CheckReader(AsSignedExecutable(bytes));
   return 0;
 }
