@@ -1,11 +1,49 @@
 #include "app/chunk_actions.h"
 
+#include <string>
+
 #include "app/main_actions.h"
 #include "app/main_window.h"
 #include "app/state.h"
+#include "store/edit.h"
+#include "store/wholefile.h"
+#include "tools/add_dialog.h"
+#include "tools/extraction.h"
 
-// Appends a chosen file as a new chunk under a descriptor asked from the user.
-void AddChunkAction(ui::Window) {}
+namespace {
+
+struct Failure {
+  std::string what, path;
+  Status status;
+};
+
+// Reads the picked file and writes the executable with it appended. Nothing is written when a
+// read fails (a vanished executable is not recreated empty) or when AppendChunk refuses the add
+// (an empty file), so the executable keeps its content.
+Failure AppendFile(const std::string& file, const std::string& kind) {
+  std::string data;
+  Status read = ReadWholeFile(file, data);
+  if (!read.ok()) return {"Could not read file:", file, read};
+  const std::string exe = ExePath();
+  EditResult edit = AppendChunk(ExeFile{exe}, kind, data);
+  if (!edit.status.ok()) return {"Could not read file:", exe, edit.status};
+  if (!edit.changed) return {};
+  return {"Could not write file:", exe, WriteWholeFile(edit.content, exe)};
+}
+
+}  // namespace
+
+// Appends a chosen file as a new chunk under a descriptor asked from the user. Cancelling either
+// dialog changes nothing; otherwise the list is rebuilt, and a failure is reported over it.
+void AddChunkAction(ui::Window window) {
+  std::string file = ui::AskOpenFile(window, OpenDialogSpec("Select resource", "All files (*.*)", "*.*", ""));
+  if (file.empty()) return;
+  std::string kind = AskDescriptor(window);
+  if (kind.empty()) return;
+  Failure failure = AppendFile(file, kind);
+  RefreshChunkList(window);
+  if (!failure.status.ok()) ReportFileFailure(window, failure.what, failure.path, failure.status);
+}
 
 // Shows the first selected chunk in the Viewer; nothing when no row is selected.
 void PreviewAction(ui::Window window) {
@@ -14,8 +52,10 @@ void PreviewAction(ui::Window window) {
 
 // Saves the first selected chunk to a file the user names; nothing when no row is selected.
 void ExtractOneAction(ui::Window window) {
-  if (SelectedChunk(window) == 0) return;
+  std::size_t index = SelectedChunk(window);
+  if (index == 0) return;
+  ExtractOneChunk(window, index);
 }
 
 // Saves every chunk to default-named files beside the executable.
-void ExtractAllAction(ui::Window) {}
+void ExtractAllAction(ui::Window window) { ExtractAllChunks(window); }

@@ -1,0 +1,71 @@
+#include "tools/add_dialog.h"
+
+#include "app/state.h"
+#include "tools/descriptor.h"
+
+namespace {
+
+using namespace ui::style;
+
+constexpr const char* kErrorCaption = "stowr - error";
+constexpr const char* kInvalidText = "Invalid descriptor!\rPlease type only 3 characters among A-Z and 0-9.";
+constexpr const char* kInUseText = "This descriptor is already in use!\rPlease choose another one...";
+
+// A refused descriptor is explained, then the box is emptied and focused for another try.
+void Refuse(ui::Window dialog, const char* text) {
+  ui::ShowMessage(dialog, text, kErrorCaption, ui::kMbOk | ui::kMbIconError);
+  ui::SetText(dialog, kDescriptorBox, "");
+  ui::FocusControl(dialog, kDescriptorBox);
+}
+
+// OK and Enter: the typed text is judged against the chunks of the last scan; only an accepted
+// descriptor ends the dialog.
+void OnOk(ui::Window dialog, std::string& result) {
+  DescriptorCheck check = CheckDescriptor(ui::GetText(dialog, kDescriptorBox), Chunks());
+  switch (check.verdict) {
+    case DescriptorVerdict::Invalid: Refuse(dialog, kInvalidText); return;
+    case DescriptorVerdict::InUse: Refuse(dialog, kInUseText); return;
+    case DescriptorVerdict::Accepted: break;
+  }
+  result = check.descriptor;
+  ui::EndModal(dialog, 0);
+}
+
+}  // namespace
+
+// Neither button is the default push button, so Enter reaches the handler as command 1 only
+// when the focused control does not take it itself. The box has no length limit: the check,
+// not the box, refuses a long text.
+ui::WindowSpec AddDialogSpec(ui::Window owner) {
+  ui::WindowSpec spec;
+  spec.title = kAddDialogTitle;
+  spec.clientWidth = 200;
+  spec.clientHeight = 80;
+  spec.style = kPopup | kClipSiblings | kCaption | kSysMenu | kDsModalFrame | kDs3dLook;
+  spec.exStyle = kExControlParent;
+  spec.owner = owner;
+  spec.centerInWorkArea = true;
+  spec.controls = {
+      {kDescriptorLabel, ui::kStatic, "Alphanumeric 3-character description:", 8, 6, 184, 16, kSsLeft, 0},
+      {kDescriptorBox, ui::kEdit, "", 70, 24, 60, 22, kTabStop | kEsUppercase | kEsAutoHScroll | kBorder,
+       kExClientEdge},
+      {ui::kIdCancel, ui::kButton, "Cancel", 8, 50, 60, 24, kBsPushButton | kTabStop, 0},
+      {ui::kIdOk, ui::kButton, "OK", 132, 50, 60, 24, kBsPushButton | kTabStop, 0},
+  };
+  return spec;
+}
+
+// The result starts empty on every call and is set only by an accepted descriptor; Cancel,
+// Escape and the close box all end the dialog without touching it.
+std::string AskDescriptor(ui::Window owner) {
+  std::string result;
+  ui::Window dialog = ui::CreateWindowFromSpec(AddDialogSpec(owner));
+  ui::RunModal(dialog, [&result](ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
+    if (message != ui::kCommand) return std::intptr_t{0};
+    const int id = static_cast<int>(wParam & 0xFFFF);
+    if (id == ui::kIdCancel) ui::EndModal(window, 0);
+    if (id == ui::kIdOk) OnOk(window, result);
+    return std::intptr_t{0};
+  });
+  return result;
+}

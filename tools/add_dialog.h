@@ -1,0 +1,20 @@
+#pragma once
+// The Add dialog: asks for the type descriptor of a new chunk.
+#include <cstdint>
+#include <string>
+
+#include "platform/ui.h"
+
+inline constexpr const char* kAddDialogTitle = "stowr - add tailpack";
+
+enum AddDialogControl : int {
+  kDescriptorLabel = 1001,
+  kDescriptorBox = 1002,
+};
+
+// The dialog as created, owned by owner and centred in the work area.
+ui::WindowSpec AddDialogSpec(ui::Window owner);
+
+// Runs the dialog modally and returns the accepted descriptor: three characters among A-Z and
+// 0-9 that no chunk of Chunks() has as its Kind. Empty when the user cancelled or closed it.
+std::string AskDescriptor(ui::Window owner);
