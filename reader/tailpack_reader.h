@@ -372,7 +372,7 @@ inline ChunkBytes ReadData(const Source& source, const Chunk& chunk) {
     result.error = "The chunk reaches beyond the end of the file";
     return result;
   }
-  if (chunk.length > result.bytes.max_size()) {
+  if (std::uint64_t{chunk.length} > std::uint64_t{result.bytes.max_size()}) {
     result.error = "The chunk is too large for this program";
     return result;
   }
