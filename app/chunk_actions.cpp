@@ -9,6 +9,7 @@
 #include "store/wholefile.h"
 #include "tools/add_dialog.h"
 #include "tools/extraction.h"
+#include "viewer/chunk_viewer.h"
 
 namespace {
 
@@ -47,7 +48,9 @@ void AddChunkAction(ui::Window window) {
 
 // Shows the first selected chunk in the Viewer; nothing when no row is selected.
 void PreviewAction(ui::Window window) {
-  if (SelectedChunk(window) == 0) return;
+  std::size_t index = SelectedChunk(window);
+  if (index == 0) return;
+  PreviewChunk(window, static_cast<int>(index));
 }
 
 // Saves the first selected chunk to a file the user names; nothing when no row is selected.
