@@ -179,7 +179,7 @@ class File {
   HANDLE handle_ = INVALID_HANDLE_VALUE;
 #else
   bool Open(const std::filesystem::path& path, std::string& error) {
-    do fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    do fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO must not block the open
     while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) return Fail(errno, error);
     struct stat info;

@@ -8,6 +8,8 @@
 #include <map>
 #include <random>
 
+#include <sys/stat.h>
+
 #include "store/scan.h"
 #include "store/tailpack.h"
 #include "tests/model/random_files.h"
@@ -120,7 +122,9 @@ TEST(Reader, ReadsByKindNewestFirst) {
 
 TEST(Reader, ReportsUnreadableFilesAsErrors) {
   Scratch scratch;
-  for (const fs::path& path : {scratch.dir / "missing.exe", scratch.dir}) {
+  fs::path fifo = scratch.dir / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const fs::path& path : {scratch.dir / "missing.exe", scratch.dir, fifo}) {
     tailpack::Listing listing = tailpack::ListChunks(path);
     EXPECT_FALSE(listing.ok()) << path;
     EXPECT_TRUE(listing.chunks.empty());
