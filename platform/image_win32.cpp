@@ -31,6 +31,7 @@ namespace platform {
 namespace {
 
 constexpr UINT_PTR kAreaSubclassId = 0x5754;  // any value unique among this control's subclasses
+constexpr const char* kAreaProperty = "stowr.GraphicArea";
 
 // One graphic area: the control and the memory DC holding its bitmap.
 struct GraphicArea {
@@ -70,17 +71,19 @@ LRESULT CALLBACK AreaProc(HWND control, UINT message, WPARAM wParam, LPARAM lPar
     }
     case WM_NCDESTROY:
       RemoveWindowSubclass(control, AreaProc, kAreaSubclassId);
+      RemovePropA(control, kAreaProperty);
       ReleaseArea(area);
       break;
   }
   return DefSubclassProc(control, message, wParam, lParam);
 }
 
+// The area behind a control, found through a window property (MinGW's comctl32 import library
+// has no GetWindowSubclass by name).
 GraphicArea* AreaOf(ui::Window window, int id) {
   HWND control = GetDlgItem(static_cast<HWND>(window), id);
-  DWORD_PTR refData = 0;
-  if (control == nullptr || !GetWindowSubclass(control, AreaProc, kAreaSubclassId, &refData)) return nullptr;
-  return reinterpret_cast<GraphicArea*>(refData);
+  if (control == nullptr) return nullptr;
+  return static_cast<GraphicArea*>(GetPropA(control, kAreaProperty));
 }
 
 void RepaintTarget() {
@@ -149,7 +152,12 @@ void AttachGraphicArea(ui::Window window, int id) {
   }
   area->previousBitmap = SelectObject(area->dc, area->bitmap);
   FillRect(area->dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  if (!SetPropA(control, kAreaProperty, area)) {
+    ReleaseArea(area);
+    return;
+  }
   if (!SetWindowSubclass(control, AreaProc, kAreaSubclassId, reinterpret_cast<DWORD_PTR>(area))) {
+    RemovePropA(control, kAreaProperty);
     ReleaseArea(area);
     return;
   }
