@@ -1,0 +1,170 @@
+// Extraction through the fake ui: the Save As dialog, the files written, and the messages that
+// say what was written and what was not.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/process.h"
+#include "store/scan.h"
+#include "tests/app/app_fixture.h"
+#include "tools/extraction.h"
+
+namespace {
+
+using apptest::Chunk;
+using apptest::ReadFile;
+using apptest::WriteFile;
+
+const std::vector<Chunk> kThree = {{"TXT", "first text"}, {"PNG", std::string("\x89PNG\0\1", 6)}, {"TXT", "second"}};
+
+struct ExtractionTest : apptest::MainWindowTest {
+  ui::Window owner = nullptr;
+  // Writes app.exe with these chunks and scans it, as a refresh of the Main window would.
+  std::string Load(const std::vector<Chunk>& chunks) {
+    std::string path = UseExe(chunks);
+    Chunks().clear();
+    EXPECT_TRUE(ScanTailpack(path, Chunks()).ok());
+    owner = ui::CreateWindowFromSpec({});
+    return path;
+  }
+  std::string Caption() const { return ProgramName(platform::ModulePath()); }
+};
+
+TEST(ProgramNameTest, FileNameWithoutFolderAndExtension) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"C:\\Tools\\stowr.exe", "stowr"},
+      {"C:\\my.tools\\stowr", "stowr"},
+      {"C:\\Tools\\stowr.v2.exe", "stowr.v2"},
+      {"/opt/bin/tools_gui_test", "tools_gui_test"},
+      {"stowr.exe", "stowr"},
+  };
+  for (const auto& [path, name] : cases) EXPECT_EQ(ProgramName(path), name) << path;
+}
+
+TEST_F(ExtractionTest, SaveAsDialogIsPresetWithTheDefaultName) {
+  Load(kThree);
+  ExtractOneChunk(owner, 2);
+  ASSERT_EQ(fake::FileDialogs().size(), 1u);
+  const fake::FileDialogRecord& dialog = fake::FileDialogs()[0];
+  EXPECT_TRUE(dialog.save);
+  EXPECT_EQ(dialog.owner, owner);
+  EXPECT_EQ(dialog.spec.title, "Save As");
+  EXPECT_EQ(dialog.spec.filterDescription, "All files (*.*)");
+  EXPECT_EQ(dialog.spec.filterPattern, "*.*");
+  EXPECT_EQ(dialog.spec.defaultExtension, "");
+  EXPECT_EQ(dialog.spec.initialName, Path("app.tpak.png"));
+  EXPECT_EQ(dialog.spec.initialFolder, platform::CurrentDirectory());
+  EXPECT_EQ(dialog.spec.bufferSize, 32768u);
+  EXPECT_EQ(dialog.spec.flags & ~ui::kOfnEnableHook,
+            ui::kOfnOverwritePrompt | ui::kOfnPathMustExist | ui::kOfnExplorer | ui::kOfnHideReadOnly |
+                ui::kOfnNoChangeDir);
+  EXPECT_EQ(dialog.spec.offsetFromOwner.x, -100);
+  EXPECT_EQ(dialog.spec.offsetFromOwner.y, 0);
+  EXPECT_TRUE(dialog.spec.bringToForeground);
+  // Cancelled: nothing written, nothing shown.
+  EXPECT_TRUE(fake::Messages().empty());
+  EXPECT_FALSE(std::filesystem::exists(Path("app.tpak.png")));
+}
+
+// The name is used as chosen (no extension added) and replaces a longer file entirely.
+TEST_F(ExtractionTest, ExtractOneWritesTheChunkAndConfirms) {
+  Load(kThree);
+  std::string target = Path("chosen.bin");
+  WriteFile(target, std::string(100, 'x'));
+  fake::QueueFileAnswer(target);
+  ExtractOneChunk(owner, 2);
+  EXPECT_EQ(ReadFile(target), kThree[1].second);
+  ASSERT_EQ(fake::Messages().size(), 1u);
+  const fake::MessageRecord& message = fake::Messages()[0];
+  EXPECT_EQ(message.text, "Tailpack successfully saved as:\r" + target);
+  EXPECT_EQ(message.caption, Caption());
+  EXPECT_EQ(message.flags, ui::kMbOk | ui::kMbIconInformation);
+  EXPECT_EQ(message.owner, owner);
+}
+
+// Same Kind twice: the file holds the older chunk (written last) and is listed twice. An empty
+// chunk gives an empty file, and a Kind with a separator stays in the executable's folder.
+TEST_F(ExtractionTest, ExtractAllWritesLastFirstAndListsEveryFile) {
+  std::string path = Load(kThree);
+  std::string bytes = ReadFile(path) + MakeTrailer(0, "a/b");
+  WriteFile(path, bytes);
+  Chunks().clear();
+  ASSERT_TRUE(ScanTailpack(path, Chunks()).ok());
+  WriteFile(Path("app.tpak.txt"), std::string(500, 'o'));
+  ExtractAllChunks(owner);
+  EXPECT_EQ(ReadFile(Path("app.tpak.txt")), "first text");
+  EXPECT_EQ(ReadFile(Path("app.tpak.png")), kThree[1].second);
+  EXPECT_TRUE(std::filesystem::exists(Path("app.tpak.a_b")));
+  EXPECT_EQ(ReadFile(Path("app.tpak.a_b")), "");
+  ASSERT_EQ(fake::Messages().size(), 1u);
+  EXPECT_EQ(fake::Messages()[0].text,
+            "Tailpack successfully saved as:\r- app.tpak.a_b\r- app.tpak.txt\r- app.tpak.png\r- app.tpak.txt\r"
+            "in folder \"" + folder.string() + "\"");
+  EXPECT_EQ(fake::Messages()[0].caption, Caption());
+  EXPECT_EQ(fake::Messages()[0].flags, ui::kMbOk | ui::kMbIconInformation);
+}
+
+// A file that cannot be written is never confirmed: the error names it and gives the reason.
+TEST_F(ExtractionTest, UnwritableTargetIsReportedNotConfirmed) {
+  Load(kThree);
+  std::string readOnly = Path("kept.bin");
+  WriteFile(readOnly, "old");
+  std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read);
+  const std::vector<std::string> targets = {readOnly, Path("no-such-folder/x.bin"), folder.string()};
+  for (const std::string& target : targets) {
+    SCOPED_TRACE(target);
+    fake::Reset();
+    fake::QueueFileAnswer(target);
+    ExtractOneChunk(owner, 1);
+    ASSERT_EQ(fake::Messages().size(), 1u);
+    const fake::MessageRecord& message = fake::Messages()[0];
+    EXPECT_EQ(message.caption, "stowr - error");
+    EXPECT_EQ(message.flags, ui::kMbOk | ui::kMbIconError);
+    EXPECT_EQ(message.text.rfind("Could not save the tailpack as:\r" + target + "\r", 0), 0u) << message.text;
+    EXPECT_GT(message.text.size(), ("Could not save the tailpack as:\r" + target + "\r").size());
+  }
+  EXPECT_EQ(ReadFile(readOnly), "old");
+  std::filesystem::permissions(readOnly, std::filesystem::perms::owner_all);
+}
+
+// Extract All goes on past a failure, confirms the files written and lists the others.
+TEST_F(ExtractionTest, ExtractAllReportsWhatFailed) {
+  Load(kThree);
+  std::filesystem::create_directory(Path("app.tpak.png"));  // a folder where the file would go
+  ExtractAllChunks(owner);
+  EXPECT_EQ(ReadFile(Path("app.tpak.txt")), "first text");
+  ASSERT_EQ(fake::Messages().size(), 2u);
+  const std::string inFolder = "in folder \"" + folder.string() + "\"";
+  EXPECT_EQ(fake::Messages()[0].text, "Tailpack successfully saved as:\r- app.tpak.txt\r- app.tpak.txt\r" + inFolder);
+  const fake::MessageRecord& error = fake::Messages()[1];
+  EXPECT_EQ(error.caption, "stowr - error");
+  EXPECT_EQ(error.text.rfind("Could not save the tailpacks:\r- app.tpak.png: ", 0), 0u) << error.text;
+  EXPECT_EQ(std::count(error.text.begin(), error.text.end(), '\r'), 2);
+  EXPECT_TRUE(error.text.ends_with(inFolder));
+}
+
+// An executable gone since the scan yields errors, never empty files.
+TEST_F(ExtractionTest, UnreadableChunksAreErrorsNotEmptyFiles) {
+  std::string path = Load(kThree);
+  WriteFile(path, ReadFile(path).substr(0, 1030));  // shorter than every chunk needs
+  fake::QueueFileAnswer(Path("one.bin"));
+  ExtractOneChunk(owner, 3);
+  std::filesystem::remove(path);
+  ExtractAllChunks(owner);
+  EXPECT_FALSE(std::filesystem::exists(Path("one.bin")));
+  EXPECT_FALSE(std::filesystem::exists(Path("app.tpak.txt")));
+  ASSERT_EQ(fake::Messages().size(), 2u);
+  for (const fake::MessageRecord& message : fake::Messages()) EXPECT_EQ(message.caption, "stowr - error");
+  EXPECT_EQ(std::count(fake::Messages()[1].text.begin(), fake::Messages()[1].text.end(), '\r'), 4);
+}
+
+TEST_F(ExtractionTest, IndexOutsideTheTableDoesNothing) {
+  Load(kThree);
+  for (std::size_t index : {std::size_t{0}, std::size_t{4}}) ExtractOneChunk(owner, index);
+  EXPECT_TRUE(fake::FileDialogs().empty());
+  EXPECT_TRUE(fake::Messages().empty());
+}
+
+}  // namespace
