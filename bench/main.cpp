@@ -26,16 +26,33 @@ namespace {
 namespace fs = std::filesystem;
 constexpr double kMiB = 1024.0 * 1024.0;
 
+double Seconds(const std::function<void()>& work) {
+  auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 // Seconds taken by the best of `runs` calls of work; `prepare` runs untimed before each.
 double Best(int runs, const std::function<void()>& work, const std::function<void()>& prepare = [] {}) {
   double best = 1e30;
   for (int i = 0; i < runs; ++i) {
     prepare();
-    auto start = std::chrono::steady_clock::now();
-    work();
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    best = std::min(best, Seconds(work));
   }
   return best;
+}
+
+// The best times of two pieces of work run in turns, so that a burst of load from elsewhere on
+// the machine hits both alike.
+void BestOfTurns(int runs, const std::function<void()>& a, double& bestA, const std::function<void()>& b,
+                 double& bestB, const std::function<void()>& prepare = [] {}) {
+  bestA = bestB = 1e30;
+  for (int i = 0; i < runs; ++i) {
+    prepare();
+    bestA = std::min(bestA, Seconds(a));
+    prepare();
+    bestB = std::min(bestB, Seconds(b));
+  }
 }
 
 void Check(const Status& status, const char* what) {
@@ -119,12 +136,14 @@ int main(int argc, char** argv) {
   rows.push_back(scan);
 
   Row listing{"listing"};
-  listing.store = Best(3, [&] {
-    ChunkTable t;
-    Check(ScanTailpack(exe, t), "scan");
-    for (const ChunkRecord& r : t) IsBinaryChunk(ReadChunk(exe, r));
-  });
-  listing.limit = Best(3, [&] { Check(ReadChunksOnce(exe, table), "reading chunks"); });
+  BestOfTurns(
+      9,
+      [&] {
+        ChunkTable t;
+        Check(ScanTailpack(exe, t), "scan");
+        for (const ChunkRecord& r : t) IsBinaryChunk(ReadChunk(exe, r));
+      },
+      listing.store, [&] { Check(ReadChunksOnce(exe, table), "reading chunks"); }, listing.limit);
   double readSome = Best(1, [&] {
     for (std::size_t i = 0; i < literalChunks; ++i) literal::IsBinaryChunk(literal::ReadChunk(exe, table[i]));
   });
@@ -149,33 +168,28 @@ int main(int argc, char** argv) {
   fs::remove_all(folder + "/out");
 
   std::string data(4 << 20, 'x');
-  double flushedCopy = Best(2, [&] { Check(FlushedCopy(exe, copy), "copy"); }, fresh);
-  Row add{"add", Best(2, [&] {
-    EditResult e = AppendChunk(ExeFile{exe}, "NEW", data);
-    Check(e.status, "add");
-    Check(WriteWholeFile(e.content, copy), "write");
-  }, fresh), flushedCopy};
-  add.literal = Best(1, [&] { Check(WriteWholeFile(literal::AppendChunk(exe, "NEW", data, nullptr), copy), "write"); }, fresh);
-  rows.push_back(add);
-
   const std::size_t middle = table.size() / 2;
-  Row cut{"remove-one", Best(2, [&] {
-    EditResult e = CutChunk(exe, table, middle);
-    Check(e.status, "remove one");
-    Check(WriteWholeFile(e.content, copy), "write");
-  }, fresh), flushedCopy};
-  cut.literal = Best(1, [&] {
-    Check(WriteWholeFile(literal::CutChunk(literal::ReadWholeFile(exe), table, middle), copy), "write");
-  }, fresh);
-  rows.push_back(cut);
-
-  Row strip{"strip", Best(2, [&] {
-    EditResult e = StripTailpack(exe);
-    Check(e.status, "strip");
-    Check(WriteWholeFile(e.content, copy), "write");
-  }, fresh), flushedCopy};
-  strip.literal = Best(1, [&] { Check(WriteWholeFile(literal::StripTailpack(exe, nullptr), copy), "write"); }, fresh);
-  rows.push_back(strip);
+  auto copyOnce = [&] { Check(FlushedCopy(exe, copy), "copy"); };
+  auto edit = [&](const char* name, const std::function<EditResult()>& compute,
+                  const std::function<std::string()>& literalBytes) {
+    Row row{name};
+    BestOfTurns(
+        3,
+        [&] {
+          EditResult e = compute();
+          Check(e.status, name);
+          Check(WriteWholeFile(e.content, copy), "write");
+        },
+        row.store, copyOnce, row.limit, fresh);
+    row.literal = Best(1, [&] { Check(WriteWholeFile(literalBytes(), copy), "write"); }, fresh);
+    rows.push_back(row);
+  };
+  edit("add", [&] { return AppendChunk(ExeFile{exe}, "NEW", data); },
+       [&] { return literal::AppendChunk(exe, "NEW", data, nullptr); });
+  edit("remove-one", [&] { return CutChunk(exe, table, middle); },
+       [&] { return literal::CutChunk(literal::ReadWholeFile(exe), table, middle); });
+  edit("strip", [&] { return StripTailpack(exe); }, [&] { return literal::StripTailpack(exe, nullptr); });
+  fs::remove(copy);
 
   std::printf("\nSeconds, warm page cache (the file was just written and read; caches are not dropped).\n");
   std::printf("limit: listing = reading every chunk's bytes once; extract-all = copying each chunk to a\n"
@@ -192,9 +206,9 @@ int main(int argc, char** argv) {
   std::vector<Target> targets = {
       {"listing within 1.5x of reading the chunk bytes once", listing.store <= 1.5 * listing.limit},
       {"listing at least 50x faster than the literal model", listing.literal >= 50 * listing.store},
-      {"add within 1.5x of the flushed copy", add.store <= 1.5 * flushedCopy},
-      {"remove-one within 1.5x of the flushed copy", cut.store <= 1.5 * flushedCopy},
-      {"strip within 1.5x of the flushed copy", strip.store <= 1.5 * flushedCopy},
+      {"add within 1.5x of the flushed copy", rows[3].store <= 1.5 * rows[3].limit},
+      {"remove-one within 1.5x of the flushed copy", rows[4].store <= 1.5 * rows[4].limit},
+      {"strip within 1.5x of the flushed copy", rows[5].store <= 1.5 * rows[5].limit},
       {"listing peak memory at most the largest chunk + 32 MiB", storePeak <= facts.largestChunk + (32ull << 20)},
   };
   bool all = true;

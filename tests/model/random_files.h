@@ -9,7 +9,8 @@
 
 namespace randomfiles {
 
-// A small, fully specified generator (splitmix64), so that files do not depend on the library.
+// A small generator with a fixed algorithm (splitmix64), so that files do not depend on the
+// standard library in use.
 struct Rng {
   std::uint64_t state;
   std::uint64_t Next();

@@ -1,0 +1,101 @@
+// The literal model on files worked out by hand: the differential test is only as good as it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/model/literal_model.h"
+#include "tests/model/random_files.h"
+
+namespace {
+
+std::string Chunk(const std::string& data, const std::string& lengthField, const std::string& kind) {
+  return data + lengthField + kind + "{TlPk}";
+}
+
+std::string Describe(const ChunkTable& table) {
+  std::string out;
+  for (const ChunkRecord& r : table)
+    out += "(" + std::to_string(r.Offset) + "," + std::to_string(r.Length) + ",'" + KindText(r) + "')";
+  return out;
+}
+
+TEST(LiteralModel, ScansHandMadeFiles) {
+  const std::string body(1000, 'M');
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string table;  // as Describe prints it
+    std::string stripped;
+  } cases[] = {
+      {"hello as TXT", body + Chunk("hello", "00000005", "TXT"), "(1001,5,'TXT')", body},
+      {"short kind, lower-case digits", "ab" + Chunk(std::string(26, 'z'), "0000001a", " AB"), "(3,26,' AB')", "ab"},
+      {"empty chunk between two", Chunk("x", "00000001", "ONE") + Chunk("", "00000000", "TWO") + Chunk("{TlPk}", "00000006", "3RD"),
+       "(1,1,'ONE')(19,0,'TWO')(36,6,'3RD')", ""},
+      {"marker case differs", body + "00000000ABC{TLPK}", "", body + "00000000ABC{TLPK}"},
+      {"length larger than the file", "abc" + Chunk("", "FFFFFFFF", "BAD"), "(12,4294967295,'BAD')", "abcFFFFFFFF"},
+      {"length field ending with the marker", "qFF{TlPk}KND{TlPk}", "(1,0,'qFF')(10,255,'KND')", ""},
+      {"nothing but a marker", "{TlPk}", "(1,0,'')", ""},
+      {"non-hex length reads as 0", "body" + Chunk("", "zz000005", "NUL"), "(5,0,'NUL')", "body"},
+  };
+  for (const Case& c : cases) {
+    ChunkTable table;
+    literal::Log log;
+    literal::ScanBytes(c.bytes, "x.exe", table, &log);
+    EXPECT_EQ(Describe(table), c.table) << c.what;
+    EXPECT_EQ(log.back(), std::to_string(table.size()) + " chunk(s) of data found>") << c.what;
+    EXPECT_EQ(literal::StripBytes(c.bytes), c.stripped) << c.what;
+  }
+}
+
+TEST(LiteralModel, AppendWritesTheTrailerAndRefuses) {
+  struct Case {
+    std::string kind, data, added;  // added: the bytes behind the executable, empty when refused
+  } cases[] = {
+      {"TXT", "hello", "hello00000005TXT{TlPk}"},
+      {"AB", std::string(26, 'a'), std::string(26, 'a') + "0000001A AB{TlPk}"},
+      {"", "d", "d00000001   {TlPk}"},
+      {" AB", "d", "d00000001 AB{TlPk}"},
+      {"ABCD", "d", ""},
+      {"TXT", "", ""},
+  };
+  for (const Case& c : cases) {
+    literal::Log log;
+    std::string result = literal::AppendChunkBytes("EXE", c.kind, c.data, &log);
+    EXPECT_EQ(result, "EXE" + c.added) << "kind '" << c.kind << "'";
+    EXPECT_EQ(log.back(), c.added.empty() ? "Failed. Original file unchanged>" : "Done. New file is " + literal::Grouped(result.size()) + " Bytes>");
+  }
+}
+
+TEST(LiteralModel, CutsOneChunkAndReadsChunks) {
+  std::string bytes = "EXE" + Chunk("one", "00000003", "AAA") + Chunk("two!", "00000004", "BBB") + Chunk("3", "00000001", "CCC");
+  ChunkTable table;
+  literal::ScanBytes(bytes, "x", table, nullptr);
+  ASSERT_EQ(table.size(), 3u);
+  EXPECT_EQ(literal::ReadChunkBytes(bytes, table[1]), "two!");
+  EXPECT_EQ(literal::CutChunk(bytes, table, 1), "EXE" + Chunk("two!", "00000004", "BBB") + Chunk("3", "00000001", "CCC"));
+  EXPECT_EQ(literal::CutChunk(bytes, table, 3), bytes.substr(0, table[2].Offset - 1));
+  EXPECT_EQ(literal::CutChunk(bytes, table, 0), bytes);
+  EXPECT_EQ(literal::CutChunk(bytes, table, 4), bytes);
+  ChunkRecord pastEnd{bytes.size(), 2, "AAA"};
+  EXPECT_EQ(literal::ReadChunkBytes(bytes, pastEnd), "");
+  ChunkRecord lastByte{bytes.size(), 1, "AAA"};
+  EXPECT_EQ(literal::ReadChunkBytes(bytes, lastByte), "}");
+}
+
+TEST(RandomFiles, SameSeedSameFileAndIntactFilesHoldWhatWasAppended) {
+  int damaged = 0;
+  for (std::uint64_t seed = 1; seed <= 300; ++seed) {
+    randomfiles::RandomFile a = randomfiles::MakeRandomFile(seed), b = randomfiles::MakeRandomFile(seed);
+    ASSERT_EQ(a.bytes, b.bytes);
+    damaged += !a.intact;
+    if (!a.intact) continue;
+    std::uint64_t size = a.body.size();
+    for (const randomfiles::GeneratedChunk& c : a.chunks) size += c.data.size() + 17;
+    EXPECT_EQ(a.bytes.size(), size) << a.notes;
+    EXPECT_EQ(a.bytes.substr(0, a.body.size()), a.body) << a.notes;
+  }
+  EXPECT_GT(damaged, 30);  // the generator does damage files, not just in theory
+}
+
+}  // namespace
