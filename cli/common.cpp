@@ -66,6 +66,7 @@ int PickChunk(const std::string& exe, const std::string& text, const ChunkTable&
 }
 
 int WriteBack(const Content& content, const std::string& exe) {
+  WarnIfSigned(exe);
   Status status = WriteWholeFile(content, exe);
   return status.ok() ? kExitOk : FileFailure("cannot write", exe, status);
 }

@@ -22,7 +22,9 @@ int Refused(std::string_view message);
 int LoadTable(const std::string& exe, ChunkTable& table);
 // Reads a chunk number as listed (1 to the table's size) into index.
 int PickChunk(const std::string& exe, const std::string& text, const ChunkTable& table, std::size_t& index);
-// Writes an edited executable back over itself.
+// Warns on standard error when exe carries a code signature (a certificate table at its end).
+void WarnIfSigned(const std::string& exe);
+// Writes an edited executable back over itself, after the signature warning.
 int WriteBack(const Content& content, const std::string& exe);
 // Reads the data bytes of chunk index of exe.
 int ReadChunkData(const std::string& exe, const ChunkTable& table, std::size_t index, std::string& data);

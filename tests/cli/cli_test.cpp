@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/pe_image.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -231,6 +233,24 @@ TEST_F(Cli, ReadOnlyExecutableIsRefusedAndKeptIntact) {
     EXPECT_NE(run.err.find("cannot write " + exe), std::string::npos) << run.err;
     EXPECT_EQ(Slurp(exe), original) << args[0];
   }
+}
+
+TEST_F(Cli, ChangingASignedExecutableWarnsButStillWorks) {
+  const std::string kWarning = "signature will no longer verify";
+  std::string plain = pe_image::MinimalPe(true);
+  Spit(dir / "data.txt", "hello");
+  Spit(exe, pe_image::Signed(plain));
+  Outcome add = Stowr({"add", exe, "TXT", "data.txt"});
+  EXPECT_EQ(add.code, 0) << add.err;
+  EXPECT_NE(add.err.find(kWarning), std::string::npos) << add.err;
+
+  Outcome strip = Stowr({"strip", exe});
+  EXPECT_EQ(strip.code, 0);
+  EXPECT_NE(strip.err.find(kWarning), std::string::npos) << strip.err;
+  EXPECT_EQ(Slurp(exe), pe_image::Signed(plain));
+
+  Spit(exe, plain + Chunk("one", "TXT"));
+  EXPECT_EQ(Stowr({"remove", exe, "1"}).err, "");
 }
 
 TEST_F(Cli, HelpGoesToStandardOutput) {

@@ -13,10 +13,12 @@
 #include "store/scan.h"
 #include "store/tailpack.h"
 #include "tests/model/random_files.h"
+#include "tests/support/pe_image.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace pe_image;
 
 // A folder of its own for one test, removed afterwards.
 struct Scratch {
@@ -156,43 +158,6 @@ TEST(Reader, ReadsOnlyTrailersAndTheChunkAskedFor) {
   file.read = 0;
   EXPECT_TRUE(tailpack::ListChunks(file.AsSource()).chunks.empty());
   EXPECT_LE(file.read, 512u);
-}
-
-// Little-endian fields of a PE image.
-void Put(std::string& bytes, std::size_t at, std::uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
-
-constexpr std::size_t kPeAt = 0x80, kOptionalAt = kPeAt + 24;
-
-// A minimal PE image: DOS header with e_lfanew, "PE\0\0", the file header and an optional header
-// (PE32+ or PE32) with 16 empty data directories.
-std::string MinimalPe(bool plus) {
-  std::string pe(512, '\0');
-  pe[0] = 'M';
-  pe[1] = 'Z';
-  Put(pe, 0x3C, kPeAt, 4);
-  pe.replace(kPeAt, 4, std::string("PE\0\0", 4));
-  Put(pe, kPeAt + 4, 0x8664, 2);
-  Put(pe, kPeAt + 20, plus ? 240 : 224, 2);
-  Put(pe, kOptionalAt, plus ? 0x20B : 0x10B, 2);
-  Put(pe, kOptionalAt + (plus ? 108 : 92), 16, 4);
-  return pe;
-}
-
-void SetSecurityDirectory(std::string& pe, bool plus, std::uint64_t address, std::uint64_t size) {
-  std::size_t entry = kOptionalAt + (plus ? 112 : 96) + 4 * 8;
-  Put(pe, entry, static_cast<std::uint32_t>(address), 4);
-  Put(pe, entry + 4, static_cast<std::uint32_t>(size), 4);
-}
-
-// A certificate table as signing tools write it: a WIN_CERTIFICATE header, then DER bytes.
-std::string CertificateTableBytes() {
-  std::string table(64, '\x5a');
-  Put(table, 0, 64, 4);
-  Put(table, 4, 0x0200, 2);
-  Put(table, 6, 2, 2);
-  return table;
 }
 
 enum class Layout { Signed, TableBeyondFile, TableAtHugeAddress, TableOverChunks, TableInHeaders, ChunksAfterTable, CutHeader };
