@@ -12,5 +12,6 @@ struct Case {
 };
 
 std::vector<Case> MainWindowCases();
+std::vector<Case> ChunkToolCases();
 
 }  // namespace e2e

@@ -79,7 +79,9 @@ int main(int argc, char** argv) {
   }
   int passed = 0, failed = 0;
   for (int round = 0; round < options.repeat; ++round) {
-    for (const e2e::Case& testCase : e2e::MainWindowCases()) {
+    std::vector<e2e::Case> cases = e2e::MainWindowCases();
+    for (const e2e::Case& more : e2e::ChunkToolCases()) cases.push_back(more);
+    for (const e2e::Case& testCase : cases) {
       if (!Selected(options, testCase.name)) continue;
       (RunCase(options, testCase) ? passed : failed)++;
     }
