@@ -105,6 +105,31 @@ bool AddDialogRefuses(Run& run) {
   return CloseStowr(run, app);
 }
 
+// Escape typed in the descriptor box and the close box both end the dialog without an add.
+bool AddDialogEscapeAndClose(Run& run) {
+  const std::string exe = WritePacked(run, TwoChunks());
+  const std::string before = ReadBytes(exe);
+  E2E_CHECK(WriteBytes(run.folder + "res.bin", "data"));
+  App app;
+  E2E_TRY(OpenStowr(run, app, exe));
+  for (bool escape : {true, false}) {
+    HWND dialog = OpenAddDialog(run, app, run.folder + "res.bin");
+    E2E_CHECK(dialog != nullptr);
+    E2E_CHECK(SendMessageA(GetDlgItem(dialog, kDescriptorBox), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("NEW")));
+    if (escape) {
+      E2E_CHECK(FocusControl(app, GetDlgItem(dialog, kDescriptorBox)));
+      PostKey(app, VK_ESCAPE);
+    } else {
+      PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    E2E_CHECK(WaitForWindowGone(app, kAddTitle));
+    E2E_CHECK(Sync(app.main));
+    E2E_FILE_HOLDS(exe, before);
+  }
+  E2E_TRY(ExpectListState(run, app, 2, true));
+  return CloseStowr(run, app);
+}
+
 // Save As starts with the default name; the chosen name gets exactly the chunk's bytes.
 bool ExtractOne(Run& run) {
   const std::string exe = WritePacked(run, TwoChunks());
@@ -179,6 +204,7 @@ std::vector<Case> ChunkToolCases() {
   return {
       {"add_chunk", AddsChunk},
       {"add_dialog_refuses", AddDialogRefuses},
+      {"add_dialog_escape_and_close", AddDialogEscapeAndClose},
       {"extract_one", ExtractOne},
       {"extract_all", ExtractAll},
       {"extract_all_read_only_target", ExtractAllReadOnlyTarget},
