@@ -18,10 +18,11 @@ if [ "${E2E_SKIP_BUILD:-0}" != 1 ]; then
     cmake --build "$build" -j2
   fi
 fi
-program=$(find "$build" -name stowr.exe -type f -not -path '*/wineprefix/*' | head -n1)
-driver=$(find "$build" -name stowr-e2e.exe -type f -not -path '*/wineprefix/*' | head -n1)
-[ -n "$program" ] || { echo "e2e: no stowr.exe under $build" >&2; exit 1; }
-[ -n "$driver" ] || { echo "e2e: no stowr-e2e.exe under $build" >&2; exit 1; }
+program=$build/app/stowr.exe
+driver=$build/e2e/stowr-e2e.exe
+for exe in "$program" "$driver"; do
+  [ -f "$exe" ] || { echo "e2e: $exe was not built" >&2; exit 1; }
+done
 
 export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 xvfbPid=
