@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstdio>
 
 namespace {
 
@@ -12,7 +12,7 @@ ChunkRecord Record(std::uint64_t offset, std::uint32_t length, const char* kind)
   ChunkRecord record;
   record.Offset = offset;
   record.Length = length;
-  std::strncpy(record.Kind, kind, 3);
+  std::snprintf(record.Kind, sizeof record.Kind, "%s", kind);
   return record;
 }
 

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstdio>
 
 namespace {
 
 ChunkRecord Record(const char* kind) {
   ChunkRecord record;
-  std::strncpy(record.Kind, kind, 3);
+  std::snprintf(record.Kind, sizeof record.Kind, "%s", kind);
   return record;
 }
 
