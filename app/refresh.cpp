@@ -14,7 +14,7 @@ constexpr ui::Color kWhite{255, 255, 255};
 void FillRows(ui::Window window) {
   const ChunkTable& table = Chunks();
   for (std::size_t i = table.size(); i >= 1; --i) {
-    ChunkRow row = MakeChunkRow(i, table[i - 1], ReadChunk(ExePath(), table[i - 1]));
+    ChunkRow row = MakeChunkRow(i, table[i - 1], ChunkIsBinary(ExePath(), table[i - 1]));
     ui::ListInsertTop(window, kChunkList, row.number);
     ui::ListSetCell(window, kChunkList, 0, 1, row.kind);
     ui::ListSetCell(window, kChunkList, 0, 2, row.type);

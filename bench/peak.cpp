@@ -31,7 +31,7 @@ int RunPeakChild(int argc, char** argv) {
   ChunkTable table;
   if (mode == "store") {
     if (!ScanTailpack(path, table).ok()) return 1;
-    for (const ChunkRecord& record : table) binary += IsBinaryChunk(ReadChunk(path, record));
+    for (const ChunkRecord& record : table) binary += ChunkIsBinary(path, record);
   } else {
     literal::ScanTailpack(path, table, nullptr);
     std::size_t chunks = argc > 4 ? std::stoul(argv[4]) : table.size();

@@ -11,7 +11,7 @@ namespace {
 // One line per chunk, oldest first: the five cells of the window's chunk list, tab-separated.
 void PrintRows(const std::string& exe, const ChunkTable& table) {
   for (std::size_t i = 0; i < table.size(); ++i) {
-    ChunkRow row = MakeChunkRow(i + 1, table[i], ReadChunk(exe, table[i]));
+    ChunkRow row = MakeChunkRow(i + 1, table[i], ChunkIsBinary(exe, table[i]));
     std::cout << row.number << '\t' << row.kind << '\t' << row.type << '\t' << row.size << '\t'
               << row.offset << '\n';
   }
@@ -24,7 +24,7 @@ void PrintJson(const std::string& exe, const ChunkTable& table) {
     const ChunkRecord& record = table[i];
     std::cout << (i == 0 ? "\n" : ",\n") << "  {\"index\": " << i + 1
               << ", \"kind\": " << JsonString(KindText(record))
-              << ", \"type\": \"" << ChunkTypeName(ReadChunk(exe, record))
+              << ", \"type\": \"" << ChunkTypeName(ChunkIsBinary(exe, record))
               << "\", \"length\": " << record.Length << ", \"offset\": " << record.Offset << '}';
   }
   std::cout << (table.empty() ? "]\n" : "\n]\n");

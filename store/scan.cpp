@@ -54,14 +54,25 @@ Status ScanTailpack(const std::string& path, ChunkTable& table) {
   return Status::Success();
 }
 
-// Checks the record against the file's size and reads only the chunk's bytes.
-Status TryReadChunk(const std::string& path, const ChunkRecord& record, std::string& bytes) {
-  bytes.clear();
-  ByteSource source;
+namespace {
+
+// Opens the file behind record and checks that the chunk's data lies inside it.
+Status OpenChunk(const std::string& path, const ChunkRecord& record, ByteSource& source) {
   Status status = OpenFileSource(path, source);
   if (!status.ok()) return status;
   if (record.Offset == 0 || record.Offset - 1 > source.size || record.Length > source.size - (record.Offset - 1))
     return Status::Error("The chunk lies beyond the end of the file");
+  return Status::Success();
+}
+
+}  // namespace
+
+// Checks the record against the file's size and reads only the chunk's bytes.
+Status TryReadChunk(const std::string& path, const ChunkRecord& record, std::string& bytes) {
+  bytes.clear();
+  ByteSource source;
+  Status status = OpenChunk(path, record, source);
+  if (!status.ok()) return status;
   std::string data(record.Length, '\0');
   status = source.readAt(record.Offset - 1, data.data(), data.size());
   if (status.ok()) bytes = std::move(data);
@@ -72,4 +83,20 @@ std::string ReadChunk(const std::string& path, const ChunkRecord& record) {
   std::string bytes;
   TryReadChunk(path, record, bytes);
   return bytes;
+}
+
+// Reads the chunk in blocks through one buffer and stops at the first zero byte, so a listing
+// holds at most one block however large the chunks are.
+bool ChunkIsBinary(const std::string& path, const ChunkRecord& record) {
+  constexpr std::size_t kBlock = std::size_t{1} << 20;
+  ByteSource source;
+  if (!OpenChunk(path, record, source).ok()) return false;
+  std::unique_ptr<char[]> block(new char[kBlock]);
+  for (std::uint64_t done = 0; done < record.Length;) {
+    std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, record.Length - done));
+    if (!source.readAt(record.Offset - 1 + done, block.get(), n).ok()) return false;
+    if (IsBinaryChunk(std::string_view(block.get(), n))) return true;
+    done += n;
+  }
+  return false;
 }

@@ -16,3 +16,7 @@ Status ScanTailpack(const std::string& path, ChunkTable& table);
 std::string ReadChunk(const std::string& path, const ChunkRecord& record);
 // The same, telling why nothing could be read.
 Status TryReadChunk(const std::string& path, const ChunkRecord& record, std::string& bytes);
+
+// IsBinaryChunk(ReadChunk(path, record)), without holding the chunk in memory: false when the
+// chunk cannot be read.
+bool ChunkIsBinary(const std::string& path, const ChunkRecord& record);

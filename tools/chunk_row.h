@@ -14,8 +14,9 @@ struct ChunkRow {
   std::string offset;  // "@ 1,025"
 };
 
-// The row of chunk `number` (1-based) whose data bytes are `data`.
-ChunkRow MakeChunkRow(std::size_t number, const ChunkRecord& record, std::string_view data);
+// The row of chunk `number` (1-based); `binary` is the Text/Binary test of its data bytes
+// (ChunkIsBinary in store/scan.h).
+ChunkRow MakeChunkRow(std::size_t number, const ChunkRecord& record, bool binary);
 
-// "Binary" when data holds a zero byte, else "Text" (empty or unreadable data included).
-std::string_view ChunkTypeName(std::string_view data);
+// "Binary" or "Text".
+std::string_view ChunkTypeName(bool binary);

@@ -94,6 +94,7 @@ TEST_F(Differential, ScanReadAndWalkMatchTheModel) {
       std::string bytes = ReadChunk(exe, record);
       ASSERT_EQ(bytes, literal::ReadChunk(exe, record)) << file.notes;
       ASSERT_EQ(IsBinaryChunk(bytes), literal::IsBinaryChunk(bytes)) << file.notes;
+      ASSERT_EQ(ChunkIsBinary(exe, record), literal::IsBinaryChunk(bytes)) << file.notes;
     }
 
     std::uint64_t remaining = 0;

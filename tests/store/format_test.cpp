@@ -131,6 +131,25 @@ TEST(Scan, FileLogsAndTable) {
   EXPECT_EQ(ReadChunk(path, ChunkRecord{1040, 0, "X"}), "");
 }
 
+// The streamed Text/Binary test reads in 1 MiB blocks: a zero byte on either side of a block
+// edge, or none at all, must give the same answer as testing the whole chunk.
+TEST(Scan, ChunkIsBinaryAcrossBlockEdges) {
+  ScratchDir dir;
+  std::string path = dir.File("big.exe");
+  const std::size_t kBlock = std::size_t{1} << 20;
+  for (std::size_t zeroAt : {std::size_t{0}, kBlock - 1, kBlock, 2 * kBlock + 5, std::string::npos}) {
+    std::string data(2 * kBlock + 10, 'a');
+    if (zeroAt != std::string::npos) data[zeroAt] = '\0';
+    PutFile(path, "MZ" + data + MakeTrailer(data.size(), "BIN"));
+    ChunkTable table;
+    ASSERT_TRUE(ScanTailpack(path, table).ok());
+    ASSERT_EQ(table.size(), 1u);
+    EXPECT_EQ(ChunkIsBinary(path, table[0]), zeroAt != std::string::npos) << zeroAt;
+  }
+  EXPECT_FALSE(ChunkIsBinary(path, ChunkRecord{3, 4000000, "BIN"}));  // beyond the end: unreadable
+  EXPECT_FALSE(ChunkIsBinary(dir.File("gone.exe"), ChunkRecord{1, 1, "BIN"}));
+}
+
 TEST(Scan, EmptyMissingAndUnreadable) {
   ScratchDir dir;
   PutFile(dir.File("empty"), "");

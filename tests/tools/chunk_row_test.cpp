@@ -32,7 +32,7 @@ TEST(MakeChunkRow, FormatsTheFiveCells) {
        {"5", "BIG", "Text", "4,294,967,295 B", "@ 5,000,000,000"}},
   };
   for (const Case& c : cases) {
-    ChunkRow row = MakeChunkRow(c.number, c.record, c.data);
+    ChunkRow row = MakeChunkRow(c.number, c.record, IsBinaryChunk(c.data));
     EXPECT_EQ(row.number, c.row.number);
     EXPECT_EQ(row.kind, c.row.kind);
     EXPECT_EQ(row.type, c.row.type) << c.row.number;
