@@ -275,35 +275,45 @@ bool SelectProgramCancel(Run& run) {
   return CloseStowr(run, app);
 }
 
-// Enter and Escape, posted to whichever control has the focus, close nothing.
+// Enter and Escape reach the window as the commands 1 and 2, which close nothing and open
+// nothing. Enter is sent only while the list has the focus: on a focused push button it presses
+// that button, as in any dialog. Escape gives command 2 wherever the focus is.
 bool EnterEscapePosted(Run& run) {
+  const std::string path = WriteThreeChunkFile(run);
+  const std::string before = ReadBytes(path);
   App app;
-  E2E_TRY(OpenStowr(run, app, WriteThreeChunkFile(run)));
+  E2E_TRY(OpenStowr(run, app, path));
   HWND chooser = GetDlgItem(app.main, kChooseButton);
-  for (int id : {kChooseButton, kRemoveAllButton, kChunkList}) {
-    FocusControl(app, GetDlgItem(app.main, id));
-    for (WORD key : {VK_RETURN, VK_ESCAPE}) {
-      PostKey(app, key);
-      if (!Drain(chooser) || !IsWindowVisible(app.main))
-        return Fail(run, __LINE__, "key " + std::to_string(key) + " on control " + std::to_string(id) + " closed the window");
-    }
+  const struct {
+    int focus;
+    WORD key;
+  } rows[] = {{kChunkList, VK_RETURN}, {kChunkList, VK_ESCAPE}, {kChooseButton, VK_ESCAPE},
+              {kRemoveAllButton, VK_ESCAPE}, {kChunkList, VK_RETURN}};
+  for (const auto& row : rows) {
+    E2E_CHECK(FocusControl(app, GetDlgItem(app.main, row.focus)));
+    PostKey(app, row.key);
+    const std::string what = "key " + std::to_string(row.key) + " on control " + std::to_string(row.focus);
+    if (!Drain(chooser) || !IsWindowVisible(app.main)) return Fail(run, __LINE__, what + " closed the window");
+    if (TopWindows(app).size() != 1) return Fail(run, __LINE__, what + " opened a window");
   }
-  E2E_CHECK(TopWindows(app).size() == 1);
+  E2E_FILE_HOLDS(path, before);
   E2E_TRY(ExpectListState(run, app, 3, true));
   return CloseStowr(run, app);
 }
 
-// The same keys typed on the keyboard while the Main window is in front.
+// The same keys typed on the keyboard while the Main window is in front and the list has the
+// focus.
 bool EnterEscapeTyped(Run& run) {
   App app;
   E2E_TRY(OpenStowr(run, app, WriteThreeChunkFile(run)));
   E2E_CHECK(BringToFront(app));
+  E2E_CHECK(FocusControl(app, GetDlgItem(app.main, kChunkList)));
   for (WORD key : {VK_RETURN, VK_ESCAPE, VK_RETURN, VK_ESCAPE}) {
     TypeKey(key);
     E2E_CHECK(Drain(GetDlgItem(app.main, kChooseButton)));
     E2E_CHECK(IsWindowVisible(app.main));
+    E2E_CHECK(TopWindows(app).size() == 1);
   }
-  E2E_CHECK(TopWindows(app).size() == 1);
   return CloseStowr(run, app);
 }
 
