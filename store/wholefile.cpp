@@ -2,6 +2,7 @@
 // beside the target, is flushed to the disk and then renamed over the target in one step.
 #include "store/wholefile.h"
 
+#include <functional>
 #include <limits>
 
 #include "platform/files.h"
@@ -28,12 +29,6 @@ Status ReadWholeFile(const std::string& path, std::string& bytes) {
   return status;
 }
 
-Status WriteWholeFile(std::string_view content, const std::string& path) {
-  Content whole;
-  whole.pieces.push_back(Piece{false, 0, 0, std::string(content)});
-  return WriteWholeFile(whole, path);
-}
-
 namespace {
 
 // Writes every piece into the open temporary file, copying the source's ranges from `source`.
@@ -58,12 +53,33 @@ bool NeedsSource(const Content& content) {
   return false;
 }
 
+// Writes a temporary file in the target's folder with fill, flushes it and puts it in place of
+// the target. On any failure the temporary file is removed and the target keeps its old content.
+Status ReplaceWith(const std::string& path, const std::function<Status(platform::FileHandle)>& fill) {
+  platform::FileHandle temp = platform::kNoFile;
+  std::string tempPath;
+  Status status = platform::CreateTempBeside(path, temp, tempPath);
+  if (status.ok()) status = fill(temp);
+  if (status.ok()) status = platform::FlushFile(temp);
+  platform::CloseFile(temp);
+  if (status.ok()) status = platform::ReplaceFile(tempPath, path);
+  if (!status.ok() && !tempPath.empty()) platform::RemoveFile(tempPath);
+  return status;
+}
+
 }  // namespace
 
-// Refuses a target that a plain write could not change, then writes the pieces into a temporary
-// file in the target's folder, flushes it and puts it in place of the target. A source that no
-// longer has the size the pieces were computed for has changed since it was scanned: nothing is
-// written. On any failure the temporary file is removed and the target keeps its old content.
+// A target that a plain write could not change (read-only, a folder, locked) is refused first.
+Status WriteWholeFile(std::string_view content, const std::string& path) {
+  Status status = platform::CheckReplaceable(path);
+  if (!status.ok()) return status;
+  return ReplaceWith(path, [content](platform::FileHandle temp) {
+    return platform::WriteAll(temp, content.data(), content.size());
+  });
+}
+
+// As above, copying the source's ranges. A source that no longer has the size the pieces were
+// computed for has changed since it was scanned: nothing is written.
 Status WriteWholeFile(const Content& content, const std::string& path) {
   Status status = platform::CheckReplaceable(path);
   if (!status.ok()) return status;
@@ -78,15 +94,9 @@ Status WriteWholeFile(const Content& content, const std::string& path) {
       return Status::Error(std::string(kChangedOnDisk));
     }
   }
-
-  platform::FileHandle temp = platform::kNoFile;
-  std::string tempPath;
-  status = platform::CreateTempBeside(path, temp, tempPath);
-  if (status.ok()) status = WritePieces(content, source, temp);
-  if (status.ok()) status = platform::FlushFile(temp);
-  platform::CloseFile(temp);
+  status = ReplaceWith(path, [&content, source](platform::FileHandle temp) {
+    return WritePieces(content, source, temp);
+  });
   platform::CloseFile(source);
-  if (status.ok()) status = platform::ReplaceFile(tempPath, path);
-  if (!status.ok() && !tempPath.empty()) platform::RemoveFile(tempPath);
   return status;
 }
