@@ -52,18 +52,22 @@ if [ -z "${DISPLAY:-}" ]; then
   waitForDisplay "$DISPLAY" 15 || { echo "e2e: Xvfb on $DISPLAY did not start" >&2; exit 1; }
 fi
 
-# A fresh prefix once per build folder. All windows go into Wine's own desktop window, which
-# gives the focus to the active window the way a window manager would.
+# A prefix once per build folder, shared with scripts/run.sh. All windows go into Wine's own
+# desktop window, which gives the focus to the active window as a window manager would; typed
+# keys rely on that.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "e2e: making the Wine prefix $WINEPREFIX"
   wine wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+if ! grep -q 'Explorer\\\\Desktops\]' "$WINEPREFIX/user.reg"; then
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
   wineserver -w
 fi
 
 status=0
-timeout 900 wine "$driver" "$(winepath -w "$program")" "$@" || status=$?
+timeout 300 wine "$driver" "$(winepath -w "$program")" "$@" || status=$?
 if [ $status -ne 0 ] && [ $status -ne 1 ]; then
   echo "e2e: the driver ended with status $status"
 fi
