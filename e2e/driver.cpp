@@ -59,8 +59,12 @@ bool RunCase(const Options& options, const e2e::Case& testCase) {
   if (!passed) run.failure = "cannot make the case folder";
   else passed = testCase.run(run) && run.failure.empty();
   const unsigned long long ms = GetTickCount64() - start;
-  if (passed) std::printf("PASS %s (%llu ms)\n", testCase.name, ms);
-  else std::printf("FAIL %s (%llu ms): %s\n", testCase.name, ms, run.failure.c_str());
+  if (passed) {
+    std::printf("PASS %s (%llu ms)\n", testCase.name, ms);
+    e2e::RemoveFolder(run.folder);
+  } else {
+    std::printf("FAIL %s (%llu ms): %s\n  files kept in %s\n", testCase.name, ms, run.failure.c_str(), run.folder.c_str());
+  }
   std::fflush(stdout);
   return passed;
 }
@@ -86,6 +90,7 @@ int main(int argc, char** argv) {
       (RunCase(options, testCase) ? passed : failed)++;
     }
   }
+  if (failed == 0) e2e::RemoveFolder(e2e::DriverFolder());
   std::printf("e2e: %d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
 }

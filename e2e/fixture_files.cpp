@@ -27,28 +27,38 @@ std::string FileBytes(const std::string& body, const std::vector<TestChunk>& chu
   return bytes;
 }
 
-// The folder is named after the case and the driver's process id, and emptied of files a
-// crashed earlier run may have left.
+std::string DriverFolder() {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  return std::string(temp) + "stowr-e2e-" + std::to_string(GetCurrentProcessId()) + "\\";
+}
+
+// The folder is named after the case, inside the driver's folder, and starts empty even when a
+// failed case of an earlier round left files in it.
 bool MakeCaseFolder(const std::string& caseName, std::string& folder) {
-  char temp[MAX_PATH];
-  if (!GetTempPathA(sizeof temp, temp)) return false;
-  folder = std::string(temp) + "stowr-e2e-" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  folder += caseName + "\\";
-  if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  CreateDirectoryA(DriverFolder().c_str(), nullptr);
+  folder = DriverFolder() + caseName + "\\";
+  RemoveFolder(folder);
+  return CreateDirectoryA(folder.c_str(), nullptr) != 0;
+}
+
+void RemoveFolder(const std::string& folder) {
+  std::string base = folder;
+  if (!base.empty() && base.back() != '\\') base += '\\';
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        const std::string path = folder + found.cFileName;
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      }
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = base + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolder(path);
+      else DeleteFileA(path.c_str());
     } while (FindNextFileA(search, &found));
     FindClose(search);
   }
-  return true;
+  RemoveDirectoryA(base.c_str());
 }
 
 bool WriteBytes(const std::string& path, const std::string& bytes) {

@@ -19,8 +19,12 @@ std::string ExeBody(std::size_t n);
 std::string ChunkBytes(const TestChunk& chunk);
 std::string FileBytes(const std::string& body, const std::vector<TestChunk>& chunks);
 
+// The folder under the system's temporary folder that holds this driver run's case folders.
+std::string DriverFolder();
 // Makes a fresh, empty folder for one case under the system's temporary folder.
 bool MakeCaseFolder(const std::string& caseName, std::string& folder);
+// Deletes a folder with everything in it, read-only files included.
+void RemoveFolder(const std::string& folder);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
 // Fails the run unless path holds exactly expected, saying where they first differ.
