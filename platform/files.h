@@ -30,6 +30,8 @@ Status CreateTempBeside(const std::string& path, FileHandle& file, std::string& 
 Status WriteAll(FileHandle file, const char* data, std::size_t n);
 // Appends n bytes of from, starting at offset, to to at its current position.
 Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to);
+// The same through a buffer, over ReadAt and WriteAll (files_copy.cpp).
+Status CopyThroughBuffer(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to);
 // Flushes the file's data to the disk.
 Status FlushFile(FileHandle file);
 // Puts tempPath in place of path in one step and makes the rename durable.

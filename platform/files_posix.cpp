@@ -145,18 +145,7 @@ Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHan
     offset += static_cast<std::uint64_t>(copied);
     n -= static_cast<std::uint64_t>(copied);
   }
-  if (n == 0) return Status::Success();
-  constexpr std::size_t kBuffer = std::size_t{8} << 20;
-  std::string buffer(static_cast<std::size_t>(n < kBuffer ? n : kBuffer), '\0');
-  while (n > 0) {
-    std::size_t step = n < buffer.size() ? static_cast<std::size_t>(n) : buffer.size();
-    Status status = ReadAt(from, offset, buffer.data(), step);
-    if (status.ok()) status = WriteAll(to, buffer.data(), step);
-    if (!status.ok()) return status;
-    offset += step;
-    n -= step;
-  }
-  return Status::Success();
+  return n == 0 ? Status::Success() : CopyThroughBuffer(from, offset, n, to);
 }
 
 Status FlushFile(FileHandle file) {

@@ -149,17 +149,7 @@ Status WriteAll(FileHandle file, const char* data, std::size_t n) {
 
 // Copies through an 8 MiB buffer.
 Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to) {
-  constexpr std::size_t kBuffer = std::size_t{8} << 20;
-  std::string buffer(static_cast<std::size_t>(n < kBuffer ? n : kBuffer), '\0');
-  while (n > 0) {
-    std::size_t step = n < buffer.size() ? static_cast<std::size_t>(n) : buffer.size();
-    Status status = ReadAt(from, offset, buffer.data(), step);
-    if (status.ok()) status = WriteAll(to, buffer.data(), step);
-    if (!status.ok()) return status;
-    offset += step;
-    n -= step;
-  }
-  return Status::Success();
+  return CopyThroughBuffer(from, offset, n, to);
 }
 
 Status FlushFile(FileHandle file) {
