@@ -31,10 +31,3 @@ std::string ExePathFromCommandLine(std::string_view commandLine) {
   std::size_t last = text.find_last_not_of('"');
   return text.substr(first, last - first + 1);
 }
-
-// The folder keeps its trailing separator; either slash counts, so the native build works too.
-std::string TempImagePath(std::string_view modulePath) {
-  std::size_t slash = modulePath.find_last_of("\\/");
-  std::string_view folder = slash == std::string_view::npos ? std::string_view() : modulePath.substr(0, slash + 1);
-  return std::string(folder) + "temp.img";
-}

@@ -8,5 +8,3 @@ std::string ArgumentText(std::string_view commandLine);
 // The executable named on the command line: the argument text without its outer double quotes
 // when it contains ".exe" in any case, else empty.
 std::string ExePathFromCommandLine(std::string_view commandLine);
-// The temporary image file beside the program: the folder of modulePath, then "temp.img".
-std::string TempImagePath(std::string_view modulePath);

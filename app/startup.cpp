@@ -5,12 +5,13 @@
 #include "app/state.h"
 #include "platform/image.h"
 #include "platform/process.h"
+#include "viewer/image_preview.h"
 
 // The picture decoder is never shut down, and a temporary image that cannot be deleted is left
 // alone: neither stops the program. The Main window's end value is of no interest.
 int RunStowr() {
   platform::StartPictureDecoder();
-  platform::DeletePlainFile(TempImagePath(platform::ModulePath()));
+  platform::DeletePlainFile(TempImagePath());
   ExePath() = ExePathFromCommandLine(platform::CommandLine());
   OpenMainWindow(nullptr);
   return 0;

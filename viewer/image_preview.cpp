@@ -13,11 +13,14 @@ constexpr ui::Color kImageBackground{211, 211, 211};
 }  // namespace
 
 // The folder part of the module path keeps its trailing separator.
-std::string TempImagePath() {
-  const std::string module = platform::ModulePath();
-  const std::size_t slash = module.find_last_of("\\/");
-  return (slash == std::string::npos ? std::string() : module.substr(0, slash + 1)) + "temp.img";
+// The folder keeps its trailing separator; either slash counts, so the native build works too.
+std::string TempImagePath(std::string_view modulePath) {
+  std::size_t slash = modulePath.find_last_of("\\/");
+  std::string_view folder = slash == std::string_view::npos ? std::string_view() : modulePath.substr(0, slash + 1);
+  return std::string(folder) + "temp.img";
 }
+
+std::string TempImagePath() { return TempImagePath(platform::ModulePath()); }
 
 // The decoder reads pictures from files, so the chunk goes through one fixed temporary file; the
 // Viewer is modal, so no two previews share it. A write that fails (a read-only folder, or a

@@ -5,7 +5,9 @@
 
 #include "platform/ui.h"
 
-// "temp.img" in the folder of the program's own file.
+// The temporary image file beside the program: the folder of modulePath, then "temp.img".
+std::string TempImagePath(std::string_view modulePath);
+// The same for the running program.
 std::string TempImagePath();
 
 // Writes bytes to the temporary image file and decodes it. When they are a picture, shows it

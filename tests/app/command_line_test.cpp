@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
+#include "viewer/image_preview.h"
 
 namespace {
 

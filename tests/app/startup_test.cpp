@@ -3,6 +3,7 @@
 #include "app_fixture.h"
 #include "platform/image_fake.h"
 #include "platform/process.h"
+#include "viewer/image_preview.h"
 
 namespace {
 
