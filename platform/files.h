@@ -21,6 +21,10 @@ Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& siz
 Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n);
 void CloseFile(FileHandle file);
 
+// The file that a write to path changes: a symbolic link is followed to the file it names, so
+// replacing it updates that file instead of turning the link into a plain file. Path itself when
+// it names no existing link.
+std::string ReplaceTarget(const std::string& path);
 // Checks that path may be replaced: a missing file may be created; an existing one must be a
 // plain file this user may write (no read-only attribute on Windows, write permission on POSIX).
 Status CheckReplaceable(const std::string& path);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -32,6 +33,16 @@ std::string FolderOf(const std::string& path) {
 }
 
 }  // namespace
+
+std::string ReplaceTarget(const std::string& path) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return path;
+  std::string target = resolved;
+  std::free(resolved);
+  return target;
+}
 
 bool PathExists(const std::string& path) {
   struct stat info;

@@ -61,6 +61,9 @@ HANDLE OpenForWriteCheck(const std::string& path) {
 
 }  // namespace
 
+// Links on Windows need privileges to make and are left to the file system.
+std::string ReplaceTarget(const std::string& path) { return path; }
+
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Opens an existing file (never creating one) and lets other programs read it meanwhile.

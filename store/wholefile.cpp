@@ -70,7 +70,8 @@ Status ReplaceWith(const std::string& path, const std::function<Status(platform:
 }  // namespace
 
 // A target that a plain write could not change (read-only, a folder, locked) is refused first.
-Status WriteWholeFile(std::string_view content, const std::string& path) {
+Status WriteWholeFile(std::string_view content, const std::string& link) {
+  const std::string path = platform::ReplaceTarget(link);
   Status status = platform::CheckReplaceable(path);
   if (!status.ok()) return status;
   return ReplaceWith(path, [content](platform::FileHandle temp) {
@@ -80,7 +81,8 @@ Status WriteWholeFile(std::string_view content, const std::string& path) {
 
 // As above, copying the source's ranges. A source that no longer has the size the pieces were
 // computed for has changed since it was scanned: nothing is written.
-Status WriteWholeFile(const Content& content, const std::string& path) {
+Status WriteWholeFile(const Content& content, const std::string& link) {
+  const std::string path = platform::ReplaceTarget(link);
   Status status = platform::CheckReplaceable(path);
   if (!status.ok()) return status;
 

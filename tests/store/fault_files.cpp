@@ -6,6 +6,7 @@
 namespace posix_impl {
 using platform::FileHandle;
 bool PathExists(const std::string& path);
+std::string ReplaceTarget(const std::string& path);
 Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size);
 Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n);
 void CloseFile(FileHandle file);
@@ -32,6 +33,10 @@ bool Fail() {
 
 Status Injected() { return Status::Error("Injected fault"); }
 }  // namespace
+
+namespace platform {
+std::string ReplaceTarget(const std::string& path) { return posix_impl::ReplaceTarget(path); }
+}  // namespace platform
 
 void ArmFault(int n) {
   gCountdown = n;

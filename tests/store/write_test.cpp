@@ -125,4 +125,17 @@ TEST(AtomicWrite, ProtectedTargetsAndFolders) {
   EXPECT_EQ(GetFile(dir.File("fresh")), "");
 }
 
+// A link to the executable stays a link: the file it names gets the new bytes.
+TEST(AtomicWrite, FollowsASymbolicLinkToItsFile) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir.path / "real");
+  std::string real = dir.File("real/app.exe"), link = dir.File("app.exe");
+  PutFile(real, "old");
+  std::filesystem::create_symlink(real, link);
+  ASSERT_TRUE(WriteWholeFile("new"s, link).ok());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(GetFile(real), "new");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>({"app.exe", "real"}));
+}
+
 }  // namespace
