@@ -5,8 +5,8 @@ set -euo pipefail
 want=(cmake ninja-build g++ libgtest-dev)
 case "${1:-all}" in
   native) ;;
-  windows) want=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 xvfb x11-utils) ;;
-  all) want+=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine64 xvfb imagemagick x11-utils xauth) ;;
+  windows) want=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb x11-utils python3) ;;
+  all) want+=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb imagemagick x11-utils python3) ;;
 esac
 missing=()
 for p in "${want[@]}"; do
