@@ -13,5 +13,6 @@ struct Case {
 
 std::vector<Case> MainWindowCases();
 std::vector<Case> ChunkToolCases();
+std::vector<Case> ViewerCases();
 
 }  // namespace e2e

@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
   for (int round = 0; round < options.repeat; ++round) {
     std::vector<e2e::Case> cases = e2e::MainWindowCases();
     for (const e2e::Case& more : e2e::ChunkToolCases()) cases.push_back(more);
+    for (const e2e::Case& more : e2e::ViewerCases()) cases.push_back(more);
     for (const e2e::Case& testCase : cases) {
       if (!Selected(options, testCase.name)) continue;
       (RunCase(options, testCase) ? passed : failed)++;

@@ -13,16 +13,6 @@ namespace {
 constexpr int kPollMs = 20;
 constexpr UINT kSendTimeoutMs = 5000;
 
-// Polls done() until it holds or timeoutMs have passed; true when it held.
-bool PollUntil(const std::function<bool()>& done, int timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(kPollMs);
-  }
-}
-
 struct EnumState {
   DWORD pid;
   std::vector<HWND> found;
@@ -57,6 +47,15 @@ struct RemoteBuffer {
 };
 
 }  // namespace
+
+bool PollUntil(const std::function<bool()>& done, int timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(kPollMs);
+  }
+}
 
 App::~App() {
   if (process.hProcess) {
@@ -138,10 +137,15 @@ bool Drain(HWND button) {
   return true;
 }
 
-// WM_GETTEXT is copied across processes by the system, unlike most control messages.
+// WM_GETTEXT is copied across processes by the system, unlike most control messages. The
+// buffer is sized from WM_GETTEXTLENGTH, so long texts (a whole text box) come back whole.
 std::string WindowText(HWND window) {
-  char text[1024] = {};
-  if (SendWithTimeout(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text)) < 0) return "<no answer>";
+  const LRESULT length = SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0);
+  if (length < 0) return "<no answer>";
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const LRESULT copied = SendWithTimeout(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  if (copied < 0) return "<no answer>";
+  text.resize(static_cast<std::size_t>(copied));
   return text;
 }
 
@@ -306,6 +310,41 @@ bool BringToFront(const App& app) {
   if (GetForegroundWindow() == app.main) return true;
   SetForegroundWindow(app.main);
   return PollUntil([&] { return GetForegroundWindow() == app.main; }, 2000);
+}
+
+// Copies from the screen, so the window must be on top; each pixel is 0x00RRGGBB.
+std::vector<std::uint32_t> CaptureClient(HWND window, int& width, int& height) {
+  RECT client{};
+  POINT origin{0, 0};
+  if (!GetClientRect(window, &client) || !ClientToScreen(window, &origin)) return {};
+  width = client.right;
+  height = client.bottom;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint32_t> pixels;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (memory && bitmap) {
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    if (BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY | CAPTUREBLT)) {
+      GdiFlush();
+      const auto* first = static_cast<const std::uint32_t*>(bits);
+      pixels.assign(first, first + static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+      for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+    }
+    SelectObject(memory, previous);
+  }
+  if (bitmap) DeleteObject(bitmap);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
 }
 
 void TypeKey(WORD key) {

@@ -3,6 +3,8 @@
 // with time limits, read and press its controls, read its list view, answer its dialogs.
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,9 @@ namespace e2e {
 
 inline constexpr int kWindowWait = 10000;  // ms to wait for a window to appear or go
 inline constexpr int kExitWait = 10000;    // ms to wait for the process to end
+
+// Polls done() every 20 ms until it holds or timeoutMs have passed; true when it held.
+bool PollUntil(const std::function<bool()>& done, int timeoutMs);
 
 // A started program. Ending the object ends the process if it is still running.
 struct App {
@@ -75,6 +80,9 @@ void PostKey(const App& app, WORD key);
 bool FocusControl(const App& app, HWND control);
 // Brings the app's main window to the front; typed keys need it there.
 bool BringToFront(const App& app);
+// The pixels of a window's client area as the screen shows them, rows top first, 0x00RRGGBB;
+// empty when the copy failed.
+std::vector<std::uint32_t> CaptureClient(HWND window, int& width, int& height);
 // Types a key as the keyboard would: it goes to the foreground window's focused control.
 void TypeKey(WORD key);
 
