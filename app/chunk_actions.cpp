@@ -37,7 +37,7 @@ Failure AppendFile(const std::string& file, const std::string& kind) {
 // Appends a chosen file as a new chunk under a descriptor asked from the user. Cancelling either
 // dialog changes nothing; otherwise the list is rebuilt, and a failure is reported over it.
 void AddChunkAction(ui::Window window) {
-  std::string file = ui::AskOpenFile(window, OpenDialogSpec("Select resource", "All files (*.*)", "*.*", ""));
+  std::string file = ui::AskOpenFile(window, OpenDialogOptions("Select resource", "All files (*.*)", "*.*", ""));
   if (file.empty()) return;
   std::string kind = AskDescriptor(window);
   if (kind.empty()) return;

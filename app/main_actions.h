@@ -14,7 +14,7 @@ void RemoveAllChunks(ui::Window window);
 
 // The open dialog of the executable chooser, with another title and filter and no default
 // extension when defaultExtension is empty.
-ui::FileDialogSpec OpenDialogSpec(const std::string& title, const std::string& filterDescription,
+ui::FileDialogOptions OpenDialogOptions(const std::string& title, const std::string& filterDescription,
                                   const std::string& filterPattern, const std::string& defaultExtension);
 
 // The 1-based table index of the first selected row, or 0 when no row is selected or the row

@@ -7,7 +7,7 @@ using namespace ui::style;
 constexpr std::uint32_t kDisabled = 0x08000000;  // WS_DISABLED
 constexpr std::uint32_t kActionButton = kBsPushButton | kBsCenter | kBsVCenter | kTabStop | kDisabled;
 
-ui::ControlSpec Control(int id, const char* className, const char* text, int x, int y, int width, int height,
+ui::ControlLayout Control(int id, const char* className, const char* text, int x, int y, int width, int height,
                         std::uint32_t style, std::uint32_t exStyle = 0) {
   return {id, className, text, x, y, width, height, style, exStyle};
 }
@@ -16,15 +16,15 @@ ui::ControlSpec Control(int id, const char* className, const char* text, int x, 
 
 // Creation order is tab order. The list is no tab stop; no control is the default button and
 // none has the id of OK or Cancel, so Enter and Escape close nothing.
-ui::WindowSpec MainWindowSpec(ui::Window owner) {
-  ui::WindowSpec spec;
-  spec.title = kMainTitle;
-  spec.clientWidth = 400;
-  spec.clientHeight = 246;
-  spec.style = kPopup | kClipSiblings | kCaption | kSysMenu | kMinimizeBox | kDsModalFrame | kDs3dLook;
-  spec.exStyle = kExControlParent;
-  spec.owner = owner;
-  spec.controls = {
+ui::WindowLayout MainWindowLayout(ui::Window owner) {
+  ui::WindowLayout layout;
+  layout.title = kMainTitle;
+  layout.clientWidth = 400;
+  layout.clientHeight = 246;
+  layout.style = kPopup | kClipSiblings | kCaption | kSysMenu | kMinimizeBox | kDsModalFrame | kDs3dLook;
+  layout.exStyle = kExControlParent;
+  layout.owner = owner;
+  layout.controls = {
       Control(kExeLabel, ui::kStatic, "Exe:", 8, 9, 40, 16, kSsLeft),
       Control(kPathLabel, ui::kStatic, "<none>", 48, 8, 312, 16, kSsSunken | kSsPathEllipsis, kExStaticEdge),
       Control(kChooseButton, ui::kButton, "...", 360, 7, 32, 18, kBsPushButton | kTabStop),
@@ -37,13 +37,13 @@ ui::WindowSpec MainWindowSpec(ui::Window owner) {
       Control(kExtractOneButton, ui::kButton, "Extract One", 220, 216, 80, 24, kActionButton),
       Control(kExtractAllButton, ui::kButton, "Extract All", 312, 216, 80, 24, kActionButton),
   };
-  return spec;
+  return layout;
 }
 
 // The list gets its five columns and full-row selection with grid lines before the modal run,
 // whose first message fills it.
 std::intptr_t OpenMainWindow(ui::Window owner) {
-  ui::Window window = ui::CreateWindowFromSpec(MainWindowSpec(owner));
+  ui::Window window = ui::CreateWindowFromLayout(MainWindowLayout(owner));
   ui::AddListColumns(window, kChunkList, {{"#", 24}, {"ID", 70}, {"Type", 60}, {"Size", 90}, {"Offset", 100}});
   ui::AddListExtendedStyle(window, kChunkList, kLvsExFullRowSelect | kLvsExGridLines);
   return ui::RunModal(window, MainWindowHandler);

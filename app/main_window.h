@@ -23,7 +23,7 @@ enum MainControl : int {
 };
 
 // The window and its controls as created: all six action buttons disabled.
-ui::WindowSpec MainWindowSpec(ui::Window owner);
+ui::WindowLayout MainWindowLayout(ui::Window owner);
 // Builds the Main window, runs it modally and returns the value it was ended with.
 std::intptr_t OpenMainWindow(ui::Window owner);
 

@@ -42,7 +42,7 @@ inline constexpr std::uint32_t kLvsReport = 0x1, kLvsShowSelAlways = 0x8;
 inline constexpr std::uint32_t kLvsExGridLines = 0x1, kLvsExFullRowSelect = 0x20;
 }  // namespace style
 
-struct ControlSpec {
+struct ControlLayout {
   int id = 0;
   const char* className = kStatic;
   std::string text;
@@ -55,21 +55,21 @@ struct Point {
   int x = 0, y = 0;
 };
 
-struct WindowSpec {
+struct WindowLayout {
   std::string title;
   int clientWidth = 0, clientHeight = 0;  // the client area is exactly this size
   std::uint32_t style = 0, exStyle = 0;
   Window owner = nullptr;
   bool centerInWorkArea = true;  // otherwise the outer top-left corner goes to `position` (screen)
   Point position;
-  std::vector<ControlSpec> controls;  // created in this order, which is the tab order
+  std::vector<ControlLayout> controls;  // created in this order, which is the tab order
 };
 
 // Builds the window hidden, with the "MS Sans Serif" 8 point font on every control and the
 // "ICO1" icons (32 x 32 large, 16 x 16 small).
-Window CreateWindowFromSpec(const WindowSpec& spec);
+Window CreateWindowFromLayout(const WindowLayout& layout);
 // Adds one more control to an existing window (given the window's font).
-void AddControl(Window window, const ControlSpec& control);
+void AddControl(Window window, const ControlLayout& control);
 
 // Runs window modally: the owner is disabled, the handler gets kInitDialog, the window is shown
 // (SW_SHOW), messages are dispatched until EndModal; then the window is destroyed, the owner
@@ -129,7 +129,7 @@ int ShowMessage(Window owner, const std::string& text, const std::string& captio
 inline constexpr std::uint32_t kOfnOverwritePrompt = 0x2, kOfnHideReadOnly = 0x4, kOfnNoChangeDir = 0x8,
                                kOfnEnableHook = 0x20, kOfnPathMustExist = 0x800, kOfnFileMustExist = 0x1000,
                                kOfnExplorer = 0x80000;
-struct FileDialogSpec {
+struct FileDialogOptions {
   std::string title;
   std::string filterDescription, filterPattern;  // one filter pair
   std::string defaultExtension;                  // empty: none
@@ -143,7 +143,7 @@ struct FileDialogSpec {
   bool bringToForeground = false;
 };
 // The chosen full path, or empty when cancelled.
-std::string AskOpenFile(Window owner, const FileDialogSpec& spec);
-std::string AskSaveFile(Window owner, const FileDialogSpec& spec);
+std::string AskOpenFile(Window owner, const FileDialogOptions& options);
+std::string AskSaveFile(Window owner, const FileDialogOptions& options);
 
 }  // namespace ui

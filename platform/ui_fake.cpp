@@ -30,18 +30,18 @@ World& TheWorld() {
 // Runs, and forgets, the first step queued for the window's title.
 void RunQueuedStep(ui::Window window) {
   auto& steps = TheWorld().steps;
-  auto it = steps.find(Record(window).spec.title);
+  auto it = steps.find(Record(window).layout.title);
   if (it == steps.end()) return;
   Step step = std::move(it->second);
   steps.erase(it);
   step(window);
 }
 
-ControlRecord MakeControl(const ui::ControlSpec& spec) {
+ControlRecord MakeControl(const ui::ControlLayout& layout) {
   ControlRecord control;
-  control.spec = spec;
-  control.text = spec.text;
-  control.enabled = (spec.style & kDisabledStyle) == 0;
+  control.layout = layout;
+  control.text = layout.text;
+  control.enabled = (layout.style & kDisabledStyle) == 0;
   return control;
 }
 
@@ -78,7 +78,7 @@ WindowRecord& Record(ui::Window window) {
 WindowRecord* FindWindow(const std::string& title) {
   auto& windows = TheWorld().windows;
   for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-    if ((*it)->spec.title == title) return it->get();
+    if ((*it)->layout.title == title) return it->get();
   }
   return nullptr;
 }
@@ -96,7 +96,7 @@ const FontRecord& Font(ui::Font font) { return *static_cast<FontRecord*>(font); 
 
 std::intptr_t Send(ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
   WindowRecord& record = Record(window);
-  if (!record.handler) throw std::logic_error("fake: window '" + record.spec.title + "' is not running");
+  if (!record.handler) throw std::logic_error("fake: window '" + record.layout.title + "' is not running");
   return record.handler(window, message, wParam, lParam);
 }
 
@@ -115,16 +115,16 @@ namespace ui {
 using fake::Control;
 using fake::Record;
 
-Window CreateWindowFromSpec(const WindowSpec& spec) {
+Window CreateWindowFromLayout(const WindowLayout& layout) {
   auto record = std::make_unique<fake::WindowRecord>();
-  record->spec = spec;
-  for (const ControlSpec& control : spec.controls) record->controls[control.id] = fake::MakeControl(control);
+  record->layout = layout;
+  for (const ControlLayout& control : layout.controls) record->controls[control.id] = fake::MakeControl(control);
   fake::TheWorld().windows.push_back(std::move(record));
   return fake::TheWorld().windows.back().get();
 }
 
-void AddControl(Window window, const ControlSpec& control) {
-  Record(window).spec.controls.push_back(control);
+void AddControl(Window window, const ControlLayout& control) {
+  Record(window).layout.controls.push_back(control);
   Record(window).controls[control.id] = fake::MakeControl(control);
 }
 
@@ -148,8 +148,8 @@ void EndModal(Window window, std::intptr_t value) {
 }
 
 Point WindowOrigin(Window window) {
-  const WindowSpec& spec = Record(window).spec;
-  return spec.centerInWorkArea ? Point{200, 150} : spec.position;
+  const WindowLayout& layout = Record(window).layout;
+  return layout.centerInWorkArea ? Point{200, 150} : layout.position;
 }
 
 Point ClientOrigin(Window window) {
@@ -226,13 +226,13 @@ int ShowMessage(Window owner, const std::string& text, const std::string& captio
   return answer;
 }
 
-std::string AskOpenFile(Window owner, const FileDialogSpec& spec) {
-  fake::TheWorld().fileDialogs.push_back({owner, false, spec});
+std::string AskOpenFile(Window owner, const FileDialogOptions& options) {
+  fake::TheWorld().fileDialogs.push_back({owner, false, options});
   return fake::NextFileAnswer();
 }
 
-std::string AskSaveFile(Window owner, const FileDialogSpec& spec) {
-  fake::TheWorld().fileDialogs.push_back({owner, true, spec});
+std::string AskSaveFile(Window owner, const FileDialogOptions& options) {
+  fake::TheWorld().fileDialogs.push_back({owner, true, options});
   return fake::NextFileAnswer();
 }
 

@@ -25,7 +25,7 @@
 namespace fake {
 
 struct ControlRecord {
-  ui::ControlSpec spec;  // as created
+  ui::ControlLayout layout;  // as created
   std::string text;      // current text
   bool enabled = true;   // false when created with WS_DISABLED (0x08000000) or disabled since
   bool colorsSet = false;
@@ -40,7 +40,7 @@ struct ControlRecord {
 };
 
 struct WindowRecord {
-  ui::WindowSpec spec;
+  ui::WindowLayout layout;
   std::map<int, ControlRecord> controls;
   ui::Handler handler;     // set while RunModal runs
   bool running = false;    // inside RunModal
@@ -59,7 +59,7 @@ struct MessageRecord {
 struct FileDialogRecord {
   ui::Window owner = nullptr;
   bool save = false;  // AskSaveFile rather than AskOpenFile
-  ui::FileDialogSpec spec;
+  ui::FileDialogOptions options;
 };
 
 struct FontRecord {

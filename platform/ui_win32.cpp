@@ -66,13 +66,13 @@ std::vector<DWORD> EmptyTemplate(DWORD style, DWORD exStyle) {
 // top-left corner: centred in the primary display's work area, or at the given point. The
 // frame comes from AdjustWindowRectEx for the styles the window really has; if the client area
 // still differs (a caption that wraps, a theme), the difference is added once more.
-void PlaceWindow(HWND window, const WindowSpec& spec) {
-  RECT frame{0, 0, spec.clientWidth, spec.clientHeight};
+void PlaceWindow(HWND window, const WindowLayout& layout) {
+  RECT frame{0, 0, layout.clientWidth, layout.clientHeight};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)));
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  int x = spec.position.x, y = spec.position.y;
-  if (spec.centerInWorkArea) {
+  int x = layout.position.x, y = layout.position.y;
+  if (layout.centerInWorkArea) {
     RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     x = work.left + (work.right - work.left - width) / 2;
@@ -81,7 +81,7 @@ void PlaceWindow(HWND window, const WindowSpec& spec) {
   SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   RECT client{};
   GetClientRect(window, &client);
-  int missingWidth = spec.clientWidth - client.right, missingHeight = spec.clientHeight - client.bottom;
+  int missingWidth = layout.clientWidth - client.right, missingHeight = layout.clientHeight - client.bottom;
   if (missingWidth != 0 || missingHeight != 0) {
     SetWindowPos(window, nullptr, 0, 0, width + missingWidth, height + missingHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
@@ -118,30 +118,30 @@ COLORREF ToColorRef(Color color, int systemIndex) {
 
 }  // namespace win32
 
-// The window is created hidden (WS_VISIBLE is taken out of the style) and owned by spec.owner.
+// The window is created hidden (WS_VISIBLE is taken out of the style) and owned by layout.owner.
 // Returns null when Windows refuses to create it.
-Window CreateWindowFromSpec(const WindowSpec& spec) {
+Window CreateWindowFromLayout(const WindowLayout& layout) {
   InitCommonControlsOnce();
   auto* state = new WindowState;
-  std::vector<DWORD> dialogTemplate = EmptyTemplate(spec.style & ~WS_VISIBLE, spec.exStyle);
+  std::vector<DWORD> dialogTemplate = EmptyTemplate(layout.style & ~WS_VISIBLE, layout.exStyle);
   HWND window = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
                                            reinterpret_cast<LPCDLGTEMPLATEA>(dialogTemplate.data()),
-                                           Hwnd(spec.owner), DialogProc, reinterpret_cast<LPARAM>(state));
+                                           Hwnd(layout.owner), DialogProc, reinterpret_cast<LPARAM>(state));
   if (!window) {
     delete state;
     return nullptr;
   }
-  SetWindowTextA(window, spec.title.c_str());
+  SetWindowTextA(window, layout.title.c_str());
   state->font = CreatePointFont(kWindowFace, kWindowPoints);
   SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(state->font), FALSE);
   SetIcons(window, *state);
-  PlaceWindow(window, spec);
-  for (const ControlSpec& control : spec.controls) AddControl(window, control);
+  PlaceWindow(window, layout);
+  for (const ControlLayout& control : layout.controls) AddControl(window, control);
   return window;
 }
 
 // Edit controls get the largest text limit, so neither typing nor pasting is cut short.
-void AddControl(Window window, const ControlSpec& control) {
+void AddControl(Window window, const ControlLayout& control) {
   HWND parent = Hwnd(window);
   HWND child = CreateWindowExA(control.exStyle, control.className, control.text.c_str(),
                                control.style | WS_CHILD | WS_VISIBLE, control.x, control.y, control.width,

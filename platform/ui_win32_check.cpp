@@ -29,22 +29,22 @@ std::string gDialogTitle;
 
 constexpr int kEditId = 20, kDisabledId = 21, kButtonId = 22, kListId = 23;
 
-ui::WindowSpec Spec(const char* title, HWND owner) {
+ui::WindowLayout Layout(const char* title, HWND owner) {
   using namespace ui::style;
-  ui::WindowSpec spec;
-  spec.title = title;
-  spec.clientWidth = 300;
-  spec.clientHeight = 200;
-  spec.style = kPopup | kClipSiblings | kCaption | kSysMenu | kDsModalFrame | kDs3dLook;
-  spec.exStyle = kExControlParent;
-  spec.owner = owner;
-  spec.controls = {
+  ui::WindowLayout layout;
+  layout.title = title;
+  layout.clientWidth = 300;
+  layout.clientHeight = 200;
+  layout.style = kPopup | kClipSiblings | kCaption | kSysMenu | kDsModalFrame | kDs3dLook;
+  layout.exStyle = kExControlParent;
+  layout.owner = owner;
+  layout.controls = {
       {kEditId, ui::kEdit, "", 8, 8, 100, 22, kTabStop | kBorder | kEsUppercase, kExClientEdge},
       {kDisabledId, ui::kButton, "Off", 120, 8, 60, 24, kTabStop | 0x08000000, 0},
       {kButtonId, ui::kButton, "On", 190, 8, 60, 24, kTabStop, 0},
       {kListId, ui::kListView, "", 8, 40, 284, 150, kLvsReport | kLvsShowSelAlways, 0},
   };
-  return spec;
+  return layout;
 }
 
 std::intptr_t Ignore(ui::Window, std::uint32_t, std::uintptr_t, std::intptr_t) { return 0; }
@@ -66,26 +66,26 @@ void CALLBACK CancelDialogSoon(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 void CheckFileDialogPlacement(bool save, ui::Point offset) {
-  ui::FileDialogSpec spec;
-  spec.title = save ? "Save check" : "Open check";
-  spec.filterDescription = "All files (*.*)";
-  spec.filterPattern = "*.*";
-  spec.initialName = std::string(300, 'x');  // longer than the preset allows
-  spec.flags = ui::kOfnExplorer | ui::kOfnHideReadOnly | ui::kOfnNoChangeDir | ui::kOfnEnableHook;
-  spec.offsetFromOwner = offset;
-  spec.bringToForeground = save;
+  ui::FileDialogOptions layout;
+  layout.title = save ? "Save check" : "Open check";
+  layout.filterDescription = "All files (*.*)";
+  layout.filterPattern = "*.*";
+  layout.initialName = std::string(300, 'x');  // longer than the preset allows
+  layout.flags = ui::kOfnExplorer | ui::kOfnHideReadOnly | ui::kOfnNoChangeDir | ui::kOfnEnableHook;
+  layout.offsetFromOwner = offset;
+  layout.bringToForeground = save;
   gDialogTitle.clear();
   SetTimer(nullptr, 0, 300, CancelDialogSoon);
-  std::string chosen = save ? ui::AskSaveFile(gMain, spec) : ui::AskOpenFile(gMain, spec);
+  std::string chosen = save ? ui::AskSaveFile(gMain, layout) : ui::AskOpenFile(gMain, layout);
   RECT owner{};
   GetWindowRect(gMain, &owner);
   CHECK(chosen.empty());
-  CHECK(gDialogTitle == spec.title);
+  CHECK(gDialogTitle == layout.title);
   CHECK(gDialogRect.left == owner.left + offset.x && gDialogRect.top == owner.top + offset.y);
 }
 
 void CheckNestedRuns() {
-  ui::Window closed = ui::CreateWindowFromSpec(Spec("closed by the system", gMain));
+  ui::Window closed = ui::CreateWindowFromLayout(Layout("closed by the system", gMain));
   static bool ownerDisabled = false;
   SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
@@ -97,7 +97,7 @@ void CheckNestedRuns() {
   CHECK(IsWindowEnabled(gMain));
   CHECK(!IsWindow(static_cast<HWND>(closed)));
 
-  ui::Window ended = ui::CreateWindowFromSpec(Spec("ended by the handler", gMain));
+  ui::Window ended = ui::CreateWindowFromLayout(Layout("ended by the handler", gMain));
   SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     HWND window = FindWindowA(nullptr, "ended by the handler");
@@ -171,7 +171,7 @@ std::intptr_t MainHandler(ui::Window w, std::uint32_t message, std::uintptr_t wP
 }  // namespace
 
 int main() {
-  ui::Window main = ui::CreateWindowFromSpec(Spec("ui check", nullptr));
+  ui::Window main = ui::CreateWindowFromLayout(Layout("ui check", nullptr));
   gMain = static_cast<HWND>(main);
   CHECK(gMain != nullptr);
   RECT client{};

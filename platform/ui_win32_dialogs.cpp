@@ -51,10 +51,10 @@ UINT_PTR CALLBACK PlacementHook(HWND hook, UINT message, WPARAM, LPARAM lParam) 
 }
 
 // One filter pair, as the dialog wants it: "description\0pattern\0\0".
-std::string FilterText(const FileDialogSpec& spec) {
-  std::string filter = spec.filterDescription;
+std::string FilterText(const FileDialogOptions& options) {
+  std::string filter = options.filterDescription;
   filter.push_back('\0');
-  filter += spec.filterPattern;
+  filter += options.filterPattern;
   filter.push_back('\0');
   filter.push_back('\0');
   return filter;
@@ -63,12 +63,12 @@ std::string FilterText(const FileDialogSpec& spec) {
 // Both dialogs share their set-up. The hook is always installed, as every dialog of ours is
 // placed relative to its owner. The name buffer is preset with at most 259 characters of the
 // initial name, fewer when the buffer is smaller.
-std::string AskFile(Window owner, const FileDialogSpec& spec, bool save) {
-  std::vector<char> name(std::max<std::size_t>(spec.bufferSize, 1), '\0');
-  std::size_t preset = std::min({spec.initialName.size(), kMaxInitialName, name.size() - 1});
-  std::copy_n(spec.initialName.begin(), preset, name.begin());
-  std::string filter = FilterText(spec);
-  Placement placement{Hwnd(owner), spec.offsetFromOwner, spec.bringToForeground};
+std::string AskFile(Window owner, const FileDialogOptions& options, bool save) {
+  std::vector<char> name(std::max<std::size_t>(options.bufferSize, 1), '\0');
+  std::size_t preset = std::min({options.initialName.size(), kMaxInitialName, name.size() - 1});
+  std::copy_n(options.initialName.begin(), preset, name.begin());
+  std::string filter = FilterText(options);
+  Placement placement{Hwnd(owner), options.offsetFromOwner, options.bringToForeground};
 
   OPENFILENAMEA request{};
   request.lStructSize = sizeof(request);
@@ -77,10 +77,10 @@ std::string AskFile(Window owner, const FileDialogSpec& spec, bool save) {
   request.nFilterIndex = 1;
   request.lpstrFile = name.data();
   request.nMaxFile = static_cast<DWORD>(name.size());
-  request.lpstrInitialDir = spec.initialFolder.empty() ? nullptr : spec.initialFolder.c_str();
-  request.lpstrTitle = spec.title.c_str();
-  request.lpstrDefExt = spec.defaultExtension.empty() ? nullptr : spec.defaultExtension.c_str();
-  request.Flags = spec.flags | OFN_ENABLEHOOK;
+  request.lpstrInitialDir = options.initialFolder.empty() ? nullptr : options.initialFolder.c_str();
+  request.lpstrTitle = options.title.c_str();
+  request.lpstrDefExt = options.defaultExtension.empty() ? nullptr : options.defaultExtension.c_str();
+  request.Flags = options.flags | OFN_ENABLEHOOK;
   request.lCustData = reinterpret_cast<LPARAM>(&placement);
   request.lpfnHook = PlacementHook;
 
@@ -96,8 +96,8 @@ int ShowMessage(Window owner, const std::string& text, const std::string& captio
   return MessageBoxA(Hwnd(owner), text.c_str(), caption.c_str(), flags);
 }
 
-std::string AskOpenFile(Window owner, const FileDialogSpec& spec) { return AskFile(owner, spec, false); }
+std::string AskOpenFile(Window owner, const FileDialogOptions& options) { return AskFile(owner, options, false); }
 
-std::string AskSaveFile(Window owner, const FileDialogSpec& spec) { return AskFile(owner, spec, true); }
+std::string AskSaveFile(Window owner, const FileDialogOptions& options) { return AskFile(owner, options, true); }
 
 }  // namespace ui

@@ -19,7 +19,7 @@ struct ModalRun {
   std::intptr_t value = 0;
 };
 
-// Owned by the window: made by CreateWindowFromSpec, freed at WM_NCDESTROY.
+// Owned by the window: made by CreateWindowFromLayout, freed at WM_NCDESTROY.
 struct WindowState {
   Handler handler;              // set for the duration of RunModal
   ModalRun* run = nullptr;      // the run in progress, if any

@@ -45,9 +45,9 @@ png += chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b"")
 open(sys.argv[1], "wb").write(png)
 EOF
   head -c 600 /dev/urandom >"$demo/random.bin"
-  (cd "$demo" && for spec in "TXT hello.txt" "PNG picture.png" "BIN random.bin"; do
+  (cd "$demo" && for item in "TXT hello.txt" "PNG picture.png" "BIN random.bin"; do
     # shellcheck disable=SC2086
-    wine "$out/cli/stowr-cli.exe" add demo.exe $spec >/dev/null
+    wine "$out/cli/stowr-cli.exe" add demo.exe $item >/dev/null
   done)
   echo "$demo/demo.exe"
 }

@@ -36,30 +36,30 @@ void OnOk(ui::Window dialog, std::string& result) {
 // Neither button is the default push button, so Enter reaches the handler as command 1 only
 // when the focused control does not take it itself. The box has no length limit: the check,
 // not the box, refuses a long text.
-ui::WindowSpec AddDialogSpec(ui::Window owner) {
-  ui::WindowSpec spec;
-  spec.title = kAddDialogTitle;
-  spec.clientWidth = 200;
-  spec.clientHeight = 80;
-  spec.style = kPopup | kClipSiblings | kCaption | kSysMenu | kDsModalFrame | kDs3dLook;
-  spec.exStyle = kExControlParent;
-  spec.owner = owner;
-  spec.centerInWorkArea = true;
-  spec.controls = {
+ui::WindowLayout AddDialogLayout(ui::Window owner) {
+  ui::WindowLayout layout;
+  layout.title = kAddDialogTitle;
+  layout.clientWidth = 200;
+  layout.clientHeight = 80;
+  layout.style = kPopup | kClipSiblings | kCaption | kSysMenu | kDsModalFrame | kDs3dLook;
+  layout.exStyle = kExControlParent;
+  layout.owner = owner;
+  layout.centerInWorkArea = true;
+  layout.controls = {
       {kDescriptorLabel, ui::kStatic, "Alphanumeric 3-character description:", 8, 6, 184, 16, kSsLeft, 0},
       {kDescriptorBox, ui::kEdit, "", 70, 24, 60, 22, kTabStop | kEsUppercase | kEsAutoHScroll | kBorder,
        kExClientEdge},
       {ui::kIdCancel, ui::kButton, "Cancel", 8, 50, 60, 24, kBsPushButton | kTabStop, 0},
       {ui::kIdOk, ui::kButton, "OK", 132, 50, 60, 24, kBsPushButton | kTabStop, 0},
   };
-  return spec;
+  return layout;
 }
 
 // The result starts empty on every call and is set only by an accepted descriptor; Cancel,
 // Escape and the close box all end the dialog without touching it.
 std::string AskDescriptor(ui::Window owner) {
   std::string result;
-  ui::Window dialog = ui::CreateWindowFromSpec(AddDialogSpec(owner));
+  ui::Window dialog = ui::CreateWindowFromLayout(AddDialogLayout(owner));
   ui::RunModal(dialog, [&result](ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
     if (message != ui::kCommand) return std::intptr_t{0};
     const int id = static_cast<int>(wParam & 0xFFFF);

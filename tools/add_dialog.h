@@ -13,7 +13,7 @@ enum AddDialogControl : int {
 };
 
 // The dialog as created, owned by owner and centred in the work area.
-ui::WindowSpec AddDialogSpec(ui::Window owner);
+ui::WindowLayout AddDialogLayout(ui::Window owner);
 
 // Runs the dialog modally and returns the accepted descriptor: three characters among A-Z and
 // 0-9 that no chunk of Chunks() has as its Kind. Empty when the user cancelled or closed it.

@@ -37,19 +37,19 @@ std::string InFolderLine() { return "in folder \"" + std::string(BeforeLastSepar
 
 // The dialog starts in the current directory but shows the folder of the preset full path; it
 // asks before replacing a file and adds no extension to the name the user typed.
-ui::FileDialogSpec SaveAsSpec(const std::string& defaultName) {
-  ui::FileDialogSpec spec;
-  spec.title = "Save As";
-  spec.filterDescription = "All files (*.*)";
-  spec.filterPattern = "*.*";
-  spec.initialFolder = platform::CurrentDirectory();
-  spec.initialName = defaultName;
-  spec.bufferSize = kNameBufferSize;
-  spec.flags = ui::kOfnOverwritePrompt | ui::kOfnPathMustExist | ui::kOfnExplorer | ui::kOfnHideReadOnly |
+ui::FileDialogOptions SaveAsOptions(const std::string& defaultName) {
+  ui::FileDialogOptions options;
+  options.title = "Save As";
+  options.filterDescription = "All files (*.*)";
+  options.filterPattern = "*.*";
+  options.initialFolder = platform::CurrentDirectory();
+  options.initialName = defaultName;
+  options.bufferSize = kNameBufferSize;
+  options.flags = ui::kOfnOverwritePrompt | ui::kOfnPathMustExist | ui::kOfnExplorer | ui::kOfnHideReadOnly |
                ui::kOfnNoChangeDir | ui::kOfnEnableHook;
-  spec.offsetFromOwner = {-100, 0};
-  spec.bringToForeground = true;
-  return spec;
+  options.offsetFromOwner = {-100, 0};
+  options.bringToForeground = true;
+  return options;
 }
 
 // "C:\Tools\stowr.exe" gives "stowr"; a name without a dot is taken whole.
@@ -64,7 +64,7 @@ std::string ProgramName(std::string_view modulePath) {
 void ExtractOneChunk(ui::Window owner, std::size_t index) {
   if (index < 1 || index > Chunks().size()) return;
   const ChunkRecord record = Chunks()[index - 1];
-  std::string path = ui::AskSaveFile(owner, SaveAsSpec(DefaultExtractName(ExePath(), record)));
+  std::string path = ui::AskSaveFile(owner, SaveAsOptions(DefaultExtractName(ExePath(), record)));
   if (path.empty()) return;
   Status saved = SaveChunk(record, path);
   if (!saved.ok()) {

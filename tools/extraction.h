@@ -15,6 +15,6 @@ void ExtractOneChunk(ui::Window owner, std::size_t index);
 void ExtractAllChunks(ui::Window owner);
 
 // The Save As dialog of ExtractOneChunk, preset with defaultName.
-ui::FileDialogSpec SaveAsSpec(const std::string& defaultName);
+ui::FileDialogOptions SaveAsOptions(const std::string& defaultName);
 // The caption of the confirmations: the file name of modulePath without folder and extension.
 std::string ProgramName(std::string_view modulePath);

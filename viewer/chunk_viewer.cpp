@@ -15,7 +15,7 @@ constexpr ui::Color kTextBackground{255, 255, 255};
 
 // The text and hex views: a read-only box in a fixed-pitch font, black on white, holding text.
 void ShowTextPreview(ui::Window viewer, const std::string& text) {
-  ui::AddControl(viewer, TextBoxSpec());
+  ui::AddControl(viewer, TextBoxLayout());
   ui::SetControlColors(viewer, kViewerPaneId, kTextColor, kTextBackground);
   ui::PostClearSelection(viewer, kViewerPaneId);
   ui::Font font = ui::CreateFontFace("Courier New", 10);
@@ -36,7 +36,7 @@ void PreviewChunk(ui::Window owner, int index) {
   const std::string bytes = ReadChunk(ExePath(), Chunks()[static_cast<std::size_t>(index) - 1]);
   const bool binary = IsBinaryChunk(bytes);
 
-  ui::Window viewer = ui::CreateWindowFromSpec(ViewerWindowSpec(owner));
+  ui::Window viewer = ui::CreateWindowFromLayout(ViewerWindowLayout(owner));
   if (binary && ShowImagePreview(viewer, bytes)) return;
   ShowTextPreview(viewer, binary ? FormatHexPreview(bytes) : bytes);
 }

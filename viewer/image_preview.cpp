@@ -37,7 +37,7 @@ bool ShowImagePreview(ui::Window viewer, std::string_view bytes) {
     return false;
   }
 
-  ui::AddControl(viewer, GraphicAreaSpec());
+  ui::AddControl(viewer, GraphicAreaLayout());
   platform::AttachGraphicArea(viewer, kViewerPaneId);
   platform::FillTarget(kImageBackground);
   const std::uint32_t width = platform::PictureWidth(picture);

@@ -3,8 +3,8 @@
 namespace {
 
 // Both views fill the client area but for a 2-pixel margin on every side.
-ui::ControlSpec PaneSpec(const char* className, std::uint32_t style, std::uint32_t exStyle) {
-  ui::ControlSpec pane;
+ui::ControlLayout PaneLayout(const char* className, std::uint32_t style, std::uint32_t exStyle) {
+  ui::ControlLayout pane;
   pane.id = kViewerPaneId;
   pane.className = className;
   pane.x = 2;
@@ -20,31 +20,31 @@ ui::ControlSpec PaneSpec(const char* className, std::uint32_t style, std::uint32
 
 // A fixed dialog frame with a close box and nothing else; its outer top-left corner sits up and
 // to the left of the owner's client origin and is deliberately not clamped to the screen.
-ui::WindowSpec ViewerWindowSpec(ui::Window owner) {
+ui::WindowLayout ViewerWindowLayout(ui::Window owner) {
   using namespace ui::style;
-  ui::WindowSpec spec;
-  spec.title = kViewerTitle;
-  spec.clientWidth = kViewerWidth;
-  spec.clientHeight = kViewerHeight;
-  spec.style = kPopup | kCaption | kSysMenu | kClipSiblings | kDsModalFrame | kDs3dLook | kDsSetFont | kDsNoFailCreate;
-  spec.exStyle = kExControlParent;
-  spec.owner = owner;
-  spec.centerInWorkArea = false;
+  ui::WindowLayout layout;
+  layout.title = kViewerTitle;
+  layout.clientWidth = kViewerWidth;
+  layout.clientHeight = kViewerHeight;
+  layout.style = kPopup | kCaption | kSysMenu | kClipSiblings | kDsModalFrame | kDs3dLook | kDsSetFont | kDsNoFailCreate;
+  layout.exStyle = kExControlParent;
+  layout.owner = owner;
+  layout.centerInWorkArea = false;
   const ui::Point origin = ui::ClientOrigin(owner);
-  spec.position = {origin.x + kViewerOffset.x, origin.y + kViewerOffset.y};
-  return spec;
+  layout.position = {origin.x + kViewerOffset.x, origin.y + kViewerOffset.y};
+  return layout;
 }
 
 // No horizontal scrolling, so long lines (and the one-line hex dump) wrap at the right edge.
-ui::ControlSpec TextBoxSpec() {
+ui::ControlLayout TextBoxLayout() {
   using namespace ui::style;
-  return PaneSpec(ui::kEdit, kBorder | kVScroll | kEsMultiline | kEsReadOnly | kEsAutoVScroll | kEsWantReturn,
+  return PaneLayout(ui::kEdit, kBorder | kVScroll | kEsMultiline | kEsReadOnly | kEsAutoVScroll | kEsWantReturn,
                   kExClientEdge);
 }
 
-ui::ControlSpec GraphicAreaSpec() {
+ui::ControlLayout GraphicAreaLayout() {
   using namespace ui::style;
-  return PaneSpec(ui::kStatic, kSsOwnerDraw | kSsSunken, 0);
+  return PaneLayout(ui::kStatic, kSsOwnerDraw | kSsSunken, 0);
 }
 
 void RunViewer(ui::Window viewer) {

@@ -8,11 +8,11 @@ inline constexpr int kViewerPaneId = 1001;                      // the text box 
 inline constexpr ui::Point kViewerOffset{-120, -70};            // outer corner from the owner's client origin
 
 // The hidden Viewer owned by owner, placed from the owner's client origin, without controls.
-ui::WindowSpec ViewerWindowSpec(ui::Window owner);
+ui::WindowLayout ViewerWindowLayout(ui::Window owner);
 // The read-only text box of the text and hex views.
-ui::ControlSpec TextBoxSpec();
+ui::ControlLayout TextBoxLayout();
 // The owner-drawn area of the image view.
-ui::ControlSpec GraphicAreaSpec();
+ui::ControlLayout GraphicAreaLayout();
 
 // Runs the Viewer modally until the user closes it; it handles no message of its own.
 void RunViewer(ui::Window viewer);

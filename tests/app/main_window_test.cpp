@@ -10,14 +10,14 @@ constexpr std::uint32_t kDisabled = 0x08000000;
 constexpr std::uint32_t kAction = kBsCenter | kBsVCenter | kTabStop | kDisabled;
 
 TEST_F(MainWindowTest, LayoutAsCreated) {
-  ui::WindowSpec spec = MainWindowSpec(nullptr);
-  EXPECT_EQ(spec.title, "stowr - Tailpack Manager v0.1");
-  EXPECT_EQ(spec.clientWidth, 400);
-  EXPECT_EQ(spec.clientHeight, 246);
-  EXPECT_EQ(spec.style, kPopup | kClipSiblings | kCaption | kSysMenu | kMinimizeBox | kDsModalFrame | kDs3dLook);
-  EXPECT_EQ(spec.exStyle, kExControlParent);
-  EXPECT_TRUE(spec.centerInWorkArea);
-  const ui::ControlSpec expected[] = {
+  ui::WindowLayout layout = MainWindowLayout(nullptr);
+  EXPECT_EQ(layout.title, "stowr - Tailpack Manager v0.1");
+  EXPECT_EQ(layout.clientWidth, 400);
+  EXPECT_EQ(layout.clientHeight, 246);
+  EXPECT_EQ(layout.style, kPopup | kClipSiblings | kCaption | kSysMenu | kMinimizeBox | kDsModalFrame | kDs3dLook);
+  EXPECT_EQ(layout.exStyle, kExControlParent);
+  EXPECT_TRUE(layout.centerInWorkArea);
+  const ui::ControlLayout expected[] = {
       {1001, ui::kStatic, "Exe:", 8, 9, 40, 16, kSsLeft, 0},
       {1003, ui::kStatic, "<none>", 48, 8, 312, 16, kSsSunken | kSsPathEllipsis, kExStaticEdge},
       {1004, ui::kButton, "...", 360, 7, 32, 18, kBsPushButton | kTabStop, 0},
@@ -30,10 +30,10 @@ TEST_F(MainWindowTest, LayoutAsCreated) {
       {1010, ui::kButton, "Extract One", 220, 216, 80, 24, kAction, 0},
       {1011, ui::kButton, "Extract All", 312, 216, 80, 24, kAction, 0},
   };
-  ASSERT_EQ(spec.controls.size(), std::size(expected));
+  ASSERT_EQ(layout.controls.size(), std::size(expected));
   for (std::size_t i = 0; i < std::size(expected); ++i) {
-    const ui::ControlSpec& got = spec.controls[i];
-    const ui::ControlSpec& want = expected[i];
+    const ui::ControlLayout& got = layout.controls[i];
+    const ui::ControlLayout& want = expected[i];
     SCOPED_TRACE(want.text);
     EXPECT_EQ(got.id, want.id);
     EXPECT_STREQ(got.className, want.className);
@@ -47,7 +47,7 @@ TEST_F(MainWindowTest, LayoutAsCreated) {
 
 TEST_F(MainWindowTest, ListColumnsAndStyleNoOwner) {
   fake::WindowRecord& main = RunMain();
-  EXPECT_EQ(main.spec.owner, nullptr);
+  EXPECT_EQ(main.layout.owner, nullptr);
   const auto& list = ControlOf(main, kChunkList);
   std::vector<std::pair<std::string, int>> columns;
   for (const ui::Column& c : list.columns) columns.emplace_back(c.header, c.width);
@@ -144,16 +144,16 @@ TEST_F(MainWindowTest, ChooserAsksForAnExecutable) {
   const fake::FileDialogRecord& dialog = fake::FileDialogs()[0];
   EXPECT_FALSE(dialog.save);
   EXPECT_EQ(dialog.owner, static_cast<ui::Window>(&main));
-  EXPECT_EQ(dialog.spec.title, "Select Program");
-  EXPECT_EQ(dialog.spec.filterDescription, "Windows Executable");
-  EXPECT_EQ(dialog.spec.filterPattern, "*.exe");
-  EXPECT_EQ(dialog.spec.defaultExtension, "*.EXE");
-  EXPECT_EQ(dialog.spec.initialFolder, std::filesystem::current_path().string());
-  EXPECT_EQ(dialog.spec.initialName, "");
-  EXPECT_EQ(dialog.spec.flags, ui::kOfnFileMustExist | ui::kOfnExplorer | ui::kOfnHideReadOnly |
+  EXPECT_EQ(dialog.options.title, "Select Program");
+  EXPECT_EQ(dialog.options.filterDescription, "Windows Executable");
+  EXPECT_EQ(dialog.options.filterPattern, "*.exe");
+  EXPECT_EQ(dialog.options.defaultExtension, "*.EXE");
+  EXPECT_EQ(dialog.options.initialFolder, std::filesystem::current_path().string());
+  EXPECT_EQ(dialog.options.initialName, "");
+  EXPECT_EQ(dialog.options.flags, ui::kOfnFileMustExist | ui::kOfnExplorer | ui::kOfnHideReadOnly |
                                    ui::kOfnNoChangeDir | ui::kOfnEnableHook);
-  EXPECT_EQ(dialog.spec.offsetFromOwner.x, -50);
-  EXPECT_EQ(dialog.spec.offsetFromOwner.y, -100);
+  EXPECT_EQ(dialog.options.offsetFromOwner.x, -50);
+  EXPECT_EQ(dialog.options.offsetFromOwner.y, -100);
 
   EXPECT_EQ(ExePath(), chosen);
   EXPECT_EQ(ControlOf(main, kPathLabel).text, chosen);

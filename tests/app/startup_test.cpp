@@ -23,7 +23,7 @@ TEST_F(MainWindowTest, StartupCleansUpAndOpensTheMainWindow) {
   EXPECT_EQ(platform::fake::Images().calls.front(), "start");
   fake::WindowRecord* main = fake::FindWindow(kMainTitle);
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(main->spec.owner, nullptr);
+  EXPECT_EQ(main->layout.owner, nullptr);
   EXPECT_EQ(ExePath(), ExePathFromCommandLine(platform::CommandLine()));
 }
 

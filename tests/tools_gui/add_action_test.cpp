@@ -45,11 +45,11 @@ TEST_F(MainWindowTest, AddedFileBecomesTheLastRow) {
   ASSERT_EQ(fake::FileDialogs().size(), 1u);
   const fake::FileDialogRecord& dialog = fake::FileDialogs()[0];
   EXPECT_FALSE(dialog.save);
-  EXPECT_EQ(dialog.spec.title, "Select resource");
-  EXPECT_EQ(dialog.spec.filterDescription, "All files (*.*)");
-  EXPECT_EQ(dialog.spec.filterPattern, "*.*");
-  EXPECT_EQ(dialog.spec.defaultExtension, "");
-  EXPECT_EQ(fake::FindWindow(kAddDialogTitle)->spec.owner, static_cast<ui::Window>(&main));
+  EXPECT_EQ(dialog.options.title, "Select resource");
+  EXPECT_EQ(dialog.options.filterDescription, "All files (*.*)");
+  EXPECT_EQ(dialog.options.filterPattern, "*.*");
+  EXPECT_EQ(dialog.options.defaultExtension, "");
+  EXPECT_EQ(fake::FindWindow(kAddDialogTitle)->layout.owner, static_cast<ui::Window>(&main));
   EXPECT_TRUE(fake::Messages().empty());
 }
 

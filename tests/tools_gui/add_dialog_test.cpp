@@ -26,7 +26,7 @@ struct AddDialogTest : ::testing::Test {
   void SetUp() override {
     fake::Reset();
     Chunks() = {Record("ABC"), Record(" AB"), Record("png")};
-    owner = ui::CreateWindowFromSpec({});
+    owner = ui::CreateWindowFromLayout({});
   }
   // Types each text into the box and presses OK, in one run of the dialog.
   std::string TypeAll(const std::vector<std::string>& typed) {
@@ -41,14 +41,14 @@ struct AddDialogTest : ::testing::Test {
 };
 
 TEST_F(AddDialogTest, LayoutAndOwner) {
-  ui::WindowSpec spec = AddDialogSpec(owner);
-  EXPECT_EQ(spec.title, "stowr - add tailpack");
-  EXPECT_EQ(spec.owner, owner);
-  EXPECT_TRUE(spec.centerInWorkArea);
-  EXPECT_EQ(spec.clientWidth, 200);
-  EXPECT_EQ(spec.clientHeight, 80);
-  EXPECT_EQ(spec.style, 0x84C80084u);  // popup, clip siblings, caption, system menu, modal frame, 3D look
-  EXPECT_EQ(spec.exStyle, 0x10000u);
+  ui::WindowLayout layout = AddDialogLayout(owner);
+  EXPECT_EQ(layout.title, "stowr - add tailpack");
+  EXPECT_EQ(layout.owner, owner);
+  EXPECT_TRUE(layout.centerInWorkArea);
+  EXPECT_EQ(layout.clientWidth, 200);
+  EXPECT_EQ(layout.clientHeight, 80);
+  EXPECT_EQ(layout.style, 0x84C80084u);  // popup, clip siblings, caption, system menu, modal frame, 3D look
+  EXPECT_EQ(layout.exStyle, 0x10000u);
   struct Want {
     int id;
     std::string className, text;
@@ -61,9 +61,9 @@ TEST_F(AddDialogTest, LayoutAndOwner) {
       {2, "BUTTON", "Cancel", 8, 50, 60, 24, 0x00010000, 0},
       {1, "BUTTON", "OK", 132, 50, 60, 24, 0x00010000, 0},
   };
-  ASSERT_EQ(spec.controls.size(), want.size());
+  ASSERT_EQ(layout.controls.size(), want.size());
   for (std::size_t i = 0; i < want.size(); ++i) {
-    const ui::ControlSpec& c = spec.controls[i];
+    const ui::ControlLayout& c = layout.controls[i];
     SCOPED_TRACE(want[i].id);
     EXPECT_EQ(c.id, want[i].id);
     EXPECT_EQ(c.className, want[i].className);
@@ -97,7 +97,7 @@ TEST_F(AddDialogTest, TypedTextsAndTheirVerdicts) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed.front());
     fake::Reset();
-    owner = ui::CreateWindowFromSpec({});
+    owner = ui::CreateWindowFromLayout({});
     EXPECT_EQ(TypeAll(c.typed), c.result);
     fake::WindowRecord& dialog = *fake::FindWindow(kAddDialogTitle);
     std::vector<std::string> shown;

@@ -26,7 +26,7 @@ struct ExtractionTest : apptest::MainWindowTest {
     std::string path = UseExe(chunks);
     Chunks().clear();
     EXPECT_TRUE(ScanTailpack(path, Chunks()).ok());
-    owner = ui::CreateWindowFromSpec({});
+    owner = ui::CreateWindowFromLayout({});
     return path;
   }
   std::string Caption() const { return ProgramName(platform::ModulePath()); }
@@ -50,19 +50,19 @@ TEST_F(ExtractionTest, SaveAsDialogIsPresetWithTheDefaultName) {
   const fake::FileDialogRecord& dialog = fake::FileDialogs()[0];
   EXPECT_TRUE(dialog.save);
   EXPECT_EQ(dialog.owner, owner);
-  EXPECT_EQ(dialog.spec.title, "Save As");
-  EXPECT_EQ(dialog.spec.filterDescription, "All files (*.*)");
-  EXPECT_EQ(dialog.spec.filterPattern, "*.*");
-  EXPECT_EQ(dialog.spec.defaultExtension, "");
-  EXPECT_EQ(dialog.spec.initialName, Path("app.tpak.png"));
-  EXPECT_EQ(dialog.spec.initialFolder, platform::CurrentDirectory());
-  EXPECT_EQ(dialog.spec.bufferSize, 32768u);
-  EXPECT_EQ(dialog.spec.flags & ~ui::kOfnEnableHook,
+  EXPECT_EQ(dialog.options.title, "Save As");
+  EXPECT_EQ(dialog.options.filterDescription, "All files (*.*)");
+  EXPECT_EQ(dialog.options.filterPattern, "*.*");
+  EXPECT_EQ(dialog.options.defaultExtension, "");
+  EXPECT_EQ(dialog.options.initialName, Path("app.tpak.png"));
+  EXPECT_EQ(dialog.options.initialFolder, platform::CurrentDirectory());
+  EXPECT_EQ(dialog.options.bufferSize, 32768u);
+  EXPECT_EQ(dialog.options.flags & ~ui::kOfnEnableHook,
             ui::kOfnOverwritePrompt | ui::kOfnPathMustExist | ui::kOfnExplorer | ui::kOfnHideReadOnly |
                 ui::kOfnNoChangeDir);
-  EXPECT_EQ(dialog.spec.offsetFromOwner.x, -100);
-  EXPECT_EQ(dialog.spec.offsetFromOwner.y, 0);
-  EXPECT_TRUE(dialog.spec.bringToForeground);
+  EXPECT_EQ(dialog.options.offsetFromOwner.x, -100);
+  EXPECT_EQ(dialog.options.offsetFromOwner.y, 0);
+  EXPECT_TRUE(dialog.options.bringToForeground);
   // Cancelled: nothing written, nothing shown.
   EXPECT_TRUE(fake::Messages().empty());
   EXPECT_FALSE(std::filesystem::exists(Path("app.tpak.png")));

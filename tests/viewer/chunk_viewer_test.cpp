@@ -42,11 +42,11 @@ class PreviewTest : public testing::Test {
     SetModulePathForTest((folder / "stowr.exe").string());
     fake::Reset();
     platform::fake::ResetImages();
-    ui::WindowSpec ownerSpec;
-    ownerSpec.title = "owner";
-    ownerSpec.centerInWorkArea = false;
-    ownerSpec.position = {500, 400};
-    owner = ui::CreateWindowFromSpec(ownerSpec);
+    ui::WindowLayout ownerLayout;
+    ownerLayout.title = "owner";
+    ownerLayout.centerInWorkArea = false;
+    ownerLayout.position = {500, 400};
+    owner = ui::CreateWindowFromLayout(ownerLayout);
   }
   void TearDown() override {
     Chunks().clear();
@@ -97,7 +97,7 @@ TEST_F(PreviewTest, PicksTheViewFromTheBytes) {
     SCOPED_TRACE(c.name);
     fake::Reset();
     platform::fake::ResetImages();
-    owner = ui::CreateWindowFromSpec({});
+    owner = ui::CreateWindowFromLayout({});
     UseChunks({"first", c.bytes});
     PreviewChunk(owner, 2);
 
@@ -106,7 +106,7 @@ TEST_F(PreviewTest, PicksTheViewFromTheBytes) {
     EXPECT_EQ(Images().loadedBytes.size(), c.decodeTried ? 1u : 0u);
     ASSERT_EQ(viewer.controls.size(), 1u);
     const fake::ControlRecord& pane = viewer.controls.at(1001);
-    EXPECT_EQ(std::string(pane.spec.className), c.picture ? "STATIC" : "EDIT");
+    EXPECT_EQ(std::string(pane.layout.className), c.picture ? "STATIC" : "EDIT");
     if (!c.picture) {
       EXPECT_EQ(pane.text, c.text);
     }
@@ -119,27 +119,27 @@ TEST_F(PreviewTest, ViewerWindowAndTextBox) {
   PreviewChunk(owner, 1);
 
   const fake::WindowRecord& viewer = Viewer();
-  const ui::WindowSpec& spec = viewer.spec;
-  EXPECT_EQ(spec.owner, owner);
-  EXPECT_EQ(spec.clientWidth, 640);
-  EXPECT_EQ(spec.clientHeight, 320);
-  EXPECT_EQ(spec.style, 0x80000000u | 0x00C00000u | 0x00080000u | 0x04000000u | 0x80u | 0x4u | 0x40u | 0x10u);
-  EXPECT_EQ(spec.exStyle, 0x00010000u);
-  EXPECT_FALSE(spec.centerInWorkArea);
+  const ui::WindowLayout& layout = viewer.layout;
+  EXPECT_EQ(layout.owner, owner);
+  EXPECT_EQ(layout.clientWidth, 640);
+  EXPECT_EQ(layout.clientHeight, 320);
+  EXPECT_EQ(layout.style, 0x80000000u | 0x00C00000u | 0x00080000u | 0x04000000u | 0x80u | 0x4u | 0x40u | 0x10u);
+  EXPECT_EQ(layout.exStyle, 0x00010000u);
+  EXPECT_FALSE(layout.centerInWorkArea);
   const ui::Point origin = ui::ClientOrigin(owner);
-  EXPECT_EQ(spec.position.x, origin.x - 120);
-  EXPECT_EQ(spec.position.y, origin.y - 70);
+  EXPECT_EQ(layout.position.x, origin.x - 120);
+  EXPECT_EQ(layout.position.y, origin.y - 70);
 
   const fake::ControlRecord& box = viewer.controls.at(1001);
-  EXPECT_EQ(box.spec.x, 2);
-  EXPECT_EQ(box.spec.y, 2);
-  EXPECT_EQ(box.spec.width, 636);
-  EXPECT_EQ(box.spec.height, 316);
+  EXPECT_EQ(box.layout.x, 2);
+  EXPECT_EQ(box.layout.y, 2);
+  EXPECT_EQ(box.layout.width, 636);
+  EXPECT_EQ(box.layout.height, 316);
   // WS_CHILD, WS_VISIBLE, WS_BORDER, WS_VSCROLL, ES_MULTILINE, ES_READONLY, ES_AUTOVSCROLL,
   // ES_WANTRETURN: no tab stop, no horizontal scrolling.
-  EXPECT_EQ(box.spec.style, 0x40000000u | 0x10000000u | 0x00800000u | 0x00200000u | 0x4u | 0x800u | 0x40u | 0x1000u);
-  EXPECT_EQ(box.spec.exStyle, 0x200u);
-  EXPECT_TRUE(box.spec.text.empty());
+  EXPECT_EQ(box.layout.style, 0x40000000u | 0x10000000u | 0x00800000u | 0x00200000u | 0x4u | 0x800u | 0x40u | 0x1000u);
+  EXPECT_EQ(box.layout.exStyle, 0x200u);
+  EXPECT_TRUE(box.layout.text.empty());
   EXPECT_EQ(box.text, "hello");
   EXPECT_TRUE(box.colorsSet);
   EXPECT_EQ((std::vector<int>{box.textColor.r, box.textColor.g, box.textColor.b, box.background.r, box.background.g,
@@ -172,9 +172,9 @@ TEST_F(PreviewTest, PictureIsDrawnUnscaledOnGreyAndReleased) {
   EXPECT_FALSE(fs::exists(TempImage()));
 
   const fake::ControlRecord& area = Viewer().controls.at(1001);
-  EXPECT_EQ(area.spec.style, 0x40000000u | 0x10000000u | 0xDu | 0x1000u);  // owner-drawn, sunken
-  EXPECT_EQ(area.spec.exStyle, 0u);
-  EXPECT_EQ((std::vector<int>{area.spec.x, area.spec.y, area.spec.width, area.spec.height}),
+  EXPECT_EQ(area.layout.style, 0x40000000u | 0x10000000u | 0xDu | 0x1000u);  // owner-drawn, sunken
+  EXPECT_EQ(area.layout.exStyle, 0u);
+  EXPECT_EQ((std::vector<int>{area.layout.x, area.layout.y, area.layout.width, area.layout.height}),
             (std::vector<int>{2, 2, 636, 316}));
 }
 
