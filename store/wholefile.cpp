@@ -96,8 +96,13 @@ Status WriteWholeFile(const Content& content, const std::string& link) {
       return Status::Error(std::string(kChangedOnDisk));
     }
   }
-  status = ReplaceWith(path, [&content, source](platform::FileHandle temp) {
-    return WritePieces(content, source, temp);
+  // The source is usually the target itself: it is let go before the replace, which Windows
+  // refuses while the file is open.
+  status = ReplaceWith(path, [&content, &source](platform::FileHandle temp) {
+    Status written = WritePieces(content, source, temp);
+    platform::CloseFile(source);
+    source = platform::kNoFile;
+    return written;
   });
   platform::CloseFile(source);
   return status;
