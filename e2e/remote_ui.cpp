@@ -137,6 +137,16 @@ bool Drain(HWND button) {
   return true;
 }
 
+// The same for an EDIT control: a posted text limit shows once everything before it was handled.
+bool DrainEdit(HWND edit) {
+  const LRESULT limit = SendWithTimeout(edit, EM_GETLIMITTEXT, 0, 0);
+  constexpr LPARAM kMarkLimit = 0x7FFFFFF0;
+  if (limit == -1 || !PostMessageA(edit, EM_SETLIMITTEXT, kMarkLimit, 0)) return false;
+  const bool seen = PollUntil([&] { return SendWithTimeout(edit, EM_GETLIMITTEXT, 0, 0) == kMarkLimit; }, kSendTimeoutMs);
+  SendWithTimeout(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(limit), 0);
+  return seen;
+}
+
 // WM_GETTEXT is copied across processes by the system, unlike most control messages. The
 // buffer is sized from WM_GETTEXTLENGTH, so long texts (a whole text box) come back whole.
 std::string WindowText(HWND window) {

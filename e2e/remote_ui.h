@@ -46,6 +46,8 @@ bool Sync(HWND window);
 // Returns once the thread of button has handled every message posted to it before, by posting
 // a push-state change behind them and waiting until it shows; false when the button went away.
 bool Drain(HWND button);
+// The same for an EDIT control.
+bool DrainEdit(HWND edit);
 
 std::string WindowText(HWND window);
 std::string ClassOf(HWND window);

@@ -143,7 +143,12 @@ bool ExpectTextBox(Run& run, HWND viewer) {
   constexpr LONG kStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_WANTRETURN;
   HWND pane = GetDlgItem(viewer, kPane);
   E2E_CHECK(pane != nullptr);
-  return ExpectPane(run, viewer, "Edit", kStyle | (GetWindowLongA(pane, GWL_STYLE) & WS_BORDER), WS_EX_CLIENTEDGE);
+  E2E_TRY(ExpectPane(run, viewer, "Edit", kStyle | (GetWindowLongA(pane, GWL_STYLE) & WS_BORDER), WS_EX_CLIENTEDGE));
+  // Once the posted EM_SETSEL(-1, 0) has been handled, nothing is selected.
+  E2E_CHECK(DrainEdit(pane));
+  const LRESULT selection = SendMessageA(pane, EM_GETSEL, 0, 0);
+  E2E_CHECK(LOWORD(selection) == HIWORD(selection));
+  return true;
 }
 
 // Text chunks: the first opening checks the window itself, then each chunk must come back byte
