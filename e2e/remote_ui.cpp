@@ -46,6 +46,25 @@ struct RemoteBuffer {
   RemoteBuffer& operator=(const RemoteBuffer&) = delete;
 };
 
+// Sends message with item, a list-view structure whose text buffer follows it in memory of the
+// target, and returns the text the control wrote there; answer is what the message returned.
+template <typename Item>
+std::string RemoteText(const App& app, HWND control, UINT message, WPARAM wParam, Item item, LRESULT& answer) {
+  constexpr int kTextSize = 512;
+  RemoteBuffer remote(app.process.hProcess, sizeof(Item) + kTextSize);
+  if (!remote.address) return "<no remote memory>";
+  char* remoteText = static_cast<char*>(remote.address) + sizeof(Item);
+  item.pszText = remoteText;
+  item.cchTextMax = kTextSize;
+  char text[kTextSize] = {};
+  if (!WriteProcessMemory(app.process.hProcess, remote.address, &item, sizeof item, nullptr) ||
+      !WriteProcessMemory(app.process.hProcess, remoteText, text, sizeof text, nullptr))
+    return "<write failed>";
+  answer = SendWithTimeout(control, message, wParam, reinterpret_cast<LPARAM>(remote.address));
+  if (!ReadProcessMemory(app.process.hProcess, remoteText, text, sizeof text - 1, nullptr)) return "<read failed>";
+  return text;
+}
+
 }  // namespace
 
 bool PollUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -204,23 +223,12 @@ std::vector<int> SelectedRows(HWND list) {
 // The LVITEMA and its text buffer live in the target, where the list view dereferences them.
 // The driver and the program have the same bitness, so the structure's layout agrees.
 std::string ListCell(const App& app, HWND list, int row, int column) {
-  constexpr int kTextSize = 512;
-  RemoteBuffer remote(app.process.hProcess, sizeof(LVITEMA) + kTextSize);
-  if (!remote.address) return "<no remote memory>";
-  char* remoteText = static_cast<char*>(remote.address) + sizeof(LVITEMA);
   LVITEMA item{};
   item.mask = LVIF_TEXT;
   item.iItem = row;
   item.iSubItem = column;
-  item.pszText = remoteText;
-  item.cchTextMax = kTextSize;
-  char text[kTextSize] = {};
-  if (!WriteProcessMemory(app.process.hProcess, remote.address, &item, sizeof item, nullptr) ||
-      !WriteProcessMemory(app.process.hProcess, remoteText, text, sizeof text, nullptr))
-    return "<write failed>";
-  SendWithTimeout(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.address));
-  if (!ReadProcessMemory(app.process.hProcess, remoteText, text, sizeof text - 1, nullptr)) return "<read failed>";
-  return text;
+  LRESULT answer = 0;
+  return RemoteText(app, list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), item, answer);
 }
 
 std::vector<std::vector<std::string>> ListCells(const App& app, HWND list, int columns) {
@@ -234,22 +242,11 @@ std::vector<std::vector<std::string>> ListCells(const App& app, HWND list, int c
 }
 
 std::string ListHeader(const App& app, HWND list, int column) {
-  constexpr int kTextSize = 256;
-  RemoteBuffer remote(app.process.hProcess, sizeof(LVCOLUMNA) + kTextSize);
-  if (!remote.address) return "<no remote memory>";
-  char* remoteText = static_cast<char*>(remote.address) + sizeof(LVCOLUMNA);
   LVCOLUMNA header{};
   header.mask = LVCF_TEXT;
-  header.pszText = remoteText;
-  header.cchTextMax = kTextSize;
-  char text[kTextSize] = {};
-  if (!WriteProcessMemory(app.process.hProcess, remote.address, &header, sizeof header, nullptr) ||
-      !WriteProcessMemory(app.process.hProcess, remoteText, text, sizeof text, nullptr))
-    return "<write failed>";
-  if (SendWithTimeout(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(remote.address)) <= 0)
-    return "<no column " + std::to_string(column) + ">";
-  if (!ReadProcessMemory(app.process.hProcess, remoteText, text, sizeof text - 1, nullptr)) return "<read failed>";
-  return text;
+  LRESULT answer = 0;
+  std::string text = RemoteText(app, list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), header, answer);
+  return answer > 0 ? text : "<no column " + std::to_string(column) + ">";
 }
 
 bool SetRowSelected(const App& app, HWND list, int row, bool selected) {
