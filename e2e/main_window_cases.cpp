@@ -241,6 +241,16 @@ bool ReadOnlyFile(Run& run) {
   return CloseStowr(run, app);
 }
 
+// After the chooser closed: the three-chunk file at path is listed, then the program is closed.
+bool ExpectChosenAndClose(Run& run, App& app, const std::string& path) {
+  E2E_CHECK(WaitForWindowGone(app, "Select Program"));
+  E2E_CHECK(Sync(app.main));
+  E2E_EQ(ControlText(app.main, kPathLabel), path);
+  E2E_TRY(ExpectListState(run, app, 3, true));
+  E2E_TRY(ExpectRows(run, app, kThreeRows));
+  return CloseStowr(run, app);
+}
+
 bool SelectProgram(Run& run) {
   const std::string path = WriteThreeChunkFile(run);
   App app;
@@ -250,12 +260,7 @@ bool SelectProgram(Run& run) {
   E2E_CHECK(dialog != nullptr);
   E2E_CHECK(GetWindow(dialog, GW_OWNER) == app.main);
   E2E_CHECK(AnswerOpenDialog(dialog, path));
-  E2E_CHECK(WaitForWindowGone(app, "Select Program"));
-  E2E_CHECK(Sync(app.main));
-  E2E_EQ(ControlText(app.main, kPathLabel), path);
-  E2E_TRY(ExpectListState(run, app, 3, true));
-  E2E_TRY(ExpectRows(run, app, kThreeRows));
-  return CloseStowr(run, app);
+  return ExpectChosenAndClose(run, app, path);
 }
 
 // Cancelling the chooser keeps the loaded executable, its rows and its buttons.
@@ -267,12 +272,7 @@ bool SelectProgramCancel(Run& run) {
   HWND dialog = WaitForWindow(app, "Select Program", "#32770");
   E2E_CHECK(dialog != nullptr);
   PressDialogButton(dialog, IDCANCEL);
-  E2E_CHECK(WaitForWindowGone(app, "Select Program"));
-  E2E_CHECK(Sync(app.main));
-  E2E_EQ(ControlText(app.main, kPathLabel), path);
-  E2E_TRY(ExpectListState(run, app, 3, true));
-  E2E_TRY(ExpectRows(run, app, kThreeRows));
-  return CloseStowr(run, app);
+  return ExpectChosenAndClose(run, app, path);
 }
 
 // Enter and Escape reach the window as the commands 1 and 2, which close nothing and open
