@@ -31,9 +31,14 @@ Status ReadWholeFile(const std::string& path, std::string& bytes) {
 
 namespace {
 
-// Writes every piece into the open temporary file, copying the source's ranges from `source`.
-Status WritePieces(const Content& content, platform::FileHandle source, platform::FileHandle temp) {
+// Writes every piece into the open temporary file, copying the source's ranges from `source`, and
+// tells progress after each piece.
+Status WritePieces(const Content& content, platform::FileHandle source, platform::FileHandle temp,
+                   const Progress& progress) {
+  const std::uint64_t total = ContentSize(content);
+  std::uint64_t done = 0;
   for (const Piece& piece : content.pieces) {
+    if (progress && !progress(done, total)) return Status::Stopped();
     Status status;
     if (!piece.fromSource) {
       status = platform::WriteAll(temp, piece.bytes.data(), piece.bytes.size());
@@ -43,7 +48,9 @@ Status WritePieces(const Content& content, platform::FileHandle source, platform
       status = platform::CopyRange(source, piece.offset, piece.length, temp);
     }
     if (!status.ok()) return status;
+    done += piece.fromSource ? piece.length : piece.bytes.size();
   }
+  if (progress && !progress(done, total)) return Status::Stopped();
   return Status::Success();
 }
 
@@ -81,7 +88,7 @@ Status WriteWholeFile(std::string_view content, const std::string& link) {
 
 // As above, copying the source's ranges. A source that no longer has the size the pieces were
 // computed for has changed since it was scanned: nothing is written.
-Status WriteWholeFile(const Content& content, const std::string& link) {
+Status WriteWholeFile(const Content& content, const std::string& link, const Progress& progress) {
   const std::string path = platform::ReplaceTarget(link);
   Status status = platform::CheckReplaceable(path);
   if (!status.ok()) return status;
@@ -98,8 +105,8 @@ Status WriteWholeFile(const Content& content, const std::string& link) {
   }
   // The source is usually the target itself: it is let go before the replace, which Windows
   // refuses while the file is open.
-  status = ReplaceWith(path, [&content, &source](platform::FileHandle temp) {
-    Status written = WritePieces(content, source, temp);
+  status = ReplaceWith(path, [&content, &source, &progress](platform::FileHandle temp) {
+    Status written = WritePieces(content, source, temp, progress);
     platform::CloseFile(source);
     source = platform::kNoFile;
     return written;

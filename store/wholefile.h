@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/progress.h"
 #include "platform/status.h"
 #include "store/content.h"
 
@@ -16,4 +17,6 @@ Status ReadWholeFile(const std::string& path, std::string& bytes);
 // flushed and renamed over path. On failure path keeps its old content and the temporary file is
 // removed. A read-only or otherwise unwritable target is refused, never got round.
 Status WriteWholeFile(std::string_view content, const std::string& path);
-Status WriteWholeFile(const Content& content, const std::string& path);
+// progress hears how many bytes are written; when it answers false the write stops, the target
+// keeps its old content and the result is Status::Cancelled.
+Status WriteWholeFile(const Content& content, const std::string& path, const Progress& progress = {});
