@@ -24,7 +24,7 @@ std::string Last(const std::string& r, std::size_t n) {
   return n >= r.size() ? r : r.substr(r.size() - n);
 }
 
-void Drop(std::string& r, std::uint64_t n) { r.resize(n >= r.size() ? 0 : r.size() - n); }
+void Drop(std::string& r, std::uint64_t n) { r.erase(n >= r.size() ? 0 : r.size() - n); }
 
 // Records of one scan were found newest first: swap record i with record N+1-i for i up to N/2,
 // counting only the records this scan added.
@@ -99,7 +99,7 @@ void ScanBytes(const std::string& bytes, const std::string& name, ChunkTable& ta
     ChunkRecord& record = table.back();
     Drop(r, 6);
     std::string kind = Last(r, 3);
-    for (std::size_t i = 0; i < kind.size() && kind[i] != '\0'; ++i) record.Kind[i] = kind[i];
+    for (std::size_t i = 0; i < kind.size() && i < 3 && kind[i] != '\0'; ++i) record.Kind[i] = kind[i];
     Drop(r, 3);
     record.Length = HexValue(Last(r, 8));
     if (r.size() >= std::uint64_t{record.Length} + 8) Drop(r, std::uint64_t{record.Length} + 8);
