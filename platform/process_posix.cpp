@@ -36,13 +36,6 @@ std::string CommandLine() {
   return line;
 }
 
-std::string ModulePath() {
-  std::vector<char> buffer(4096);
-  ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return "";
-  return std::string(buffer.data(), static_cast<std::size_t>(length));
-}
-
 std::string CurrentDirectory() {
   std::vector<char> buffer(4096);
   if (!getcwd(buffer.data(), buffer.size())) return "";

@@ -18,7 +18,8 @@ if(WIN32)
   set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/stowr.rc PROPERTIES
     OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/stowr.ico;${CMAKE_SOURCE_DIR}/resources/stowr.manifest")
 else()
-  add_library(stowr_process STATIC ${CMAKE_CURRENT_LIST_DIR}/process_posix.cpp)
+  add_library(stowr_process STATIC ${CMAKE_CURRENT_LIST_DIR}/process_posix.cpp
+                                   ${CMAKE_CURRENT_LIST_DIR}/module_path_posix.cpp)
 endif()
 target_include_directories(stowr_process PUBLIC ${CMAKE_SOURCE_DIR})
 

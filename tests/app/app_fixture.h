@@ -2,6 +2,7 @@
 // Shared set-up of the Main window tests: a scratch folder, executables carrying chunks, and a
 // run of the Main window through the fake user interface.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "app/state.h"
 #include "platform/ui_fake.h"
 #include "store/edit.h"
+#include "tests/support/module_path_stub.h"
 
 namespace apptest {
 
@@ -45,9 +47,11 @@ struct MainWindowTest : ::testing::Test {
 
   void SetUp() override {
     folder = std::filesystem::temp_directory_path() /
-             ("stowr-app-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+             ("stowr-app-" + std::to_string(getpid()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
+    SetModulePathForTest(Path("stowr.exe"));  // "temp.img" goes to this test's folder
     fake::Reset();
     ExePath().clear();
     Chunks().clear();

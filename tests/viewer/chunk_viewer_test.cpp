@@ -14,7 +14,7 @@
 #include "platform/ui_fake.h"
 #include "store/scan.h"
 #include "store/tailpack.h"
-#include "tests/viewer/module_path_stub.h"
+#include "tests/support/module_path_stub.h"
 #include "viewer/image_preview.h"
 
 namespace {

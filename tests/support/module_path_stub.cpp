@@ -1,6 +1,6 @@
-// The program's own path as the viewer tests choose it, so "temp.img" lands in their folder.
+// The program's own path as a test chooses it, so that "temp.img" lands in the test's own folder.
 #include "platform/process.h"
-#include "tests/viewer/module_path_stub.h"
+#include "tests/support/module_path_stub.h"
 
 namespace {
 std::string gModulePath = "/nonexistent/stowr";
