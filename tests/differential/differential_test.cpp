@@ -71,13 +71,6 @@ class Differential : public ::testing::Test {
   std::string exe;
 };
 
-std::string Describe(const ChunkTable& table) {
-  std::string out;
-  for (const ChunkRecord& r : table)
-    out += "(" + std::to_string(r.Offset) + "," + std::to_string(r.Length) + ",'" + KindText(r) + "')";
-  return out;
-}
-
 TEST_F(Differential, ScanReadAndWalkMatchTheModel) {
   for (std::uint64_t seed = 1; seed <= kFiles; ++seed) {
     randomfiles::RandomFile file = randomfiles::MakeRandomFile(seed);
@@ -87,7 +80,7 @@ TEST_F(Differential, ScanReadAndWalkMatchTheModel) {
     literal::ScanTailpack(exe, want, &wantLog);
     LogCapture log;
     ASSERT_TRUE(ScanTailpack(exe, got).ok()) << file.notes;
-    ASSERT_EQ(Describe(got), Describe(want)) << file.notes;
+    ASSERT_EQ(literal::Describe(got), literal::Describe(want)) << file.notes;
     ASSERT_EQ(log.lines, wantLog) << file.notes;
 
     for (const ChunkRecord& record : got) {
@@ -102,7 +95,7 @@ TEST_F(Differential, ScanReadAndWalkMatchTheModel) {
     ASSERT_TRUE(WalkTailpack(MemorySource(file.bytes), [&](const ChunkRecord& r) { walked.push_back(r); },
                              remaining).ok());
     std::reverse(walked.begin(), walked.end());
-    EXPECT_EQ(Describe(walked), Describe(want)) << file.notes;
+    EXPECT_EQ(literal::Describe(walked), literal::Describe(want)) << file.notes;
     EXPECT_EQ(remaining, literal::StripBytes(file.bytes).size()) << file.notes;
 
     if (file.intact) {  // both also agree with what was generated

@@ -13,13 +13,6 @@ std::string Chunk(const std::string& data, const std::string& lengthField, const
   return data + lengthField + kind + "{TlPk}";
 }
 
-std::string Describe(const ChunkTable& table) {
-  std::string out;
-  for (const ChunkRecord& r : table)
-    out += "(" + std::to_string(r.Offset) + "," + std::to_string(r.Length) + ",'" + KindText(r) + "')";
-  return out;
-}
-
 TEST(LiteralModel, ScansHandMadeFiles) {
   const std::string body(1000, 'M');
   struct Case {
@@ -42,7 +35,7 @@ TEST(LiteralModel, ScansHandMadeFiles) {
     ChunkTable table;
     literal::Log log;
     literal::ScanBytes(c.bytes, "x.exe", table, &log);
-    EXPECT_EQ(Describe(table), c.table) << c.what;
+    EXPECT_EQ(literal::Describe(table), c.table) << c.what;
     EXPECT_EQ(log.back(), std::to_string(table.size()) + " chunk(s) of data found>") << c.what;
     EXPECT_EQ(literal::StripBytes(c.bytes), c.stripped) << c.what;
   }

@@ -205,4 +205,20 @@ std::string CutChunk(const std::string& bytes, const ChunkTable& table, std::siz
   return bytes.substr(0, start - 1) + bytes.substr(end - 1);
 }
 
+// Built by appending, piece by piece: GCC 12 at -O3 takes a chain of operator+ on temporaries
+// for an overlapping copy and warns.
+std::string Describe(const ChunkTable& table) {
+  std::string out;
+  for (const ChunkRecord& r : table) {
+    out += '(';
+    out += std::to_string(r.Offset);
+    out += ',';
+    out += std::to_string(r.Length);
+    out += ",'";
+    out += KindText(r);
+    out += "')";
+  }
+  return out;
+}
+
 }  // namespace literal

@@ -43,4 +43,7 @@ std::string StripTailpack(const std::string& path, Log* log);
 // Cuts record `index` (1-based) of table out of bytes; an index naming no record cuts nothing.
 std::string CutChunk(const std::string& bytes, const ChunkTable& table, std::size_t index);
 
+// A table as text for test messages: "(offset,length,'kind')" per record.
+std::string Describe(const ChunkTable& table);
+
 }  // namespace literal
