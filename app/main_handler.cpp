@@ -1,14 +1,22 @@
 #include "app/chunk_actions.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/state.h"
+#include "store/wholefile.h"
 
 namespace {
 
 constexpr unsigned kClicked = 0;  // BN_CLICKED; 1 comes from accelerators and counts too
+// Posted when the first refresh could not read a file that is there.
+constexpr std::uint32_t kRetryFirstRefresh = ui::kAppMessage;
 
 // The list shows the executable named on the command line (or nothing) before it is first shown.
+// A path that names nothing (a wildcard, a stray quote, a share that is offline) lists no chunks,
+// as a missing file does. A file that is there but cannot be read is read once more when the
+// window is on screen and reported then, so the box never comes up without a visible owner.
 void OnInitDialog(ui::Window window) {
-  RefreshAndReport(window);
+  Status status = RefreshChunkList(window);
+  if (status.code == Status::Failed && FileExists(ExePath())) ui::Post(window, kRetryFirstRefresh);
 }
 
 void OnCommand(ui::Window window, std::uintptr_t wParam) {
@@ -33,6 +41,7 @@ void OnCommand(ui::Window window, std::uintptr_t wParam) {
 // what ends the window on its close box.
 std::intptr_t MainWindowHandler(ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
   if (message == ui::kInitDialog) OnInitDialog(window);
+  if (message == kRetryFirstRefresh) RefreshAndReport(window);
   if (message == ui::kCommand) OnCommand(window, wParam);
   return 0;
 }

@@ -36,8 +36,9 @@ std::string CountText(std::size_t count) {
 }  // namespace
 
 // Empties the list and the table and rebuilds both from a fresh scan. "Add Tailpack" and the
-// white path label, once given, stay: choosing an executable cannot be undone. A file that exists
-// but cannot be read leaves the table empty rather than half-filled.
+// white path label, once given, stay: choosing an executable cannot be undone. No path is no file
+// and is never opened. A file that exists but cannot be read leaves the table empty rather than
+// half-filled.
 Status RefreshChunkList(ui::Window window) {
   ui::ListDeleteAll(window, kChunkList);
   Chunks().clear();
@@ -46,7 +47,7 @@ Status RefreshChunkList(ui::Window window) {
     ui::EnableControl(window, kAddButton, true);
     ui::SetControlColors(window, kPathLabel, ui::kSystemWindowText, kWhite);
   }
-  Status status = ScanTailpack(ExePath(), Chunks());
+  Status status = ExePath().empty() ? Status::Success() : ScanTailpack(ExePath(), Chunks());
   if (status.code == Status::Failed) Chunks().clear();
   FillRows(window);
   if (!Chunks().empty()) ui::ListSelect(window, kChunkList, 0);

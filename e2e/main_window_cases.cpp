@@ -69,7 +69,8 @@ bool StartsEmpty(Run& run) {
 }
 
 // The argument text becomes the path when it holds ".exe" in any case, with its outer quotes
-// removed and nothing else changed; without ".exe" no file is loaded.
+// removed and nothing else changed; without ".exe" no file is loaded. A path that can name no
+// file (a wildcard, a doubled quote) lists no chunks, as a missing file does, and no box comes up.
 bool CommandLinePaths(Run& run) {
   CreateDirectoryA((run.folder + "with space").c_str(), nullptr);
   const std::string plain = WriteThreeChunkFile(run, "plain.exe");
@@ -88,10 +89,14 @@ bool CommandLinePaths(Run& run) {
       {doubled, doubled, 3},
       {other, "", 0},
       {plain + " " + upper, plain + " " + upper, 0},
+      {"*.exe", "*.exe", 0},
+      {"\"" + run.folder + "two\"\"quotes.exe\"", run.folder + "two\"\"quotes.exe", 0},
   };
   for (const Row& row : rows) {
     App app;
     E2E_TRY(OpenStowr(run, app, row.args));
+    E2E_CHECK(Drain(GetDlgItem(app.main, kChooseButton)));
+    E2E_CHECK(TopWindows(app).size() == 1);
     E2E_EQ(ControlText(app.main, kPathLabel), row.label);
     E2E_TRY(ExpectListState(run, app, row.chunks, !row.label.empty()));
     E2E_TRY(CloseStowr(run, app));

@@ -14,6 +14,7 @@ using Window = void*;  // HWND on Windows; a recorded window in the fake
 // Window message numbers and parameters the logic sees (the Win32 values).
 inline constexpr std::uint32_t kInitDialog = 0x0110;  // WM_INITDIALOG
 inline constexpr std::uint32_t kCommand = 0x0111;     // WM_COMMAND: low word of wParam = id, high word = code
+inline constexpr std::uint32_t kAppMessage = 0x8000;  // WM_APP: the first number free for the program's own
 inline constexpr int kIdOk = 1;                       // Enter
 inline constexpr int kIdCancel = 2;                   // Escape
 
@@ -77,6 +78,9 @@ void AddControl(Window window, const ControlLayout& control);
 // close nothing by themselves; the system Close ends the window with 0. Returns the end value.
 std::intptr_t RunModal(Window window, Handler handler);
 void EndModal(Window window, std::intptr_t value);
+// Queues message for window: its handler gets it once the modal run is back in its loop, which
+// is after the window has been shown when posted during kInitDialog.
+void Post(Window window, std::uint32_t message);
 
 // The point (0, 0) of the window's client area in screen coordinates, and the outer top-left.
 Point ClientOrigin(Window window);

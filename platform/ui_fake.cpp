@@ -45,6 +45,16 @@ ControlRecord MakeControl(const ui::ControlLayout& layout) {
   return control;
 }
 
+// What the modal loop would do next: hand the posted messages to the handler, oldest first.
+void DeliverPosted(ui::Window window) {
+  WindowRecord& record = Record(window);
+  while (!record.posted.empty() && !record.ended) {
+    std::uint32_t message = record.posted.front();
+    record.posted.erase(record.posted.begin());
+    record.handler(window, message, 0, 0);
+  }
+}
+
 std::string NextFileAnswer() {
   auto& answers = TheWorld().fileAnswers;
   if (answers.empty()) return {};
@@ -135,12 +145,18 @@ std::intptr_t RunModal(Window window, Handler handler) {
   record.handler = std::move(handler);
   record.running = true;
   record.handler(window, kInitDialog, 0, 0);
+  record.shown = !record.ended;
+  fake::DeliverPosted(window);
   if (!record.ended) fake::RunQueuedStep(window);
+  fake::DeliverPosted(window);
   if (!record.ended) EndModal(window, 0);
   record.running = false;
+  record.shown = false;
   record.handler = nullptr;
   return record.endValue;
 }
+
+void Post(Window window, std::uint32_t message) { Record(window).posted.push_back(message); }
 
 void EndModal(Window window, std::intptr_t value) {
   Record(window).ended = true;
@@ -219,7 +235,7 @@ int ListFirstSelected(Window window, int id) {
 
 int ShowMessage(Window owner, const std::string& text, const std::string& caption, std::uint32_t flags) {
   fake::World& world = fake::TheWorld();
-  world.messages.push_back({owner, text, caption, flags});
+  world.messages.push_back({owner, owner != nullptr && Record(owner).shown, text, caption, flags});
   if (world.messageAnswers.empty()) return (flags & 0xF) == kMbOk ? kIdOk : kIdNo;
   int answer = world.messageAnswers.front();
   world.messageAnswers.pop_front();

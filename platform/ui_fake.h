@@ -10,9 +10,10 @@
 //   OpenMainWindow(nullptr);
 //   const fake::WindowRecord& main = *fake::FindWindow("stowr - Tailpack Manager v0.1");
 //
-// RunModal sends kInitDialog to the handler, then runs the next step queued for the window's
-// title (if any), then ends the window with 0 unless the handler or the step ended it already,
-// as the close box would. Records stay readable after the window has ended, until Reset.
+// RunModal sends kInitDialog to the handler, shows the window, delivers what was posted to it,
+// then runs the next step queued for the window's title (if any) and delivers what that posted,
+// then ends the window with 0 unless the handler or the step ended it already, as the close box
+// would. Records stay readable after the window has ended, until Reset.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -44,6 +45,8 @@ struct WindowRecord {
   std::map<int, ControlRecord> controls;
   ui::Handler handler;     // set while RunModal runs
   bool running = false;    // inside RunModal
+  bool shown = false;      // RunModal has shown it (after kInitDialog)
+  std::vector<std::uint32_t> posted;  // Post calls not yet delivered
   bool ended = false;
   std::intptr_t endValue = 0;
   int redraws = 0;         // RedrawAll calls
@@ -52,6 +55,7 @@ struct WindowRecord {
 
 struct MessageRecord {
   ui::Window owner = nullptr;
+  bool ownerShown = false;  // the owner was on screen when the box came up
   std::string text, caption;
   std::uint32_t flags = 0;
 };

@@ -162,4 +162,6 @@ void EndModal(Window window, std::intptr_t value) {
   PostMessageA(Hwnd(window), WM_NULL, 0, 0);
 }
 
+void Post(Window window, std::uint32_t message) { PostMessageA(Hwnd(window), message, 0, 0); }
+
 }  // namespace ui

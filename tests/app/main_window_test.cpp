@@ -132,6 +132,20 @@ TEST_F(MainWindowTest, UnreadableExecutableIsReported) {
   EXPECT_EQ(fake::Messages()[0].caption, "stowr - error");
   EXPECT_EQ(fake::Messages()[0].flags, ui::kMbOk | ui::kMbIconError);
   EXPECT_EQ(fake::Messages()[0].text.rfind("Could not read file:\r" + path + "\r", 0), 0u);
+  EXPECT_TRUE(fake::Messages()[0].ownerShown);
+}
+
+// Paths that can name no file at all are taken as a missing file: no chunks, no message.
+TEST_F(MainWindowTest, PathThatNamesNothingListsNoChunks) {
+  WriteFile(Path("plain.exe"), Body(10));
+  for (const std::string& path : {Path("plain.exe/inner.exe"), Path(std::string(300, 'x') + ".exe")}) {
+    fake::Reset();
+    ExePath() = path;
+    fake::WindowRecord& main = RunMain();
+    EXPECT_EQ(ControlOf(main, kPathLabel).text, path);
+    EXPECT_EQ(ControlOf(main, kCountLabel).text, "0 chunk of data detected:");
+    EXPECT_TRUE(fake::Messages().empty());
+  }
 }
 
 TEST_F(MainWindowTest, ChooserAsksForAnExecutable) {
