@@ -19,10 +19,12 @@ ui::FileDialogOptions OpenDialogOptions(const std::string& title, const std::str
   return options;
 }
 
-// A cancelled dialog changes nothing, not even the list.
+// A cancelled dialog changes nothing, not even the list. A name typed without extension gets
+// ".EXE" (the default extension is the bare extension: a pattern there would become part of the
+// name).
 void ChooseExecutable(ui::Window window) {
   std::string path =
-      ui::AskOpenFile(window, OpenDialogOptions("Select Program", "Windows Executable", "*.exe", "*.EXE"));
+      ui::AskOpenFile(window, OpenDialogOptions("Select Program", "Windows Executable", "*.exe", "EXE"));
   if (path.empty()) return;
   ExePath() = path;
   RefreshAndReport(window);

@@ -11,7 +11,8 @@
 // alone: neither stops the program. The Main window's end value is of no interest.
 int RunStowr() {
   platform::StartPictureDecoder();
-  platform::DeletePlainFile(TempImagePath());
+  const std::string tempImage = TempImagePath();
+  if (!tempImage.empty()) platform::DeletePlainFile(tempImage);
   ExePath() = ExePathFromCommandLine(platform::CommandLine());
   OpenMainWindow(nullptr);
   return 0;

@@ -12,24 +12,27 @@ constexpr ui::Color kImageBackground{211, 211, 211};
 
 }  // namespace
 
-// The folder part of the module path keeps its trailing separator.
-// The folder keeps its trailing separator; either slash counts, so the native build works too.
+// The folder keeps its trailing separator; either slash counts, so the native build works too. A
+// module path without a folder (the system could not tell it) gives no path at all rather than
+// one in whatever the current folder happens to be.
 std::string TempImagePath(std::string_view modulePath) {
   std::size_t slash = modulePath.find_last_of("\\/");
-  std::string_view folder = slash == std::string_view::npos ? std::string_view() : modulePath.substr(0, slash + 1);
-  return std::string(folder) + "temp.img";
+  if (slash == std::string_view::npos) return "";
+  return std::string(modulePath.substr(0, slash + 1)) + "temp.img";
 }
 
 std::string TempImagePath() { return TempImagePath(platform::ModulePath()); }
 
 // The decoder reads pictures from files, so the chunk goes through one fixed temporary file; the
-// Viewer is modal, so no two previews share it. A write that fails (a read-only folder, or a
-// "temp.img" that cannot be replaced) counts as no picture: nothing is decoded, so a stale file
-// of that name is never shown in place of the chunk. The picture is drawn once, into the area's
+// Viewer is modal, so no two previews share it. Without a place for that file there is no
+// picture. A write that fails (a read-only folder, or a "temp.img" that cannot be replaced)
+// counts as no picture too: nothing is decoded, so a stale file of that name is never shown in
+// place of the chunk. The picture is drawn once, into the area's
 // bitmap, before the Viewer is shown; it is released before its file is deleted because the
 // decoder keeps the file open while the picture lives.
 bool ShowImagePreview(ui::Window viewer, std::string_view bytes) {
   const std::string path = TempImagePath();
+  if (path.empty()) return false;
   platform::Picture picture = nullptr;
   if (WriteWholeFile(bytes, path).ok()) picture = platform::LoadPicture(path);
   if (picture == nullptr) {

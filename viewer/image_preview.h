@@ -5,7 +5,8 @@
 
 #include "platform/ui.h"
 
-// The temporary image file beside the program: the folder of modulePath, then "temp.img".
+// The temporary image file beside the program: the folder of modulePath, then "temp.img"; empty
+// when modulePath has no folder.
 std::string TempImagePath(std::string_view modulePath);
 // The same for the running program.
 std::string TempImagePath();

@@ -40,7 +40,8 @@ TEST(CommandLine, ArgumentTextAndExePath) {
 TEST(CommandLine, TempImageSitsBesideTheProgram) {
   EXPECT_EQ(TempImagePath("C:\\Tools\\stowr.exe"), "C:\\Tools\\temp.img");
   EXPECT_EQ(TempImagePath("/opt/stowr/stowr"), "/opt/stowr/temp.img");
-  EXPECT_EQ(TempImagePath("stowr.exe"), "temp.img");
+  EXPECT_EQ(TempImagePath("stowr.exe"), "");  // no folder known: no temporary image at all
+  EXPECT_EQ(TempImagePath(""), "");
 }
 
 }  // namespace

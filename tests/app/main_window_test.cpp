@@ -161,7 +161,7 @@ TEST_F(MainWindowTest, ChooserAsksForAnExecutable) {
   EXPECT_EQ(dialog.options.title, "Select Program");
   EXPECT_EQ(dialog.options.filterDescription, "Windows Executable");
   EXPECT_EQ(dialog.options.filterPattern, "*.exe");
-  EXPECT_EQ(dialog.options.defaultExtension, "*.EXE");
+  EXPECT_EQ(dialog.options.defaultExtension, "EXE");
   EXPECT_EQ(dialog.options.initialFolder, std::filesystem::current_path().string());
   EXPECT_EQ(dialog.options.initialName, "");
   EXPECT_EQ(dialog.options.flags, ui::kOfnFileMustExist | ui::kOfnExplorer | ui::kOfnHideReadOnly |

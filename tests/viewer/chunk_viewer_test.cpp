@@ -187,15 +187,27 @@ TEST_F(PreviewTest, NonPictureIsDecodedFromTheChunkBytesThenDeleted) {
   EXPECT_FALSE(fs::exists(TempImage()));
 }
 
-// A "temp.img" that cannot be replaced must not be decoded in place of the chunk.
-TEST_F(PreviewTest, UnwritableTempFileFallsBackToHex) {
-  fs::create_directories(TempImage());
-  std::ofstream(TempImage() / "x") << "keep";
-  UseChunks({FakePicture(4, 4)});
-  PreviewChunk(owner, 1);
-  EXPECT_TRUE(Images().calls.empty());
-  EXPECT_EQ(Viewer().controls.at(1001).text.substr(0, 12), "00 50 49 43 ");
-  EXPECT_TRUE(fs::exists(TempImage() / "x"));
+// A "temp.img" that cannot be replaced must not be decoded in place of the chunk, and a program
+// that cannot tell its own folder writes none into the current one.
+TEST_F(PreviewTest, NoWritableTempFileFallsBackToHex) {
+  for (bool folderKnown : {true, false}) {
+    SCOPED_TRACE(folderKnown);
+    fake::Reset();
+    platform::fake::ResetImages();
+    owner = ui::CreateWindowFromLayout({});
+    if (folderKnown) {
+      fs::create_directories(TempImage());
+      std::ofstream(TempImage() / "x") << "keep";
+    } else {
+      SetModulePathForTest("");
+    }
+    UseChunks({FakePicture(4, 4)});
+    PreviewChunk(owner, 1);
+    EXPECT_TRUE(Images().calls.empty());
+    EXPECT_EQ(Viewer().controls.at(1001).text.substr(0, 12), "00 50 49 43 ");
+    EXPECT_TRUE(fs::exists(TempImage() / "x"));
+    EXPECT_FALSE(fs::exists("temp.img"));
+  }
 }
 
 TEST_F(PreviewTest, UnreadableChunkShowsAnEmptyTextView) {
