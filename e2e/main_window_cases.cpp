@@ -339,6 +339,37 @@ bool TabOrder(Run& run) {
   return CloseStowr(run, app);
 }
 
+// Removing the last chunks disables the button that had the focus; the focus moves on to the
+// next enabled tab stop, so Tab and Escape keep working from the keyboard.
+bool FocusMovesOnWhenItsButtonGoes(Run& run) {
+  struct Row {
+    std::vector<TestChunk> chunks;
+    int button;
+    const char* caption;
+  };
+  const Row rows[] = {{ThreeChunks(), kRemoveAllButton, "stowr - remove all"},
+                      {{{"ONE", "1"}}, kRemoveOneButton, "stowr - remove one"}};
+  for (const Row& row : rows) {
+    const std::string path = run.folder + "focus.exe";
+    WriteBytes(path, FileBytes(ExeBody(1024), row.chunks));
+    App app;
+    E2E_TRY(OpenStowr(run, app, path));
+    E2E_CHECK(BringToFront(app));
+    E2E_CHECK(FocusControl(app, GetDlgItem(app.main, row.button)));
+    PostKey(app, VK_SPACE);
+    E2E_TRY(AnswerBox(run, app, row.caption, "Are you sure?", IDYES));
+    E2E_FILE_HOLDS(path, ExeBody(1024));
+    E2E_CHECK(GetDlgCtrlID(FocusedWindow(app)) == kChooseButton);
+    PostKey(app, VK_TAB);
+    PostKey(app, VK_ESCAPE);
+    E2E_CHECK(Drain(GetDlgItem(app.main, kChooseButton)));
+    E2E_CHECK(GetDlgCtrlID(FocusedWindow(app)) == kAddButton);
+    E2E_CHECK(IsWindowVisible(app.main));
+    E2E_TRY(CloseStowr(run, app));
+  }
+  return true;
+}
+
 }  // namespace
 
 std::vector<Case> MainWindowCases() {
@@ -361,6 +392,7 @@ std::vector<Case> MainWindowCases() {
       {"enter_escape_posted", EnterEscapePosted},
       {"enter_escape_typed", EnterEscapeTyped},
       {"tab_order", TabOrder},
+      {"focus_moves_on_when_its_button_goes", FocusMovesOnWhenItsButtonGoes},
   };
 }
 

@@ -178,7 +178,17 @@ std::string GetText(Window window, int id) {
   return text;
 }
 
-void EnableControl(Window window, int id, bool enabled) { EnableWindow(Control(window, id), enabled ? TRUE : FALSE); }
+// A control disabled while it has the focus first hands the focus on to the next tab stop, as a
+// dialog does when the user tabs on; otherwise the focus would go nowhere and Tab, Enter and
+// Escape would stop working.
+void EnableControl(Window window, int id, bool enabled) {
+  HWND control = Control(window, id);
+  if (!enabled && control && GetFocus() == control) {
+    SendMessageA(Hwnd(window), WM_NEXTDLGCTL, 0, FALSE);
+    if (GetFocus() == control) SetFocus(Hwnd(window));
+  }
+  EnableWindow(control, enabled ? TRUE : FALSE);
+}
 
 void FocusControl(Window window, int id) {
   SetForegroundWindow(Hwnd(window));
