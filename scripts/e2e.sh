@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows programs and runs the end-to-end cases of stowr.exe under Wine, on a virtual
-# X display of its own when none is set. Arguments go to the driver: name parts select cases,
-# "--repeat N" runs them N times. Prints "e2e: P passed, F failed" and fails when any case fails.
+# X display of its own when none is set: first stowr-ui-check.exe (the user interface layer on its
+# own), then the driver. Arguments go to the driver: name parts select cases, "--repeat N" runs
+# them N times, and either skips the interface check. Prints "e2e: P passed, F failed" and fails
+# when the check or any case fails.
 #   E2E_BUILD_DIR  build folder (default build/mingw, the mingw preset's)
 #   E2E_SKIP_BUILD=1  use the programs already built there
 set -euo pipefail
@@ -20,7 +22,8 @@ if [ "${E2E_SKIP_BUILD:-0}" != 1 ]; then
 fi
 program=$build/app/stowr.exe
 driver=$build/e2e/stowr-e2e.exe
-for exe in "$program" "$driver"; do
+uiCheck=$build/platform/stowr-ui-check.exe
+for exe in "$program" "$driver" "$uiCheck"; do
   [ -f "$exe" ] || { echo "e2e: $exe was not built" >&2; exit 1; }
 done
 
@@ -64,6 +67,11 @@ if ! grep -q 'Explorer\\\\Desktops\]' "$WINEPREFIX/user.reg"; then
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
   wineserver -w
+fi
+
+# The modal engine and dialogs checked in a real window session, through ui.h alone.
+if [ $# -eq 0 ]; then
+  timeout 120 wine "$uiCheck" || { echo "e2e: stowr-ui-check.exe failed" >&2; exit 1; }
 fi
 
 status=0
