@@ -5,7 +5,8 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_modal.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_list.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ui_win32_dialogs.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/ui_win32_dialogs.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ui_handler.cpp)
   target_include_directories(stowr_ui_win32 PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(stowr_ui_win32 PUBLIC comctl32 comdlg32 gdi32 user32)
 

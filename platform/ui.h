@@ -78,6 +78,11 @@ void AddControl(Window window, const ControlLayout& control);
 // close nothing by themselves; the system Close ends the window with 0. Returns the end value.
 std::intptr_t RunModal(Window window, Handler handler);
 void EndModal(Window window, std::intptr_t value);
+// Calls handler for one message of window, as every modal run does (ui_handler.cpp). An exception
+// that escapes the handler ends the action, not the program: it is reported in a "stowr - error"
+// box owned by window, and the message counts as not handled.
+std::intptr_t CallHandler(const Handler& handler, Window window, std::uint32_t message, std::uintptr_t wParam,
+                          std::intptr_t lParam);
 // Queues message for window: its handler gets it once the modal run is back in its loop, which
 // is after the window has been shown when posted during kInitDialog.
 void Post(Window window, std::uint32_t message);

@@ -235,7 +235,9 @@ int ListFirstSelected(Window window, int id) {
 
 int ShowMessage(Window owner, const std::string& text, const std::string& caption, std::uint32_t flags) {
   fake::World& world = fake::TheWorld();
-  world.messages.push_back({owner, owner != nullptr && Record(owner).shown, text, caption, flags});
+  bool ownerShown = false;  // a test may hand in an owner from before the last Reset
+  for (const auto& window : world.windows) ownerShown |= window.get() == owner && window->shown;
+  world.messages.push_back({owner, ownerShown, text, caption, flags});
   if (world.messageAnswers.empty()) return (flags & 0xF) == kMbOk ? kIdOk : kIdNo;
   int answer = world.messageAnswers.front();
   world.messageAnswers.pop_front();

@@ -13,7 +13,9 @@
 // RunModal sends kInitDialog to the handler, shows the window, delivers what was posted to it,
 // then runs the next step queued for the window's title (if any) and delivers what that posted,
 // then ends the window with 0 unless the handler or the step ended it already, as the close box
-// would. Records stay readable after the window has ended, until Reset.
+// would. Records stay readable after the window has ended, until Reset. Handlers are called
+// directly, not through CallHandler, so that an exception (a fault of the logic or of the test)
+// reaches the test.
 #include <cstdint>
 #include <functional>
 #include <map>

@@ -1,12 +1,14 @@
 // stowr-ui-check.exe: drives the Win32 user interface through ui.h in a real window session and
 // checks what the logic relies on: exact client size, hidden creation, list rows and selection,
 // Enter/Escape reaching the handler without closing, Tab order, the owner disabled during a
-// nested run and active again after it, EndModal and the system Close, and the placement of the
-// Open and Save As dialogs. Steps run from a timer on the window under test. Prints one line per
-// failed check; the exit code is the number of failures. Run it under Wine with a display.
+// nested run and active again after it, EndModal and the system Close, an exception escaping a
+// handler, and the placement of the Open and Save As dialogs. Steps run from a timer on the
+// window under test. Prints one line per failed check; the exit code is the number of failures.
+// scripts/e2e.sh runs it under Wine with a display.
 #include <windows.h>
 
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "platform/ui.h"
@@ -117,6 +119,32 @@ void CheckNestedRuns() {
   CHECK(GetActiveWindow() == gMain);
 }
 
+// A handler that throws: the exception ends the action with a "stowr - error" box over the window,
+// which keeps running and ends as usual.
+void CheckEscapingException() {
+  ui::Window window = ui::CreateWindowFromLayout(Layout("throws", gMain));
+  static std::string boxText;
+  boxText.clear();
+  PostMessageA(GetDlgItem(static_cast<HWND>(window), kButtonId), BM_CLICK, 0, 0);
+  SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND thrower = FindWindowA(nullptr, "throws");
+    HWND box = FindWindowA(nullptr, "stowr - error");
+    if (!box || GetWindow(box, GW_OWNER) != thrower) return;
+    KillTimer(nullptr, id);
+    char text[256]{};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    boxText = text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(thrower, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  std::intptr_t value = ui::RunModal(window, [](ui::Window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
+    if (message == ui::kCommand && LOWORD(wParam) == kButtonId) throw std::bad_alloc();
+    return std::intptr_t{0};
+  });
+  CHECK(value == 0);
+  CHECK(boxText == "Could not complete the action:\rThere is not enough memory");
+}
+
 // One step per timer tick; the keys are posted, so their effect is checked on the next tick.
 void Step(HWND window, int step) {
   HWND edit = GetDlgItem(window, kEditId);
@@ -135,6 +163,7 @@ void Step(HWND window, int step) {
     case 3:
       KillTimer(window, 1);
       CheckNestedRuns();
+      CheckEscapingException();
       CheckFileDialogPlacement(false, {-50, -100});
       CheckFileDialogPlacement(true, {-100, 0});
       PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -84,7 +84,7 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return FALSE;
   }
   if (state->handler) {
-    std::intptr_t result = state->handler(window, message, wParam, lParam);
+    std::intptr_t result = CallHandler(state->handler, window, message, wParam, lParam);
     if (result != 0) {
       if (ReturnsDirectly(message)) return result;
       SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
@@ -125,7 +125,7 @@ std::intptr_t RunModal(Window window, Handler handler) {
   bool ownerDisabledHere = owner && IsWindowEnabled(owner);
   if (ownerDisabledHere) EnableWindow(owner, FALSE);
 
-  state->handler(hwnd, WM_INITDIALOG, 0, 0);
+  CallHandler(state->handler, hwnd, WM_INITDIALOG, 0, 0);
   if (!run.ended && IsWindow(hwnd)) {
     ShowWindow(hwnd, SW_SHOW);
     FocusFirstControl(hwnd);
