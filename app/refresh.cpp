@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include "app/main_actions.h"
 #include "app/main_window.h"
@@ -11,10 +12,10 @@ namespace {
 constexpr ui::Color kWhite{255, 255, 255};
 
 // Rows are inserted at the top from the newest record up, so row k ends up showing record k.
-void FillRows(ui::Window window) {
+void FillRows(ui::Window window, const std::vector<bool>& binary) {
   const ChunkTable& table = Chunks();
   for (std::size_t i = table.size(); i >= 1; --i) {
-    ChunkRow row = MakeChunkRow(i, table[i - 1], ChunkIsBinary(ExePath(), table[i - 1]));
+    ChunkRow row = MakeChunkRow(i, table[i - 1], binary[i - 1]);
     ui::ListInsertTop(window, kChunkList, row.number);
     ui::ListSetCell(window, kChunkList, 0, 1, row.kind);
     ui::ListSetCell(window, kChunkList, 0, 2, row.type);
@@ -47,9 +48,10 @@ Status RefreshChunkList(ui::Window window) {
     ui::EnableControl(window, kAddButton, true);
     ui::SetControlColors(window, kPathLabel, ui::kSystemWindowText, kWhite);
   }
-  Status status = ExePath().empty() ? Status::Success() : ScanTailpack(ExePath(), Chunks());
+  std::vector<bool> binary;
+  Status status = ExePath().empty() ? Status::Success() : ScanTailpackTypes(ExePath(), Chunks(), binary);
   if (status.code == Status::Failed) Chunks().clear();
-  FillRows(window);
+  FillRows(window, binary);
   if (!Chunks().empty()) ui::ListSelect(window, kChunkList, 0);
   EnableChunkButtons(window, !Chunks().empty());
   ui::SetText(window, kCountLabel, CountText(Chunks().size()));

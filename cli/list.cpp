@@ -1,47 +1,66 @@
 // stowr-cli list [--json] EXE
-#include <iostream>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/json.h"
 #include "store/scan.h"
+#include "store/wholefile.h"
 #include "tools/chunk_row.h"
 
 namespace {
 
-// One line per chunk, oldest first: the five cells of the window's chunk list, tab-separated.
-void PrintRows(const std::string& exe, const ChunkTable& table) {
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    ChunkRow row = MakeChunkRow(i + 1, table[i], ChunkIsBinary(exe, table[i]));
-    std::cout << row.number << '\t' << row.kind << '\t' << row.type << '\t' << row.size << '\t'
-              << row.offset << '\n';
+// Standard output through a large buffer of our own, so a listing of a million chunks costs a
+// few dozen writes rather than one per cell.
+class Output {
+ public:
+  Output() { text_.reserve(kSpill + 4096); }
+  std::string& Text() { return text_; }
+  void Spill() {
+    if (text_.size() >= kSpill) Flush();
   }
-}
+  void Flush() {
+    if (!text_.empty() && std::fwrite(text_.data(), 1, text_.size(), stdout) != text_.size()) failed_ = true;
+    text_.clear();
+  }
+  bool Finish() {
+    Flush();
+    return !failed_ && std::fflush(stdout) == 0;
+  }
 
-// The same chunks as a JSON array, with plain numbers.
-void PrintJson(const std::string& exe, const ChunkTable& table) {
-  std::cout << '[';
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    const ChunkRecord& record = table[i];
-    std::cout << (i == 0 ? "\n" : ",\n") << "  {\"index\": " << i + 1
-              << ", \"kind\": " << JsonString(KindText(record))
-              << ", \"type\": \"" << ChunkTypeName(ChunkIsBinary(exe, record))
-              << "\", \"length\": " << record.Length << ", \"offset\": " << record.Offset << '}';
-  }
-  std::cout << (table.empty() ? "]\n" : "\n]\n");
+ private:
+  static constexpr std::size_t kSpill = std::size_t{1} << 20;
+  std::string text_;
+  bool failed_ = false;
+};
+
+// One element of a JSON array, with plain numbers.
+void PrintJson(std::size_t number, const ChunkRecord& record, bool binary, std::string& text) {
+  text.append(number == 1 ? "\n" : ",\n").append("  {\"index\": ").append(std::to_string(number));
+  text.append(", \"kind\": ").append(JsonString(KindText(record)));
+  text.append(", \"type\": \"").append(ChunkTypeName(binary));
+  text.append("\", \"length\": ").append(std::to_string(record.Length));
+  text.append(", \"offset\": ").append(std::to_string(record.Offset)).append(1, '}');
 }
 
 }  // namespace
 
+// Chunks oldest first, one line each, or a JSON array. The file is opened once and the rows are
+// printed as the scan hands them over, so no table of the chunks is held.
 int RunList(const Args& args) {
   bool json = !args.empty() && args[0] == "--json";
   if (args.size() != (json ? 2u : 1u)) return Usage();
   const std::string& exe = args.back();
-  ChunkTable table;
-  if (int code = LoadTable(exe, table)) return code;
-  if (json) {
-    PrintJson(exe, table);
-  } else {
-    PrintRows(exe, table);
-  }
-  return std::cout.flush() ? kExitOk : FileFailure("cannot write", "standard output", Status::Error("write failed"));
+  if (!FileExists(exe)) return FileFailure("cannot read", exe, Status::NotFound());
+  Output out;
+  std::size_t number = 0;
+  if (json) out.Text() += '[';
+  Status status = ScanTailpackRows(exe, [&](const ChunkRecord& record, bool binary) {
+    (json ? PrintJson : AppendChunkRowLine)(++number, record, binary, out.Text());
+    out.Spill();
+  });
+  if (!status.ok()) return FileFailure("cannot read", exe, status);
+  if (json) out.Text() += number == 0 ? "]\n" : "\n]\n";
+  return out.Finish() ? kExitOk : FileFailure("cannot write", "standard output", Status::Error("write failed"));
 }

@@ -1,4 +1,3 @@
-#pragma once
 // tailpack_reader.h: lets a program read the Tailpack appended to an executable, usually its own.
 // One header, C++17, the standard library and the OS file calls only; nothing throws out of it.
 //
@@ -21,34 +20,31 @@
 // table begins (allowing for up to 7 zero bytes of alignment padding in front of it).
 // HasCertificateTable tells whether a file carries such a table: changing the file's chunks
 // invalidates its signature.
+//
+// The header has two parts. The first is the byte format over a Source (any random-access
+// bytes) and needs no system header; the second opens files and finds the program's own file.
+// Defining TAILPACK_READER_FORMAT_ONLY before including it gives the first part alone; the
+// second can still be had by including the header again without that macro.
+
+#ifndef TAILPACK_READER_FORMAT_INCLUDED
+#define TAILPACK_READER_FORMAT_INCLUDED
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <new>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <cerrno>
-#include <climits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
-#if defined(__APPLE__)
-#include <mach-o/dyld.h>
-#endif
-#endif
 
 namespace tailpack {
 
 inline constexpr std::string_view kMarker = "{TlPk}";
 inline constexpr std::uint64_t kTrailerSize = 17;  // 8 length digits, 3 kind bytes, the marker
+// Trailers are read from the end of the file in blocks of this size, so many small chunks cost
+// one read per block.
+inline constexpr std::size_t kBlockSize = std::size_t{64} << 10;
 
 struct Chunk {
   std::string kind;          // the kind field as stored (leading spaces kept), cut at a NUL byte
@@ -68,12 +64,6 @@ struct ChunkBytes {
   bool found = false;  // a chunk of that index or kind exists
   std::string bytes;   // its data when found and readable
   std::string error;   // not empty: the file or the chunk could not be read
-  bool ok() const { return error.empty(); }
-};
-
-struct SelfPathResult {
-  std::filesystem::path path;
-  std::string error;
   bool ok() const { return error.empty(); }
 };
 
@@ -104,6 +94,368 @@ inline Source MemorySource(std::string_view bytes) {
   };
   return source;
 }
+
+namespace detail {
+
+// Reads n bytes at offset, checking the range against the source's size first.
+inline bool Read(const Source& source, std::uint64_t offset, char* out, std::size_t n, std::string& error) {
+  if (offset > source.size || n > source.size - offset) {
+    error = "Read beyond the end of the file";
+    return false;
+  }
+  return n == 0 || source.readAt(source.context, offset, out, n, error);
+}
+
+inline std::uint32_t LittleEndian(const unsigned char* p, int bytes) {
+  std::uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | p[i];
+  return value;
+}
+
+// The value of each byte as a hexadecimal digit of either case, or -1.
+struct HexDigits {
+  signed char value[256];
+  constexpr HexDigits() : value() {
+    for (int c = 0; c < 256; ++c)
+      value[c] = static_cast<signed char>(c >= '0' && c <= '9' ? c - '0'
+                                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                 : -1);
+  }
+};
+inline constexpr HexDigits kHexDigits{};
+
+// The value of a length field: hexadecimal digits of either case up to the first other character
+// (no digit gives 0), kept to 32 bits.
+inline std::uint32_t ParseLength(std::string_view field) {
+  if (field.size() == 8) {  // the usual case: eight digits, looked up independently of each other
+    int digits[8];
+    int any = 0;
+    for (int i = 0; i < 8; ++i) any |= digits[i] = kHexDigits.value[static_cast<unsigned char>(field[i])];
+    if (any >= 0) {
+      std::uint32_t value = 0;
+      for (int i = 0; i < 8; ++i) value |= static_cast<std::uint32_t>(digits[i]) << (28 - 4 * i);
+      return value;
+    }
+  }
+  std::uint32_t value = 0;
+  for (char c : field) {
+    int digit = kHexDigits.value[static_cast<unsigned char>(c)];
+    if (digit < 0) break;
+    value = (value << 4) | static_cast<std::uint32_t>(digit);
+  }
+  return value;
+}
+
+}  // namespace detail
+
+// The bytes of a Source read backwards in blocks: a walk asks for the bytes in front of a
+// position, and a new block (up to kBlockSize bytes ending there) is read only when the block
+// held does not contain them.
+class Blocks {
+ public:
+  explicit Blocks(const Source& source) : source_(source) {}
+  Blocks(const Blocks&) = delete;
+  Blocks& operator=(const Blocks&) = delete;
+
+  // The n bytes in front of end (n at most kBlockSize, end at most the size), or nullptr with
+  // the reason in error.
+  const char* Before(std::uint64_t end, std::size_t n, std::string& error) {
+    if (!Holds(end - n, n)) {
+      std::uint64_t start = end > kBlockSize ? end - kBlockSize : 0;
+      block_.resize(static_cast<std::size_t>(end - start));
+      start_ = end_ = 0;
+      if (!detail::Read(source_, start, block_.data(), block_.size(), error)) return nullptr;
+      start_ = start;
+      end_ = end;
+    }
+    return block_.data() + (end - n - start_);
+  }
+
+  // Reads the block of up to kBlockSize bytes from start on, for a caller about to walk forwards
+  // through the file; false with the reason in error when it cannot be read.
+  bool Load(std::uint64_t start, std::string& error) {
+    std::uint64_t end = start + (std::min<std::uint64_t>)(kBlockSize, source_.size - (std::min)(start, source_.size));
+    block_.resize(static_cast<std::size_t>(end - start));
+    start_ = end_ = 0;
+    if (!detail::Read(source_, start, block_.data(), block_.size(), error)) return false;
+    start_ = start;
+    end_ = end;
+    return true;
+  }
+
+  // True when the bytes [offset, offset + n) are held; At(offset) then points at them.
+  bool Holds(std::uint64_t offset, std::uint64_t n) const {
+    return offset >= start_ && offset <= end_ && n <= end_ - offset;
+  }
+  const char* At(std::uint64_t offset) const { return block_.data() + (offset - start_); }
+  std::uint64_t Start() const { return start_; }
+  std::uint64_t End() const { return end_; }
+  const Source& Bytes() const { return source_; }
+
+ private:
+  const Source& source_;
+  std::vector<char> block_;
+  std::uint64_t start_ = 0, end_ = 0;  // the range of the source that block_ holds
+};
+
+// Where a chunk stands in its file.
+enum class Place {
+  End,        // behind everything: the end of the file
+  Signature,  // inside the certificate table of a signed executable, behind the signature
+  Front,      // in front of the certificate table of a signed executable
+};
+
+// One chunk as the walk finds it. kind points into the walk's block and lives only as long as
+// the call that hands it over.
+struct Trailer {
+  std::string_view kind;     // the kind field as stored; shorter only at the start of a region
+  std::uint32_t length = 0;  // the value of the length field
+  std::uint64_t offset = 0;  // 0-based position of the first data byte
+  std::uint64_t start = 0;   // where the chunk begins: offset, or the zero padding in front of it
+  std::uint64_t end = 0;     // where its trailer ends: the walk goes on from start to the next
+  bool whole = true;         // false: the length is larger than what stands in front (damaged)
+  Place place = Place::End;
+};
+
+enum class Walked { Done, Stopped, Failed };
+
+// Walks the trailers of the region [floor, end) back from end, newest first, as if those bytes
+// were a file of their own, calling visit(const Trailer&, const Blocks&) for each chunk; visit
+// answers false to stop the walk. A trailer whose length is larger than what stands in front of
+// it is still a chunk (starting right behind its length field); nothing is dropped for it, and
+// the walk goes on only if that length field ends with the marker. Chunks inside a certificate
+// table (place Signature) carry zero bytes in front that keep the table a multiple of 8 long.
+template <typename Visit>
+Walked WalkRegion(Blocks& blocks, std::uint64_t floor, std::uint64_t end, Place place, Visit&& visit,
+                  std::string& error) {
+  std::uint64_t remaining = end;
+  while (remaining - floor >= kMarker.size()) {
+    std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(remaining - floor, kTrailerSize));
+    const char* bytes = blocks.Before(remaining, n, error);
+    if (bytes == nullptr) return Walked::Failed;
+    std::string_view tail(bytes, n);
+    if (tail.substr(n - kMarker.size()) != kMarker) break;
+    tail.remove_suffix(kMarker.size());
+    Trailer trailer;
+    trailer.end = remaining;
+    std::size_t kindSize = (std::min<std::size_t>)(tail.size(), 3);
+    trailer.kind = tail.substr(tail.size() - kindSize);
+    tail.remove_suffix(kindSize);
+    trailer.length = detail::ParseLength(tail);
+    trailer.place = place;
+    remaining -= kMarker.size() + kindSize;
+    trailer.whole = remaining - floor >= std::uint64_t{trailer.length} + 8;
+    if (trailer.whole) remaining -= std::uint64_t{trailer.length} + 8;
+    trailer.offset = trailer.start = remaining;
+    if (place == Place::Signature && trailer.whole) {
+      std::size_t padding = static_cast<std::size_t>((8 - (trailer.length + kTrailerSize) % 8) % 8);
+      if (padding > 0 && remaining - floor >= padding) {
+        const char* zeros = blocks.Before(remaining, padding, error);
+        if (zeros == nullptr) return Walked::Failed;
+        if (std::all_of(zeros, zeros + padding, [](char c) { return c == 0; })) remaining -= padding;
+      }
+      trailer.start = remaining;
+    }
+    if (!visit(static_cast<const Trailer&>(trailer), static_cast<const Blocks&>(blocks))) return Walked::Stopped;
+  }
+  return Walked::Done;
+}
+
+namespace detail {
+
+// True when the bytes in front of end are the marker. A read failure sets error.
+inline bool EndsWithMarker(const Source& source, std::uint64_t end, std::string& error) {
+  if (end < kMarker.size()) return false;
+  char tail[6];
+  if (!Read(source, end - kMarker.size(), tail, sizeof tail, error)) return false;
+  return std::string_view(tail, sizeof tail) == kMarker;
+}
+
+// Reads the PE security directory (data directory 4; its address is a file offset). Anything that
+// is not a well-formed PE header, or a table that leaves the file or overlaps the headers,
+// counts as no table.
+inline CertificateTable FindCertificateTable(const Source& source, std::string& error) {
+  CertificateTable table;
+  unsigned char dos[64];
+  if (source.size < sizeof dos || !Read(source, 0, reinterpret_cast<char*>(dos), sizeof dos, error)) return table;
+  if (dos[0] != 'M' || dos[1] != 'Z') return table;
+  std::uint64_t peAt = LittleEndian(dos + 0x3C, 4);
+  unsigned char pe[24];
+  if (peAt + sizeof pe > source.size || !Read(source, peAt, reinterpret_cast<char*>(pe), sizeof pe, error))
+    return table;
+  if (std::memcmp(pe, "PE\0\0", 4) != 0) return table;
+  std::uint64_t optionalSize = LittleEndian(pe + 20, 2);
+  std::uint64_t optionalAt = peAt + sizeof pe;
+  unsigned char optional[152] = {};
+  std::size_t want = static_cast<std::size_t>((std::min<std::uint64_t>)(optionalSize, sizeof optional));
+  if (optionalAt + optionalSize > source.size || !Read(source, optionalAt, reinterpret_cast<char*>(optional), want, error))
+    return table;
+  std::uint32_t magic = LittleEndian(optional, 2);
+  std::size_t countAt = magic == 0x20B ? 108 : magic == 0x10B ? 92 : 0;
+  if (countAt == 0) return table;
+  std::size_t entryAt = countAt + 4 + 4 * 8;  // data directories follow the count, 8 bytes each
+  if (optionalSize < entryAt + 8 || LittleEndian(optional + countAt, 4) < 5) return table;
+  std::uint64_t address = LittleEndian(optional + entryAt, 4);
+  std::uint64_t size = LittleEndian(optional + entryAt + 4, 4);
+  if (size == 0 || address < optionalAt + optionalSize || address + size > source.size) return table;
+  table.present = true;
+  table.atEnd = address + size == source.size;
+  table.offset = address;
+  table.size = size;
+  return table;
+}
+
+// Where the walk starts: the end of the file, or, when the file does not end with a chunk and a
+// certificate table ends there, the end of the chunks in front of that table. Signing tools align
+// the table to 8 bytes, so up to 7 zero bytes may stand between the last marker and the table.
+inline std::uint64_t WalkEnd(const Source& source, std::string& error) {
+  if (EndsWithMarker(source, source.size, error) || !error.empty()) return source.size;
+  CertificateTable table = FindCertificateTable(source, error);
+  if (!error.empty() || !table.present || !table.atEnd) return source.size;
+  std::uint64_t end = table.offset;
+  if (EndsWithMarker(source, end, error) || !error.empty()) return end;
+  char pad[7];
+  std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(end, sizeof pad));
+  if (!Read(source, end - n, pad, n, error)) return end;
+  std::size_t zeros = 0;
+  while (zeros < n && pad[n - 1 - zeros] == 0) ++zeros;
+  if (zeros > 0 && EndsWithMarker(source, end - zeros, error)) return end - zeros;
+  return end;
+}
+
+// The chunks of source, oldest first.
+inline Listing List(const Source& source) {
+  Listing listing;
+  listing.end = WalkEnd(source, listing.error);
+  if (!listing.ok()) return listing;
+  Blocks blocks(source);
+  auto keep = [&listing](const Trailer& trailer, const Blocks&) {
+    Chunk chunk;
+    chunk.kind = std::string(trailer.kind.substr(0, trailer.kind.find('\0')));
+    chunk.length = trailer.length;
+    chunk.offset = trailer.offset;
+    listing.chunks.push_back(std::move(chunk));
+    return true;
+  };
+  if (WalkRegion(blocks, 0, listing.end, Place::End, keep, listing.error) == Walked::Failed) {
+    listing.chunks.clear();
+    return listing;
+  }
+  std::reverse(listing.chunks.begin(), listing.chunks.end());
+  listing.body = listing.chunks.empty() ? listing.end : listing.chunks.front().offset;
+  return listing;
+}
+
+inline ChunkBytes ReadData(const Source& source, const Chunk& chunk) {
+  ChunkBytes result;
+  result.found = true;
+  if (chunk.offset > source.size || chunk.length > source.size - chunk.offset) {
+    result.error = "The chunk reaches beyond the end of the file";
+    return result;
+  }
+  if (std::uint64_t{chunk.length} > std::uint64_t{result.bytes.max_size()}) {
+    result.error = "The chunk is too large for this program";
+    return result;
+  }
+  result.bytes.resize(chunk.length);
+  if (!Read(source, chunk.offset, result.bytes.data(), result.bytes.size(), result.error)) result.bytes.clear();
+  return result;
+}
+
+// A kind as the kind field holds it: shorter kinds are right-aligned with spaces.
+inline std::string StoredKind(std::string_view kind) {
+  return kind.size() >= 3 ? std::string(kind) : std::string(3 - kind.size(), ' ') + std::string(kind);
+}
+
+inline ChunkBytes ReadByIndex(const Source& source, std::size_t index) {
+  Listing listing = List(source);
+  if (!listing.ok()) return ChunkBytes{false, {}, listing.error};
+  if (index >= listing.chunks.size()) return ChunkBytes{};
+  return ReadData(source, listing.chunks[index]);
+}
+
+inline ChunkBytes ReadByKind(const Source& source, std::string_view kind) {
+  Listing listing = List(source);
+  if (!listing.ok()) return ChunkBytes{false, {}, listing.error};
+  std::string wanted = StoredKind(kind);
+  for (auto it = listing.chunks.rbegin(); it != listing.chunks.rend(); ++it)
+    if (it->kind == wanted) return ReadData(source, *it);
+  return ChunkBytes{};
+}
+
+// Runs work, turning an exhausted memory (or any other exception) into an error.
+template <typename Result, typename Work>
+Result Guarded(Work work) {
+  try {
+    return work();
+  } catch (const std::exception& e) {
+    Result failed;
+    failed.error = e.what();
+    return failed;
+  }
+}
+
+}  // namespace detail
+
+// The chunks of a source, oldest first.
+inline Listing ListChunks(const Source& source) {
+  return detail::Guarded<Listing>([&] { return detail::List(source); });
+}
+inline Listing ListChunksInMemory(std::string_view bytes) {
+  return ListChunks(MemorySource(bytes));
+}
+
+// The data of chunk `index` (0-based, oldest first).
+inline ChunkBytes ReadChunk(const Source& source, std::size_t index) {
+  return detail::Guarded<ChunkBytes>([&] { return detail::ReadByIndex(source, index); });
+}
+
+// The data of the newest chunk of that kind ("AB" finds the kind field " AB").
+inline ChunkBytes ReadChunk(const Source& source, std::string_view kind) {
+  return detail::Guarded<ChunkBytes>([&] { return detail::ReadByKind(source, kind); });
+}
+
+// The PE certificate table of a source, if it has one.
+inline CertificateTable FindCertificateTable(const Source& source) {
+  try {
+    std::string error;
+    return detail::FindCertificateTable(source, error);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+}  // namespace tailpack
+
+#endif  // TAILPACK_READER_FORMAT_INCLUDED
+
+#if !defined(TAILPACK_READER_FORMAT_ONLY) && !defined(TAILPACK_READER_FILES_INCLUDED)
+#define TAILPACK_READER_FILES_INCLUDED
+
+#include <filesystem>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+#if defined(__APPLE__)
+#include <mach-o/dyld.h>
+#endif
+#endif
+
+namespace tailpack {
+
+struct SelfPathResult {
+  std::filesystem::path path;
+  std::string error;
+  bool ok() const { return error.empty(); }
+};
 
 namespace detail {
 
@@ -240,172 +592,10 @@ class File {
   std::uint64_t size_ = 0;
 };
 
-// Reads n bytes at offset, checking the range against the source's size first.
-inline bool Read(const Source& source, std::uint64_t offset, char* out, std::size_t n, std::string& error) {
-  if (offset > source.size || n > source.size - offset) {
-    error = "Read beyond the end of the file";
-    return false;
-  }
-  return n == 0 || source.readAt(source.context, offset, out, n, error);
-}
-
-inline std::uint32_t LittleEndian(const unsigned char* p, int bytes) {
-  std::uint32_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | p[i];
-  return value;
-}
-
-// The value of a length field: hexadecimal digits of either case up to the first other character
-// (no digit gives 0), kept to 32 bits.
-inline std::uint32_t ParseLength(std::string_view field) {
-  std::uint32_t value = 0;
-  for (char c : field) {
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else break;
-    value = (value << 4) | static_cast<std::uint32_t>(digit);
-  }
-  return value;
-}
-
-// True when the bytes in front of end are the marker. A read failure sets error.
-inline bool EndsWithMarker(const Source& source, std::uint64_t end, std::string& error) {
-  if (end < kMarker.size()) return false;
-  char tail[6];
-  if (!Read(source, end - kMarker.size(), tail, sizeof tail, error)) return false;
-  return std::string_view(tail, sizeof tail) == kMarker;
-}
-
-// Reads the PE security directory (data directory 4; its address is a file offset). Anything that
-// is not a well-formed PE header, or a table that leaves the file or overlaps the headers,
-// counts as no table.
-inline CertificateTable FindCertificateTable(const Source& source, std::string& error) {
-  CertificateTable table;
-  unsigned char dos[64];
-  if (source.size < sizeof dos || !Read(source, 0, reinterpret_cast<char*>(dos), sizeof dos, error)) return table;
-  if (dos[0] != 'M' || dos[1] != 'Z') return table;
-  std::uint64_t peAt = LittleEndian(dos + 0x3C, 4);
-  unsigned char pe[24];
-  if (peAt + sizeof pe > source.size || !Read(source, peAt, reinterpret_cast<char*>(pe), sizeof pe, error))
-    return table;
-  if (std::memcmp(pe, "PE\0\0", 4) != 0) return table;
-  std::uint64_t optionalSize = LittleEndian(pe + 20, 2);
-  std::uint64_t optionalAt = peAt + sizeof pe;
-  unsigned char optional[152] = {};
-  std::size_t want = static_cast<std::size_t>((std::min<std::uint64_t>)(optionalSize, sizeof optional));
-  if (optionalAt + optionalSize > source.size || !Read(source, optionalAt, reinterpret_cast<char*>(optional), want, error))
-    return table;
-  std::uint32_t magic = LittleEndian(optional, 2);
-  std::size_t countAt = magic == 0x20B ? 108 : magic == 0x10B ? 92 : 0;
-  if (countAt == 0) return table;
-  std::size_t entryAt = countAt + 4 + 4 * 8;  // data directories follow the count, 8 bytes each
-  if (optionalSize < entryAt + 8 || LittleEndian(optional + countAt, 4) < 5) return table;
-  std::uint64_t address = LittleEndian(optional + entryAt, 4);
-  std::uint64_t size = LittleEndian(optional + entryAt + 4, 4);
-  if (size == 0 || address < optionalAt + optionalSize || address + size > source.size) return table;
-  table.present = true;
-  table.atEnd = address + size == source.size;
-  table.offset = address;
-  table.size = size;
-  return table;
-}
-
-// Where the walk starts: the end of the file, or, when the file does not end with a chunk and a
-// certificate table ends there, the end of the chunks in front of that table. Signing tools align
-// the table to 8 bytes, so up to 7 zero bytes may stand between the last marker and the table.
-inline std::uint64_t WalkEnd(const Source& source, std::string& error) {
-  if (EndsWithMarker(source, source.size, error) || !error.empty()) return source.size;
-  CertificateTable table = FindCertificateTable(source, error);
-  if (!error.empty() || !table.present || !table.atEnd) return source.size;
-  std::uint64_t end = table.offset;
-  if (EndsWithMarker(source, end, error) || !error.empty()) return end;
-  char pad[7];
-  std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(end, sizeof pad));
-  if (!Read(source, end - n, pad, n, error)) return end;
-  std::size_t zeros = 0;
-  while (zeros < n && pad[n - 1 - zeros] == 0) ++zeros;
-  if (zeros > 0 && EndsWithMarker(source, end - zeros, error)) return end - zeros;
-  return end;
-}
-
-// The walk over the trailers, newest first. A trailer whose length is larger than what stands in
-// front of it is still a record (starting right behind its length field); nothing is dropped for
-// it, and the walk goes on only if that length field ends with the marker.
-inline Listing List(const Source& source) {
-  Listing listing;
-  listing.end = WalkEnd(source, listing.error);
-  if (!listing.ok()) return listing;
-  std::uint64_t remaining = listing.end;
-  char trailer[kTrailerSize];  // the trailer in front of remaining, or what the file holds of it
-  while (remaining >= kMarker.size()) {
-    std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(remaining, kTrailerSize));
-    if (!Read(source, remaining - n, trailer, n, listing.error)) break;
-    std::string_view tail(trailer, n);
-    if (tail.substr(n - kMarker.size()) != kMarker) break;
-    tail.remove_suffix(kMarker.size());
-    std::size_t kindSize = (std::min<std::size_t>)(tail.size(), 3);
-    std::string_view kind = tail.substr(tail.size() - kindSize);
-    tail.remove_suffix(kindSize);
-    Chunk chunk;
-    chunk.kind = std::string(kind.substr(0, kind.find('\0')));
-    chunk.length = ParseLength(tail);
-    remaining -= kMarker.size() + kindSize;
-    if (remaining >= std::uint64_t{chunk.length} + 8) remaining -= std::uint64_t{chunk.length} + 8;
-    chunk.offset = remaining;
-    listing.chunks.push_back(std::move(chunk));
-  }
-  if (!listing.ok()) {
-    listing.chunks.clear();
-    return listing;
-  }
-  std::reverse(listing.chunks.begin(), listing.chunks.end());
-  listing.body = remaining;
-  return listing;
-}
-
-inline ChunkBytes ReadData(const Source& source, const Chunk& chunk) {
-  ChunkBytes result;
-  result.found = true;
-  if (chunk.offset > source.size || chunk.length > source.size - chunk.offset) {
-    result.error = "The chunk reaches beyond the end of the file";
-    return result;
-  }
-  if (std::uint64_t{chunk.length} > std::uint64_t{result.bytes.max_size()}) {
-    result.error = "The chunk is too large for this program";
-    return result;
-  }
-  result.bytes.resize(chunk.length);
-  if (!Read(source, chunk.offset, result.bytes.data(), result.bytes.size(), result.error)) result.bytes.clear();
-  return result;
-}
-
-// A kind as the kind field holds it: shorter kinds are right-aligned with spaces.
-inline std::string StoredKind(std::string_view kind) {
-  return kind.size() >= 3 ? std::string(kind) : std::string(3 - kind.size(), ' ') + std::string(kind);
-}
-
-inline ChunkBytes ReadByIndex(const Source& source, std::size_t index) {
-  Listing listing = List(source);
-  if (!listing.ok()) return ChunkBytes{false, {}, listing.error};
-  if (index >= listing.chunks.size()) return ChunkBytes{};
-  return ReadData(source, listing.chunks[index]);
-}
-
-inline ChunkBytes ReadByKind(const Source& source, std::string_view kind) {
-  Listing listing = List(source);
-  if (!listing.ok()) return ChunkBytes{false, {}, listing.error};
-  std::string wanted = StoredKind(kind);
-  for (auto it = listing.chunks.rbegin(); it != listing.chunks.rend(); ++it)
-    if (it->kind == wanted) return ReadData(source, *it);
-  return ChunkBytes{};
-}
-
 // Runs work on the opened file, turning an open failure or an exhausted memory into an error.
 template <typename Result, typename Work>
 Result OnFile(const std::filesystem::path& path, Work work) {
-  try {
+  return Guarded<Result>([&] {
     File file;
     std::string error;
     if (!file.Open(path, error)) {
@@ -414,22 +604,7 @@ Result OnFile(const std::filesystem::path& path, Work work) {
       return failed;
     }
     return work(file.AsSource());
-  } catch (const std::exception& e) {
-    Result failed;
-    failed.error = e.what();
-    return failed;
-  }
-}
-
-template <typename Result, typename Work>
-Result Guarded(Work work) {
-  try {
-    return work();
-  } catch (const std::exception& e) {
-    Result failed;
-    failed.error = e.what();
-    return failed;
-  }
+  });
 }
 
 }  // namespace detail
@@ -438,27 +613,15 @@ Result Guarded(Work work) {
 inline Listing ListChunks(const std::filesystem::path& file) {
   return detail::OnFile<Listing>(file, [](const Source& s) { return detail::List(s); });
 }
-inline Listing ListChunks(const Source& source) {
-  return detail::Guarded<Listing>([&] { return detail::List(source); });
-}
-inline Listing ListChunksInMemory(std::string_view bytes) {
-  return ListChunks(MemorySource(bytes));
-}
 
 // The data of chunk `index` (0-based, oldest first).
 inline ChunkBytes ReadChunk(const std::filesystem::path& file, std::size_t index) {
   return detail::OnFile<ChunkBytes>(file, [&](const Source& s) { return detail::ReadByIndex(s, index); });
 }
-inline ChunkBytes ReadChunk(const Source& source, std::size_t index) {
-  return detail::Guarded<ChunkBytes>([&] { return detail::ReadByIndex(source, index); });
-}
 
 // The data of the newest chunk of that kind ("AB" finds the kind field " AB").
 inline ChunkBytes ReadChunk(const std::filesystem::path& file, std::string_view kind) {
   return detail::OnFile<ChunkBytes>(file, [&](const Source& s) { return detail::ReadByKind(s, kind); });
-}
-inline ChunkBytes ReadChunk(const Source& source, std::string_view kind) {
-  return detail::Guarded<ChunkBytes>([&] { return detail::ReadByKind(source, kind); });
 }
 
 // The data of one chunk of an earlier listing of the same file.
@@ -473,15 +636,6 @@ inline CertificateTable FindCertificateTable(const std::filesystem::path& file) 
     std::string error;
     if (!opened.Open(file, error)) return {};
     return detail::FindCertificateTable(opened.AsSource(), error);
-  } catch (const std::exception&) {
-    return {};
-  }
-}
-
-inline CertificateTable FindCertificateTable(const Source& source) {
-  try {
-    std::string error;
-    return detail::FindCertificateTable(source, error);
   } catch (const std::exception&) {
     return {};
   }
@@ -550,3 +704,5 @@ inline SelfPathResult SelfPath() {
 }
 
 }  // namespace tailpack
+
+#endif  // TAILPACK_READER_FILES_INCLUDED

@@ -18,16 +18,29 @@ void LogLine(std::string_view line) {
   if (Sink()) Sink()(line);
 }
 
+bool LogEnabled() { return static_cast<bool>(Sink()); }
+
 LogSink SetLogSink(LogSink sink) { return std::exchange(Sink(), std::move(sink)); }
 
 // Decimal digits with a comma between groups of three, counted from the right, whatever the
 // locale.
-std::string Grouped(std::uint64_t n) {
-  std::string digits = std::to_string(n);
-  std::string out;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
+char* GroupedInto(std::uint64_t n, char* end) {
+  while (n >= 1000) {
+    unsigned group = static_cast<unsigned>(n % 1000);
+    n /= 1000;
+    *--end = static_cast<char>('0' + group % 10);
+    *--end = static_cast<char>('0' + group / 10 % 10);
+    *--end = static_cast<char>('0' + group / 100);
+    *--end = ',';
   }
-  return out;
+  do *--end = static_cast<char>('0' + n % 10);
+  while ((n /= 10) != 0);
+  return end;
+}
+
+std::string Grouped(std::uint64_t n) {
+  char text[kGroupedMax];
+  char* end = text + sizeof text;
+  char* begin = GroupedInto(n, end);
+  return std::string(begin, static_cast<std::size_t>(end - begin));
 }

@@ -3,10 +3,12 @@
 #include "store/scan.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "platform/files.h"
 #include "store/log.h"
+#include "store/walk.h"
 
 namespace {
 
@@ -31,26 +33,97 @@ Status OpenFileSource(const std::string& path, ByteSource& source) {
   return Status::Success();
 }
 
+namespace {
+
+constexpr std::size_t kTestBlock = std::size_t{1} << 20;
+
+// True when the n bytes of source at offset hold a zero byte. Reads them in blocks through one
+// buffer (allocated on first use) and stops at the first zero, so a large chunk costs at most its
+// own bytes; false when they cannot be read.
+bool StreamHasZero(const ByteSource& source, std::uint64_t offset, std::uint64_t n, std::unique_ptr<char[]>& buffer) {
+  for (std::uint64_t done = 0; done < n;) {
+    if (!buffer) buffer.reset(new char[kTestBlock]);
+    std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(kTestBlock, n - done));
+    if (!source.readAt(offset + done, buffer.get(), piece).ok()) return false;
+    if (IsBinaryChunk(std::string_view(buffer.get(), piece))) return true;
+    done += piece;
+  }
+  return false;
+}
+
+// The Text/Binary test of record during the walk: the part of its data that the walk's block
+// holds is tested there, only the rest is read. A record that does not fit the file is Text, as
+// an unreadable chunk is.
+bool ChunkTypeInWalk(const ByteSource& source, const tailpack::Blocks& blocks, const ChunkRecord& record,
+                     std::unique_ptr<char[]>& buffer) {
+  std::uint64_t start = record.Offset - 1, end = start + record.Length;
+  if (start > source.size || record.Length > source.size - start) return false;
+  if (blocks.Holds(start, record.Length)) return std::memchr(blocks.At(start), 0, record.Length) != nullptr;
+  std::uint64_t heldStart = std::clamp(blocks.Start(), start, end), heldEnd = std::clamp(blocks.End(), heldStart, end);
+  if (heldEnd > heldStart && IsBinaryChunk(std::string_view(blocks.At(heldStart), heldEnd - heldStart))) return true;
+  return StreamHasZero(source, start, heldStart - start, buffer) || StreamHasZero(source, heldEnd, end - heldEnd, buffer);
+}
+
+void LogFound(const ChunkRecord& record) {
+  LogLine("- Found a chunk of data, of type '" + KindText(record) + "', at address " + Grouped(record.Offset) +
+          " (length: " + Grouped(record.Length) + " Bytes)");
+}
+
 // Walks the file's trailers, logging each chunk as it is found (newest first), and appends the
-// records oldest first. On a read failure the table is left as it was.
-Status ScanTailpack(const std::string& path, ChunkTable& table) {
+// records oldest first, with their types when binary is given. On a read failure the table (and
+// binary) are left as they were.
+Status ScanFile(const std::string& path, ChunkTable& table, std::vector<bool>* binary) {
   ByteSource source;
   Status status = OpenFileSource(path, source);
   if (!status.ok()) return status;
   LogLine("<Parsing Tailpack of file " + path + " (" + Grouped(source.size) + " Bytes)");
-  ChunkTable found;
-  std::uint64_t remaining = 0;
-  status = WalkTailpack(
-      source,
-      [&found](const ChunkRecord& record) {
-        found.push_back(record);
-        LogLine("- Found a chunk of data, of type '" + KindText(record) + "', at address " + Grouped(record.Offset) +
-                " (length: " + Grouped(record.Length) + " Bytes)");
-      },
-      remaining);
+  const std::size_t first = table.size(), firstType = binary ? binary->size() : 0;
+  const bool logging = LogEnabled();
+  std::unique_ptr<char[]> buffer;
+  status = WalkRecords(source, [&](const ChunkRecord& record, const tailpack::Blocks& blocks) {
+    table.push_back(record);
+    if (binary) binary->push_back(ChunkTypeInWalk(source, blocks, record, buffer));
+    if (logging) LogFound(record);
+    return true;
+  });
+  if (!status.ok()) {
+    table.resize(first);
+    if (binary) binary->resize(firstType);
+    return status;
+  }
+  std::reverse(table.begin() + static_cast<std::ptrdiff_t>(first), table.end());
+  if (binary) std::reverse(binary->begin() + static_cast<std::ptrdiff_t>(firstType), binary->end());
+  LogLine(std::to_string(table.size() - first) + " chunk(s) of data found>");
+  return Status::Success();
+}
+
+}  // namespace
+
+Status ScanTailpack(const std::string& path, ChunkTable& table) { return ScanFile(path, table, nullptr); }
+
+Status ScanTailpackTypes(const std::string& path, ChunkTable& table, std::vector<bool>& binary) {
+  return ScanFile(path, table, &binary);
+}
+
+Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row) {
+  ByteSource source;
+  Status status = OpenFileSource(path, source);
   if (!status.ok()) return status;
-  table.insert(table.end(), found.rbegin(), found.rend());
-  LogLine(std::to_string(found.size()) + " chunk(s) of data found>");
+  LogLine("<Parsing Tailpack of file " + path + " (" + Grouped(source.size) + " Bytes)");
+  const bool logging = LogEnabled();
+  std::size_t count = 0;
+  std::unique_ptr<char[]> buffer;
+  status = WalkRecordsOldestFirst(
+      source,
+      [&](const tailpack::Trailer& trailer) {
+        ++count;
+        if (logging) LogFound(RecordOf(trailer));
+      },
+      [&](const ChunkRecord& record, const tailpack::Blocks& blocks) {
+        row(record, ChunkTypeInWalk(source, blocks, record, buffer));
+      });
+  if (!status.ok()) return status;
+  LogLine(std::to_string(count) + " chunk(s) of data found>");
   return Status::Success();
 }
 
@@ -88,15 +161,8 @@ std::string ReadChunk(const std::string& path, const ChunkRecord& record) {
 // Reads the chunk in blocks through one buffer and stops at the first zero byte, so a listing
 // holds at most one block however large the chunks are.
 bool ChunkIsBinary(const std::string& path, const ChunkRecord& record) {
-  constexpr std::size_t kBlock = std::size_t{1} << 20;
   ByteSource source;
   if (!OpenChunk(path, record, source).ok()) return false;
-  std::unique_ptr<char[]> block(new char[kBlock]);
-  for (std::uint64_t done = 0; done < record.Length;) {
-    std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, record.Length - done));
-    if (!source.readAt(record.Offset - 1 + done, block.get(), n).ok()) return false;
-    if (IsBinaryChunk(std::string_view(block.get(), n))) return true;
-    done += n;
-  }
-  return false;
+  std::unique_ptr<char[]> buffer;
+  return StreamHasZero(source, record.Offset - 1, record.Length, buffer);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Scanning a file into the ChunkTable and reading chunk data.
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/status.h"
 #include "store/tailpack.h"
@@ -11,6 +13,17 @@ Status OpenFileSource(const std::string& path, ByteSource& source);
 // Appends one record per chunk of the file at path to table, oldest first. A missing file
 // leaves the table unchanged and logs nothing. The returned status tells an unreadable file.
 Status ScanTailpack(const std::string& path, ChunkTable& table);
+
+// ScanTailpack, and the Text/Binary type of every record appended (binary[k] is
+// IsBinaryChunk of the data of the k-th record appended; false when unreadable), all through one
+// open of the file: the walk reads the trailers in blocks from the end, small chunks are tested in
+// those blocks, and a large chunk costs only the reading of its own bytes up to its first zero.
+Status ScanTailpackTypes(const std::string& path, ChunkTable& table, std::vector<bool>& binary);
+
+// The records and types of ScanTailpackTypes handed to row one by one, oldest first, without
+// holding the table: for listings of any number of chunks in little memory. Logs as ScanTailpack.
+using ChunkRowVisit = std::function<void(const ChunkRecord& record, bool binary)>;
+Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row);
 
 // The record's data bytes, or empty when the file is missing or too short.
 std::string ReadChunk(const std::string& path, const ChunkRecord& record);

@@ -2,8 +2,9 @@
 // writing a trailer.
 #include "store/tailpack.h"
 
-#include <algorithm>
 #include <cstring>
+
+#include "store/walk.h"
 
 // A ByteSource over bytes that outlive it.
 ByteSource MemorySource(std::string_view bytes) {
@@ -17,50 +18,22 @@ ByteSource MemorySource(std::string_view bytes) {
   return source;
 }
 
-// One step of the walk reads only the (up to) 17 bytes in front of `remaining`. While those end
-// with the marker, the marker and the kind field are dropped and the length field is read; the
-// data and the length field are dropped too when that many bytes are left, otherwise the record
-// keeps its length but nothing more is dropped (a damaged trailer). Every step drops at least
-// the marker, so the walk ends, and offsets come out strictly decreasing.
+// The shared walk (store/walk.h); remaining ends up at the oldest record's first data byte, or at
+// the end of the file when there is none.
 Status WalkTailpack(const ByteSource& source, const std::function<void(const ChunkRecord&)>& visit,
                     std::uint64_t& remaining) {
   remaining = source.size;
-  char tail[kTrailerSize];
-  while (remaining >= kMarker.size()) {
-    std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kTrailerSize));
-    char* start = tail + (kTrailerSize - have);
-    Status status = source.readAt(remaining - have, start, have);
-    if (!status.ok()) return status;
-    if (std::string_view(tail + kTrailerSize - kMarker.size(), kMarker.size()) != kMarker) break;
-    remaining -= kMarker.size();
-
-    ChunkRecord record;
-    std::size_t kindSize = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kKindSize));
-    std::memcpy(record.Kind, tail + kTrailerSize - kMarker.size() - kindSize, kindSize);  // Kind[3] stays NUL
-    remaining -= kindSize;
-
-    std::size_t fieldSize = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, kLengthDigits));
-    record.Length = ParseLengthField(std::string_view(tail + kLengthDigits - fieldSize, fieldSize));
-    if (remaining >= std::uint64_t{record.Length} + kLengthDigits) remaining -= std::uint64_t{record.Length} + kLengthDigits;
-    record.Offset = remaining + 1;
+  return WalkRecords(source, [&](const ChunkRecord& record, const tailpack::Blocks&) {
+    remaining = record.Offset - 1;
     visit(record);
-  }
-  return Status::Success();
+    return true;
+  });
 }
 
 // Hexadecimal digits of either case, from the first character up to the first one that is not
 // a digit; no digit gives 0. Eight digits always fit in 32 bits.
 std::uint32_t ParseLengthField(std::string_view field) {
-  std::uint32_t value = 0;
-  for (char c : field.substr(0, kLengthDigits)) {
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else break;
-    value = value * 16 + static_cast<std::uint32_t>(digit);
-  }
-  return value;
+  return tailpack::detail::ParseLength(field.substr(0, kLengthDigits));
 }
 
 // Eight upper-case hexadecimal digits, the kind right-aligned in three bytes, the marker. The

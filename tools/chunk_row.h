@@ -18,5 +18,9 @@ struct ChunkRow {
 // (ChunkIsBinary in store/scan.h).
 ChunkRow MakeChunkRow(std::size_t number, const ChunkRecord& record, bool binary);
 
+// The five cells of MakeChunkRow separated by tabs, and a line feed, appended to text: the line of
+// a command-line listing, formatted without a string per cell.
+void AppendChunkRowLine(std::size_t number, const ChunkRecord& record, bool binary, std::string& text);
+
 // "Binary" or "Text".
 std::string_view ChunkTypeName(bool binary);

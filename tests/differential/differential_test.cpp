@@ -76,19 +76,26 @@ TEST_F(Differential, ScanReadAndWalkMatchTheModel) {
     randomfiles::RandomFile file = randomfiles::MakeRandomFile(seed);
     Put(file.bytes);
     ChunkTable want, got;
+    std::vector<bool> types;
     literal::Log wantLog;
     literal::ScanTailpack(exe, want, &wantLog);
     LogCapture log;
-    ASSERT_TRUE(ScanTailpack(exe, got).ok()) << file.notes;
+    ASSERT_TRUE(ScanTailpackTypes(exe, got, types).ok()) << file.notes;
     ASSERT_EQ(literal::Describe(got), literal::Describe(want)) << file.notes;
     ASSERT_EQ(log.lines, wantLog) << file.notes;
 
-    for (const ChunkRecord& record : got) {
-      std::string bytes = ReadChunk(exe, record);
-      ASSERT_EQ(bytes, literal::ReadChunk(exe, record)) << file.notes;
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      std::string bytes = ReadChunk(exe, got[i]);
+      ASSERT_EQ(bytes, literal::ReadChunk(exe, got[i])) << file.notes;
       ASSERT_EQ(IsBinaryChunk(bytes), literal::IsBinaryChunk(bytes)) << file.notes;
-      ASSERT_EQ(ChunkIsBinary(exe, record), literal::IsBinaryChunk(bytes)) << file.notes;
+      ASSERT_EQ(ChunkIsBinary(exe, got[i]), literal::IsBinaryChunk(bytes)) << file.notes;
+      ASSERT_EQ(types[i], literal::IsBinaryChunk(bytes)) << file.notes;
     }
+    ChunkTable rows;
+    LogCapture rowsLog;
+    ASSERT_TRUE(ScanTailpackRows(exe, [&](const ChunkRecord& r, bool) { rows.push_back(r); }).ok()) << file.notes;
+    EXPECT_EQ(literal::Describe(rows), literal::Describe(want)) << file.notes;
+    EXPECT_EQ(rowsLog.lines, wantLog) << file.notes;
 
     std::uint64_t remaining = 0;
     ChunkTable walked;

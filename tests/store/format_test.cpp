@@ -7,6 +7,7 @@
 #include "store/log.h"
 #include "store/scan.h"
 #include "store/tailpack.h"
+#include "store/walk.h"
 #include "tests/store/helpers.h"
 
 namespace {
@@ -131,23 +132,56 @@ TEST(Scan, FileLogsAndTable) {
   EXPECT_EQ(ReadChunk(path, ChunkRecord{1040, 0, "X"}), "");
 }
 
-// The streamed Text/Binary test reads in 1 MiB blocks: a zero byte on either side of a block
-// edge, or none at all, must give the same answer as testing the whole chunk.
-TEST(Scan, ChunkIsBinaryAcrossBlockEdges) {
+// The Text/Binary test, alone and during the scan, must give the answer of testing the whole
+// chunk whatever the block edges: a zero on either side of a 1 MiB test block or a walk block,
+// none at all, small chunks straddling a walk block, chunks that do not fit the file.
+TEST(Scan, TypesAcrossBlockEdges) {
   ScratchDir dir;
   std::string path = dir.File("big.exe");
-  const std::size_t kBlock = std::size_t{1} << 20;
-  for (std::size_t zeroAt : {std::size_t{0}, kBlock - 1, kBlock, 2 * kBlock + 5, std::string::npos}) {
-    std::string data(2 * kBlock + 10, 'a');
-    if (zeroAt != std::string::npos) data[zeroAt] = '\0';
+  const std::size_t kTest = std::size_t{1} << 20, kWalk = tailpack::kBlockSize;
+  const std::size_t kNone = std::string::npos;
+  for (std::size_t zeroAt : {std::size_t{0}, kTest - 1, kTest, 2 * kTest + 5, 2 * kTest + 10 - kWalk, kNone}) {
+    std::string data(2 * kTest + 10, 'a');
+    if (zeroAt != kNone) data[zeroAt] = '\0';
     PutFile(path, "MZ" + data + MakeTrailer(data.size(), "BIN"));
     ChunkTable table;
-    ASSERT_TRUE(ScanTailpack(path, table).ok());
+    std::vector<bool> types;
+    ASSERT_TRUE(ScanTailpackTypes(path, table, types).ok());
     ASSERT_EQ(table.size(), 1u);
-    EXPECT_EQ(ChunkIsBinary(path, table[0]), zeroAt != std::string::npos) << zeroAt;
+    EXPECT_EQ(ChunkIsBinary(path, table[0]), zeroAt != kNone) << zeroAt;
+    EXPECT_EQ(types[0], zeroAt != kNone) << zeroAt;
   }
   EXPECT_FALSE(ChunkIsBinary(path, ChunkRecord{3, 4000000, "BIN"}));  // beyond the end: unreadable
   EXPECT_FALSE(ChunkIsBinary(dir.File("gone.exe"), ChunkRecord{1, 1, "BIN"}));
+
+  // A damaged trailer first, whose 512 KiB of "data" begin at its length field and reach far
+  // behind the block that holds it; then about 11 walk blocks of chunks of 0 to 40 bytes, the
+  // first 3,000 of them text, a fifth of the others with a zero.
+  std::string file = "MZ0007FFFFDMG{TlPk}";
+  std::uint64_t state = 7;
+  for (int i = 0; i < 20000; ++i) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    std::string data(static_cast<std::size_t>(state >> 59) + (state >> 63) * 9, 't');
+    if (i >= 3000 && !data.empty() && (state >> 20) % 5 == 0) data[(state >> 24) % data.size()] = '\0';
+    file += data + MakeTrailer(data.size(), "SML");
+  }
+  PutFile(path, file);
+  ChunkTable table;
+  std::vector<bool> types;
+  ASSERT_TRUE(ScanTailpackTypes(path, table, types).ok());
+  ASSERT_EQ(table.size(), 20001u);
+  ASSERT_EQ(types.size(), table.size());
+  for (std::size_t i = 0; i < table.size(); ++i) ASSERT_EQ(types[i], IsBinaryChunk(ReadChunk(path, table[i]))) << i;
+
+  // The listing that holds no table hands over the same records and types, oldest first.
+  std::size_t row = 0;
+  ASSERT_TRUE(ScanTailpackRows(path, [&](const ChunkRecord& record, bool binary) {
+                ASSERT_LT(row, table.size());
+                EXPECT_EQ(std::memcmp(&record, &table[row], sizeof record), 0) << row;
+                EXPECT_EQ(binary, types[row]) << row;
+                ++row;
+              }).ok());
+  EXPECT_EQ(row, table.size());
 }
 
 TEST(Scan, EmptyMissingAndUnreadable) {
@@ -203,7 +237,7 @@ TEST(Walk, OffsetsPastFourGiBAndReadsOnlyTrailers) {
   EXPECT_EQ(table[1].Offset, body + 18);
   EXPECT_EQ(table[2].Offset, body + 40);
   EXPECT_EQ(remaining, body - 0xFFFFFFFFull);
-  EXPECT_LE(big.bytesRead, 4 * kTrailerSize);
+  EXPECT_LE(big.bytesRead, 2 * tailpack::kBlockSize);  // the block at the end and the one in front of the big chunk
 
   // Cutting the middle chunk keeps everything in front and behind it, with 64-bit positions.
   std::vector<Piece> pieces = CutPieces(big.Source().size, table, 2);
