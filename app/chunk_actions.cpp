@@ -18,12 +18,12 @@ struct Failure {
   Status status;
 };
 
-// Reads the picked file and writes the executable with it appended. Nothing is written when a
-// read fails (a vanished executable is not recreated empty) or when AppendChunk refuses the add
-// (an empty file), so the executable keeps its content.
+// Writes the executable with the picked file appended, copied into it as it is written. Nothing
+// is written when a file cannot be read (a vanished executable is not recreated empty) or when
+// AppendChunk refuses the add (an empty file), so the executable keeps its content.
 Failure AppendFile(const std::string& file, const std::string& kind) {
-  std::string data;
-  Status read = ReadWholeFile(file, data);
+  SourceFile data;
+  Status read = StampSource(file, data);
   if (!read.ok()) return {"Could not read file:", file, read};
   const std::string exe = ExePath();
   EditResult edit = AppendChunk(ExeFile{exe}, kind, data);
@@ -43,7 +43,7 @@ void AddChunkAction(ui::Window window) {
   if (kind.empty()) return;
   Failure failure = AppendFile(file, kind);
   RefreshChunkList(window);
-  if (!failure.status.ok()) ReportFileFailure(window, failure.what, failure.path, failure.status);
+  ReportOutcome(window, failure.what, failure.path, failure.status);
 }
 
 // Shows the first selected chunk in the Viewer; nothing when no row is selected.

@@ -26,3 +26,5 @@ void RefreshAndReport(ui::Window window);
 
 // Shows a "stowr - error" box owned by window: what failed, the file and the reason.
 void ReportFileFailure(ui::Window window, const std::string& what, const std::string& path, const Status& status);
+// The same for a failed status; a "stowr - warning" box for a success with a warning.
+void ReportOutcome(ui::Window window, const std::string& what, const std::string& path, const Status& status);

@@ -22,7 +22,7 @@ void ApplyEdit(ui::Window window, const EditResult& edit, const char* failedRead
   }
   Status written = edit.changed ? WriteWholeFile(edit.content, path) : Status::Success();
   RefreshChunkList(window);
-  if (!written.ok()) ReportFileFailure(window, "Could not write file:", path, written);
+  ReportOutcome(window, "Could not write file:", path, written);
 }
 
 }  // namespace

@@ -4,3 +4,14 @@
 void ReportFileFailure(ui::Window window, const std::string& what, const std::string& path, const Status& status) {
   ui::ShowMessage(window, what + "\r" + path + "\r" + status.message, "stowr - error", ui::kMbOk | ui::kMbIconError);
 }
+
+// A write whose rename the disk did not confirm has changed the file, as the list behind the box
+// shows: it is a warning, never a failure that the user might answer by doing it again.
+void ReportOutcome(ui::Window window, const std::string& what, const std::string& path, const Status& status) {
+  if (!status.ok()) {
+    ReportFileFailure(window, what, path, status);
+  } else if (!status.warning.empty()) {
+    ui::ShowMessage(window, "The change may not have reached the disk:\r" + path + "\r" + status.warning,
+                    "stowr - warning", ui::kMbOk | ui::kMbIconWarning);
+  }
+}

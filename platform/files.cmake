@@ -1,7 +1,14 @@
-# File primitives: POSIX natively, the ANSI Win32 calls in the Windows build.
+# File primitives: POSIX natively, the ANSI Win32 calls in the Windows build. The POSIX sources
+# are also compiled into the store tests' fault layer and the fuzz target (STOWR_POSIX_FILES).
+set(STOWR_POSIX_FILES ${CMAKE_CURRENT_LIST_DIR}/files_posix.cpp ${CMAKE_CURRENT_LIST_DIR}/files_temp_posix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/files_temp_name.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/files_copy.cpp)
+set(STOWR_POSIX_FILES ${STOWR_POSIX_FILES} PARENT_SCOPE)
 if(WIN32)
-  add_library(stowr_files STATIC ${CMAKE_CURRENT_SOURCE_DIR}/files_win32.cpp ${CMAKE_CURRENT_SOURCE_DIR}/files_copy.cpp)
+  add_library(stowr_files STATIC ${CMAKE_CURRENT_LIST_DIR}/files_win32.cpp ${CMAKE_CURRENT_LIST_DIR}/files_temp_win32.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/files_temp_name.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/files_copy.cpp)
 else()
-  add_library(stowr_files STATIC ${CMAKE_CURRENT_SOURCE_DIR}/files_posix.cpp ${CMAKE_CURRENT_SOURCE_DIR}/files_copy.cpp)
+  add_library(stowr_files STATIC ${STOWR_POSIX_FILES})
 endif()
 target_include_directories(stowr_files PUBLIC ${CMAKE_SOURCE_DIR})

@@ -6,16 +6,16 @@
 
 namespace platform {
 
-Status CopyThroughBuffer(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to) {
+Status CopyThroughBuffer(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
   constexpr std::size_t kBuffer = std::size_t{8} << 20;
   std::string buffer(static_cast<std::size_t>(n < kBuffer ? n : kBuffer), '\0');
-  while (n > 0) {
-    std::size_t step = n < buffer.size() ? static_cast<std::size_t>(n) : buffer.size();
-    Status status = ReadAt(from, offset, buffer.data(), step);
-    if (status.ok()) status = WriteAll(to, buffer.data(), step);
+  for (std::uint64_t copied = 0; copied < n;) {
+    std::size_t block = n - copied < buffer.size() ? static_cast<std::size_t>(n - copied) : buffer.size();
+    Status status = ReadAt(from, offset + copied, buffer.data(), block);
+    if (status.ok()) status = WriteAll(to, buffer.data(), block);
     if (!status.ok()) return status;
-    offset += step;
-    n -= step;
+    copied += block;
+    if (step && !step(copied)) return Status::Stopped();
   }
   return Status::Success();
 }

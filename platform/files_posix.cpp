@@ -1,5 +1,5 @@
-// File primitives on POSIX: open/pread for reading, a temporary file in the target's folder,
-// fsync and rename for replacing, copy_file_range for copying between files.
+// File primitives on POSIX: open/pread for reading, fsync for flushing, copy_file_range for
+// copying between files. The temporary file of a replace is in files_temp_posix.cpp.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,26 +10,19 @@
 #include <string>
 
 #include "platform/files.h"
+#include "platform/files_posix_internal.h"
 
 namespace platform {
 
+using posix::LastError;
+
 namespace {
-
-Status ErrnoStatus(int error) {
-  if (error == ENOENT) return Status::NotFound(std::strerror(error));
-  return Status::Error(std::strerror(error));
-}
-
-Status LastError() { return ErrnoStatus(errno); }
 
 int Fd(FileHandle file) { return static_cast<int>(file); }
 
-// The folder part of path ("." when it has none), for the temporary file and the folder sync.
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
+// A folder or device exists but is not a file that can be read or replaced as a whole.
+Status NotAPlainFile(mode_t mode) {
+  return Status::Error(S_ISDIR(mode) ? std::strerror(EISDIR) : "Not a regular file (a pipe or a device)");
 }
 
 }  // namespace
@@ -49,24 +42,31 @@ bool PathExists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
-// Opens a plain file for reading. A folder or device exists but is not a file that can be read
-// whole, so it is an error rather than an empty file.
+// Opens without blocking, since opening a pipe waits for a writer, and refuses anything but a
+// plain file: a folder or device is an error rather than an empty file.
 Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) {
   file = kNoFile;
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return LastError();
   struct stat info;
-  if (fstat(fd, &info) != 0) {
-    Status status = LastError();
+  Status status;
+  if (fstat(fd, &info) != 0) status = LastError();
+  else if (!S_ISREG(info.st_mode)) status = NotAPlainFile(info.st_mode);
+  else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) status = LastError();
+  if (!status.ok()) {
     close(fd);
     return status;
   }
-  if (!S_ISREG(info.st_mode)) {
-    close(fd);
-    return Status::Error(std::strerror(S_ISDIR(info.st_mode) ? EISDIR : EINVAL));
-  }
   file = fd;
   size = static_cast<std::uint64_t>(info.st_size);
+  return Status::Success();
+}
+
+Status StampOf(FileHandle file, FileStamp& stamp) {
+  struct stat info;
+  if (fstat(Fd(file), &info) != 0) return LastError();
+  stamp.size = static_cast<std::uint64_t>(info.st_size);
+  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
   return Status::Success();
 }
 
@@ -99,33 +99,9 @@ Status CheckReplaceable(const std::string& path) {
     if (errno == ENOENT) return Status::Success();
     return LastError();
   }
-  if (!S_ISREG(info.st_mode)) return Status::Error(std::strerror(S_ISDIR(info.st_mode) ? EISDIR : EINVAL));
+  if (!S_ISREG(info.st_mode)) return NotAPlainFile(info.st_mode);
   if (access(path.c_str(), W_OK) != 0) return LastError();
   if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Status::Error(std::strerror(EACCES));
-  return Status::Success();
-}
-
-// mkstemp in the target's folder; the new file takes the target's permission bits and, where
-// allowed, its owner, so that an executable stays executable after the rename.
-Status CreateTempBeside(const std::string& path, FileHandle& file, std::string& tempPath) {
-  file = kNoFile;
-  std::string pattern = FolderOf(path) + "/.stowr-XXXXXX";
-  int fd = mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) return LastError();
-  struct stat info;
-  if (stat(path.c_str(), &info) == 0) {
-    if (fchmod(fd, info.st_mode & 07777) != 0) {
-      Status status = LastError();
-      close(fd);
-      unlink(pattern.c_str());
-      return status;
-    }
-    if (fchown(fd, info.st_uid, info.st_gid) != 0) {
-      // Only root may give a file away; otherwise the file stays ours, as a plain write would.
-    }
-  }
-  file = fd;
-  tempPath = pattern;
   return Status::Success();
 }
 
@@ -142,21 +118,25 @@ Status WriteAll(FileHandle file, const char* data, std::size_t n) {
   return Status::Success();
 }
 
-// Lets the kernel copy (copy_file_range); falls back to a read/write loop through a large
-// buffer where the file systems do not support it.
-Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to) {
-  while (n > 0) {
-    off_t inOffset = static_cast<off_t>(offset);
-    std::size_t step = n > (std::uint64_t{1} << 30) ? std::size_t{1} << 30 : static_cast<std::size_t>(n);
-    ssize_t copied = copy_file_range(Fd(from), &inOffset, Fd(to), nullptr, step, 0);
-    if (copied < 0 && errno == EINTR) continue;
-    if (copied < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) break;
-    if (copied < 0) return LastError();
-    if (copied == 0) return Status::Error("Unexpected end of file");
-    offset += static_cast<std::uint64_t>(copied);
-    n -= static_cast<std::uint64_t>(copied);
+// Lets the kernel copy (copy_file_range) in blocks of 8 MiB; falls back to a read/write loop
+// through a buffer where the file systems (or a pipe as target) do not allow it.
+Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
+  constexpr std::uint64_t kBlock = std::uint64_t{8} << 20;
+  std::uint64_t copied = 0;
+  while (copied < n) {
+    off_t inOffset = static_cast<off_t>(offset + copied);
+    std::size_t block = static_cast<std::size_t>(n - copied < kBlock ? n - copied : kBlock);
+    ssize_t got = copy_file_range(Fd(from), &inOffset, Fd(to), nullptr, block, 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) break;
+    if (got < 0) return LastError();
+    if (got == 0) return Status::Error("Unexpected end of file");
+    copied += static_cast<std::uint64_t>(got);
+    if (step && !step(copied)) return Status::Stopped();
   }
-  return n == 0 ? Status::Success() : CopyThroughBuffer(from, offset, n, to);
+  if (copied == n) return Status::Success();
+  return CopyThroughBuffer(from, offset + copied, n - copied, to,
+                           [&](std::uint64_t more) { return !step || step(copied + more); });
 }
 
 Status FlushFile(FileHandle file) {
@@ -164,11 +144,9 @@ Status FlushFile(FileHandle file) {
   return Status::Success();
 }
 
-// rename() replaces the target in one step; syncing the folder afterwards makes the new name
-// survive a crash.
-Status ReplaceFile(const std::string& tempPath, const std::string& path) {
-  if (rename(tempPath.c_str(), path.c_str()) != 0) return LastError();
-  int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+// The rename is in the folder's entries; syncing the folder makes it survive a crash.
+Status SyncFolder(const std::string& path) {
+  int folder = open(posix::FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder < 0) return LastError();
   Status status = fsync(folder) == 0 ? Status::Success() : LastError();
   close(folder);

@@ -1,23 +1,15 @@
 // File primitives on Windows, through the ANSI calls: CreateFileA and ReadFile at OVERLAPPED
-// offsets for reading; GetTempFileNameA, FlushFileBuffers and MoveFileExA for replacing a file.
-// A target held briefly by another program (a virus scanner, an indexer) is retried for about a
-// second before the failure is reported.
-#include <windows.h>
-// <windows.h> maps ReplaceFile to ReplaceFileA, which would rename our own function.
-#undef ReplaceFile
+// offsets for reading, FlushFileBuffers for flushing. The temporary file of a replace is in
+// files_temp_win32.cpp. A target held briefly by another program (a virus scanner, an indexer) is
+// retried for about a second before the failure is reported.
+#include "platform/files_win32_internal.h"
 
 #include <string>
 
-#include "platform/files.h"
-
 namespace platform {
 
-namespace {
+namespace win32 {
 
-HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
-FileHandle FromHandle(HANDLE handle) { return reinterpret_cast<FileHandle>(handle); }
-
-// The system's text for an error code, without the trailing line break and full stop.
 std::string ErrorText(DWORD error) {
   char* text = nullptr;
   DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -35,17 +27,11 @@ Status ErrorStatus(DWORD error) {
   return Status::Error(ErrorText(error));
 }
 
-Status LastError() { return ErrorStatus(GetLastError()); }
+}  // namespace win32
 
-bool IsTransient(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
+using namespace win32;
 
-// The folder part of path ("." when it has none).
-std::string FolderOf(const std::string& path) {
-  std::size_t slash = path.find_last_of("\\/");
-  if (slash == std::string::npos) return ".";
-  if (slash == 0 || (slash == 2 && path[1] == ':')) return path.substr(0, slash + 1);
-  return path.substr(0, slash);
-}
+namespace {
 
 // Opens path for writing without changing it, retrying while another program holds it.
 HANDLE OpenForWriteCheck(const std::string& path) {
@@ -66,20 +52,32 @@ std::string ReplaceTarget(const std::string& path) { return path; }
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Opens an existing file (never creating one) and lets other programs read it meanwhile.
+// Opens an existing file (never creating one) and lets other programs read it meanwhile. A pipe
+// or a device (CON, NUL, a COM port) is refused: only a file on a disk can be read as a whole.
 Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) {
   file = kNoFile;
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   LARGE_INTEGER length;
-  if (!GetFileSizeEx(handle, &length)) {
-    Status status = LastError();
+  Status status;
+  if (GetFileType(handle) != FILE_TYPE_DISK) status = Status::Error("Not a regular file (a pipe or a device)");
+  else if (!GetFileSizeEx(handle, &length)) status = LastError();
+  if (!status.ok()) {
     CloseHandle(handle);
     return status;
   }
   file = FromHandle(handle);
   size = static_cast<std::uint64_t>(length.QuadPart);
+  return Status::Success();
+}
+
+Status StampOf(FileHandle file, FileStamp& stamp) {
+  LARGE_INTEGER length;
+  FILETIME written;
+  if (!GetFileSizeEx(Handle(file), &length) || !GetFileTime(Handle(file), nullptr, nullptr, &written)) return LastError();
+  stamp.size = static_cast<std::uint64_t>(length.QuadPart);
+  stamp.modified = static_cast<std::int64_t>((std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime);
   return Status::Success();
 }
 
@@ -122,23 +120,6 @@ Status CheckReplaceable(const std::string& path) {
   return Status::Success();
 }
 
-// GetTempFileNameA makes a new, uniquely named file in the target's folder; it is then opened
-// for writing with no sharing while it is filled.
-Status CreateTempBeside(const std::string& path, FileHandle& file, std::string& tempPath) {
-  file = kNoFile;
-  char name[MAX_PATH + 1] = {};
-  if (GetTempFileNameA(FolderOf(path).c_str(), "stw", 0, name) == 0) return LastError();
-  HANDLE handle = CreateFileA(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    Status status = LastError();
-    DeleteFileA(name);
-    return status;
-  }
-  file = FromHandle(handle);
-  tempPath = name;
-  return Status::Success();
-}
-
 Status WriteAll(FileHandle file, const char* data, std::size_t n) {
   while (n > 0) {
     DWORD step = n > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(n);
@@ -151,8 +132,8 @@ Status WriteAll(FileHandle file, const char* data, std::size_t n) {
 }
 
 // Copies through an 8 MiB buffer.
-Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to) {
-  return CopyThroughBuffer(from, offset, n, to);
+Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
+  return CopyThroughBuffer(from, offset, n, to, step);
 }
 
 Status FlushFile(FileHandle file) {
@@ -160,17 +141,9 @@ Status FlushFile(FileHandle file) {
   return Status::Success();
 }
 
-// MoveFileExA replaces the target in one step and, with MOVEFILE_WRITE_THROUGH, returns only when
-// the move is on the disk. A read-only target makes it fail, as a plain write would.
-Status ReplaceFile(const std::string& tempPath, const std::string& path) {
-  for (int attempt = 0;; ++attempt) {
-    if (MoveFileExA(tempPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return Status::Success();
-    DWORD error = GetLastError();
-    if (!IsTransient(error) || attempt == 9) return ErrorStatus(error);
-    Sleep(100);
-  }
-}
+// ReplaceFile's MoveFileExA with MOVEFILE_WRITE_THROUGH has returned only once the rename was on
+// the disk; there is nothing more to confirm.
+Status SyncFolder(const std::string&) { return Status::Success(); }
 
 Status RemoveFile(const std::string& path) {
   if (!DeleteFileA(path.c_str())) {

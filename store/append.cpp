@@ -3,17 +3,16 @@
 
 #include "store/edit.h"
 #include "store/log.h"
-#include "store/scan.h"
 
 namespace {
 
 // Logs the attempt and tells whether the chunk can be stored: it needs data, a kind of at most
 // three characters, and a length that the eight-digit field can hold (a longer one would corrupt
 // the Tailpack).
-bool AcceptChunk(std::string_view kind, std::string_view data) {
-  LogLine("- Trying to add a chunk of data, of type '" + std::string(kind) + "' and length " + Grouped(data.size()) +
+bool AcceptChunk(std::string_view kind, std::uint64_t length) {
+  LogLine("- Trying to add a chunk of data, of type '" + std::string(kind) + "' and length " + Grouped(length) +
           " Bytes");
-  if (data.empty() || kind.size() > kKindSize || data.size() > std::uint64_t{0xFFFFFFFF}) {
+  if (length == 0 || kind.size() > kKindSize || length > std::uint64_t{0xFFFFFFFF}) {
     LogLine("Failed. Original file unchanged>");
     return false;
   }
@@ -33,30 +32,49 @@ std::string NewChunk(std::string_view kind, std::string_view data) {
   return chunk;
 }
 
-}  // namespace
-
-// The executable is copied from its file when the content is written; only its size is taken
-// here. A missing or unreadable executable gives its status and no content to write.
-EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_view data) {
+// The executable, copied whole from its file when the content is written; only its size and
+// time are taken here. A missing or unreadable executable gives its status and no content.
+EditResult StartAppend(const ExeFile& exe) {
   EditResult result;
-  ByteSource source;
-  result.status = OpenFileSource(exe.path, source);
+  SourceFile file;
+  result.status = StampSource(exe.path, file);
   if (!result.status.ok()) return result;
-  LogLine("<Adding Tailpack to file " + exe.path + " (" + Grouped(source.size) + " Bytes)");
-  result.content.sourcePath = exe.path;
-  result.content.sourceSize = source.size;
-  result.content.pieces.push_back(Piece{true, 0, source.size, {}});
-  if (!AcceptChunk(kind, data)) return result;
-  result.content.pieces.push_back(Piece{false, 0, 0, NewChunk(kind, data)});
+  LogLine("<Adding Tailpack to file " + exe.path + " (" + Grouped(file.stamp.size) + " Bytes)");
+  result.content.pieces.push_back(Piece{true, 0, file.stamp.size, {}});
+  result.content.sources.push_back(std::move(file));
+  return result;
+}
+
+void FinishAppend(EditResult& result) {
   result.changed = true;
   LogLine("Done. New file is " + Grouped(ContentSize(result.content)) + " Bytes>");
+}
+
+}  // namespace
+
+EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_view data) {
+  EditResult result = StartAppend(exe);
+  if (!result.status.ok() || !AcceptChunk(kind, data.size())) return result;
+  result.content.pieces.push_back(Piece{false, 0, 0, NewChunk(kind, data)});
+  FinishAppend(result);
+  return result;
+}
+
+// The data is copied from its file as a piece too, so neither file is ever held in memory.
+EditResult AppendChunk(const ExeFile& exe, std::string_view kind, const SourceFile& data) {
+  EditResult result = StartAppend(exe);
+  if (!result.status.ok() || !AcceptChunk(kind, data.stamp.size)) return result;
+  result.content.pieces.push_back(Piece{true, 0, data.stamp.size, {}, result.content.sources.size()});
+  result.content.sources.push_back(data);
+  result.content.pieces.push_back(Piece{false, 0, 0, MakeTrailer(data.stamp.size, TrimSpaces(kind))});
+  FinishAppend(result);
   return result;
 }
 
 std::string AppendChunk(std::string_view exeBytes, std::string_view kind, std::string_view data) {
   LogLine("<Adding Tailpack to unnamed executable (" + Grouped(exeBytes.size()) + " Bytes)");
   std::string result(exeBytes);
-  if (!AcceptChunk(kind, data)) return result;
+  if (!AcceptChunk(kind, data.size())) return result;
   result += NewChunk(kind, data);
   LogLine("Done. New file is " + Grouped(result.size()) + " Bytes>");
   return result;

@@ -1,8 +1,49 @@
-// Size of a file's new content described as pieces.
+// Describing a file's new content: its size, and what its source files must still be when it
+// is written.
 #include "store/content.h"
+
+#include <algorithm>
+
+#include "store/scan.h"
 
 std::uint64_t ContentSize(const Content& content) {
   std::uint64_t size = 0;
   for (const Piece& piece : content.pieces) size += piece.fromSource ? piece.length : piece.bytes.size();
   return size;
+}
+
+Status StampSource(const std::string& path, SourceFile& file) {
+  platform::FileHandle handle = platform::kNoFile;
+  std::uint64_t size = 0;
+  Status status = platform::OpenForRead(path, handle, size);
+  if (!status.ok()) return status;
+  file.path = path;
+  status = platform::StampOf(handle, file.stamp);
+  platform::CloseFile(handle);
+  return status;
+}
+
+Status OpenStampedSource(const std::string& path, SourceFile& file, ByteSource& source) {
+  Status status = StampSource(path, file);
+  if (status.ok()) status = OpenFileSource(path, source);
+  if (status.ok() && source.size != file.stamp.size) status = Status::Error(std::string(kChangedOnDisk));
+  return status;
+}
+
+Status ExpectBytes(const ByteSource& source, std::uint64_t offset, std::uint64_t n, SourceFile& file) {
+  if (offset >= source.size) return Status::Success();
+  std::string bytes(static_cast<std::size_t>(std::min(n, source.size - offset)), '\0');
+  Status status = source.readAt(offset, bytes.data(), bytes.size());
+  if (status.ok()) file.expected.emplace_back(offset, std::move(bytes));
+  return status;
+}
+
+Status ExpectTrailer(const ByteSource& source, const ChunkRecord& record, SourceFile& file) {
+  if (record.Offset == 0) return Status::Success();
+  return ExpectBytes(source, record.Offset - 1 + record.Length, kTrailerSize, file);
+}
+
+Status ExpectLastTrailer(const ByteSource& source, SourceFile& file) {
+  const std::uint64_t n = std::min(source.size, kTrailerSize);
+  return ExpectBytes(source, source.size - n, n, file);
 }

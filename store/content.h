@@ -1,21 +1,61 @@
 #pragma once
-// The new content of a file, described as pieces copied from the file as it is now and literal
-// bytes, so that an edit of a large executable streams instead of holding the file in memory.
+// The new content of a file, described as pieces copied from files as they are now and literal
+// bytes, so that an edit of a large executable, or a large file added to it, streams instead of
+// being held in memory.
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "platform/files.h"
+#include "platform/progress.h"
+#include "platform/status.h"
+#include "store/tailpack.h"
+
 struct Piece {
-  bool fromSource = false;     // copy `length` bytes of the source file at 0-based `offset`...
+  bool fromSource = false;     // copy `length` bytes of source file `source` at 0-based `offset`...
   std::uint64_t offset = 0;
   std::uint64_t length = 0;
   std::string bytes;           // ...or write these bytes
+  std::size_t source = 0;      // index in Content::sources
+};
+
+// A file that pieces are copied from, as it was when they were computed. Nothing is written
+// unless it still has that size and modification time and holds the expected bytes.
+struct SourceFile {
+  std::string path;
+  platform::FileStamp stamp;
+  std::vector<std::pair<std::uint64_t, std::string>> expected;  // bytes at 0-based offsets
 };
 
 struct Content {
-  std::string sourcePath;          // the file the copied pieces come from
-  std::uint64_t sourceSize = 0;    // its size when the pieces were computed; checked on write
+  std::vector<SourceFile> sources;  // the executable first, when there is one
   std::vector<Piece> pieces;
 };
 
 std::uint64_t ContentSize(const Content& content);
+
+// Why nothing is written when a source is no longer what the pieces were computed from.
+inline constexpr std::string_view kChangedOnDisk = "The file has changed since it was last read";
+
+// The size and modification time of the plain file at path, taken before it is read: a change
+// after this moment shows when the content is written.
+Status StampSource(const std::string& path, SourceFile& file);
+// Stamps the file at path and then opens it for an edit to read. A file that changed in between
+// gives kChangedOnDisk.
+Status OpenStampedSource(const std::string& path, SourceFile& file, ByteSource& source);
+// Adds the n bytes of source at offset (as far as they lie inside it) to the bytes that file must
+// still hold when the content is written.
+Status ExpectBytes(const ByteSource& source, std::uint64_t offset, std::uint64_t n, SourceFile& file);
+// The same for the trailer behind record's data, and for the file's last trailer.
+Status ExpectTrailer(const ByteSource& source, const ChunkRecord& record, SourceFile& file);
+Status ExpectLastTrailer(const ByteSource& source, SourceFile& file);
+
+// Writes the pieces in order to `to`: opens every source, checks that it is as it was (a changed
+// one gives kChangedOnDisk and writes nothing), copies, and closes the sources again. progress
+// hears the bytes written every few MiB; answering false stops with Status::Cancelled.
+Status CopyContent(const Content& content, platform::FileHandle to, const Progress& progress = {});
+// Checks again that every source still has its size and modification time: after a long copy,
+// before its result replaces anything.
+Status CheckSourcesUnchanged(const Content& content);

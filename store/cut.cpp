@@ -37,10 +37,13 @@ Status ChunksNow(const ByteSource& source, ChunkTable& table) {
 // Scans the file again and cuts only when it still holds exactly the chunks of table: another
 // program may have changed it since the table was built, and cutting by stale offsets would
 // corrupt it. An index outside the table is refused and leaves the content as it is.
+// The cut relies on the trailer of the chunk cut out and on the newest one, where the walk
+// starts; both must still be there when the content is written.
 EditResult CutChunk(const std::string& path, const ChunkTable& table, std::size_t index) {
   EditResult result;
+  SourceFile file;
   ByteSource source;
-  result.status = OpenFileSource(path, source);
+  result.status = OpenStampedSource(path, file, source);
   if (!result.status.ok()) return result;
   ChunkTable now;
   result.status = ChunksNow(source, now);
@@ -49,9 +52,12 @@ EditResult CutChunk(const std::string& path, const ChunkTable& table, std::size_
     result.status = Status::Error(std::string(kChangedOnDisk));
     return result;
   }
-  result.content.sourcePath = path;
-  result.content.sourceSize = source.size;
-  if (index < 1 || index > table.size()) {
+  const bool valid = index >= 1 && index <= table.size();
+  result.status = ExpectLastTrailer(source, file);
+  if (result.status.ok() && valid) result.status = ExpectTrailer(source, table[index - 1], file);
+  if (!result.status.ok()) return result;
+  result.content.sources.push_back(std::move(file));
+  if (!valid) {
     result.content.pieces.push_back(Piece{true, 0, source.size, {}});
     return result;
   }

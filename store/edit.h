@@ -23,6 +23,9 @@ struct EditResult {
 // Path form: the executable's bytes followed by data and its trailer. Refused (unchanged) when
 // data is empty or kind is longer than 3 characters.
 EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_view data);
+// The same with the data copied from a file (stamped with StampSource) when the content is
+// written, so that a large file is never read whole.
+EditResult AppendChunk(const ExeFile& exe, std::string_view kind, const SourceFile& data);
 // Bytes form: the same on an executable held in memory.
 std::string AppendChunk(std::string_view exeBytes, std::string_view kind, std::string_view data);
 
@@ -33,7 +36,6 @@ EditResult StripTailpack(const std::string& path);
 // The file is scanned again first; when it no longer matches table, status is Failed with
 // kChangedOnDisk as message and nothing is cut.
 EditResult CutChunk(const std::string& path, const ChunkTable& table, std::size_t index);
-inline constexpr std::string_view kChangedOnDisk = "The file has changed since it was last read";
 
 // The pieces of a file of `size` bytes with chunk `index` of table cut out, from the start of its
 // data to the start of the next chunk's data (or the end of the file). Empty for a bad index.

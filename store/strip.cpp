@@ -5,27 +5,32 @@
 
 namespace {
 
-// Walks source and logs the clean size; returns the length of the executable's own bytes.
-Status CleanSize(const ByteSource& source, std::uint64_t& clean) {
-  Status status = WalkTailpack(source, [](const ChunkRecord&) {}, clean);
+// Walks source and logs the clean size; returns the length of the executable's own bytes and the
+// oldest chunk, whose start it is.
+Status CleanSize(const ByteSource& source, std::uint64_t& clean, ChunkRecord& oldest) {
+  Status status = WalkTailpack(source, [&oldest](const ChunkRecord& record) { oldest = record; }, clean);
   if (status.ok()) LogLine("Done. Clean file is " + Grouped(clean) + " Bytes>");
   return status;
 }
 
 }  // namespace
 
-// Reads only the trailers; the content is the front of the file, copied when it is written.
+// Reads only the trailers; the content is the front of the file, copied when it is written. The
+// cut relies on the newest and the oldest trailer, which must still be there then.
 EditResult StripTailpack(const std::string& path) {
   EditResult result;
+  SourceFile file;
   ByteSource source;
-  result.status = OpenFileSource(path, source);
+  result.status = OpenStampedSource(path, file, source);
   if (!result.status.ok()) return result;
   LogLine("<Clearing Tailpack from file " + path + " (" + Grouped(source.size) + " Bytes)");
   std::uint64_t clean = 0;
-  result.status = CleanSize(source, clean);
+  ChunkRecord oldest;
+  result.status = CleanSize(source, clean, oldest);
+  if (result.status.ok()) result.status = ExpectLastTrailer(source, file);
+  if (result.status.ok()) result.status = ExpectTrailer(source, oldest, file);
   if (!result.status.ok()) return result;
-  result.content.sourcePath = path;
-  result.content.sourceSize = source.size;
+  result.content.sources.push_back(std::move(file));
   result.content.pieces.push_back(Piece{true, 0, clean, {}});
   result.changed = clean != source.size;
   return result;

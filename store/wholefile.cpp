@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "platform/files.h"
-#include "store/edit.h"
 
 bool FileExists(const std::string& path) { return platform::PathExists(path); }
 
@@ -31,46 +30,28 @@ Status ReadWholeFile(const std::string& path, std::string& bytes) {
 
 namespace {
 
-// Writes every piece into the open temporary file, copying the source's ranges from `source`, and
-// tells progress after each piece.
-Status WritePieces(const Content& content, platform::FileHandle source, platform::FileHandle temp,
-                   const Progress& progress) {
-  const std::uint64_t total = ContentSize(content);
-  std::uint64_t done = 0;
-  for (const Piece& piece : content.pieces) {
-    if (progress && !progress(done, total)) return Status::Stopped();
-    Status status;
-    if (!piece.fromSource) {
-      status = platform::WriteAll(temp, piece.bytes.data(), piece.bytes.size());
-    } else if (piece.offset > content.sourceSize || piece.length > content.sourceSize - piece.offset) {
-      status = Status::Error("A piece lies beyond the end of the source file");
-    } else if (piece.length > 0) {
-      status = platform::CopyRange(source, piece.offset, piece.length, temp);
-    }
-    if (!status.ok()) return status;
-    done += piece.fromSource ? piece.length : piece.bytes.size();
-  }
-  if (progress && !progress(done, total)) return Status::Stopped();
-  return Status::Success();
-}
+// The temporary file of one write; whatever way the write ends, it does not stay behind.
+struct TempGuard {
+  platform::TempFile temp;
+  ~TempGuard() { platform::DiscardTemp(temp); }
+};
 
-bool NeedsSource(const Content& content) {
-  for (const Piece& piece : content.pieces)
-    if (piece.fromSource && piece.length > 0) return true;
-  return false;
-}
-
-// Writes a temporary file in the target's folder with fill, flushes it and puts it in place of
-// the target. On any failure the temporary file is removed and the target keeps its old content.
-Status ReplaceWith(const std::string& path, const std::function<Status(platform::FileHandle)>& fill) {
-  platform::FileHandle temp = platform::kNoFile;
-  std::string tempPath;
-  Status status = platform::CreateTempBeside(path, temp, tempPath);
-  if (status.ok()) status = fill(temp);
-  if (status.ok()) status = platform::FlushFile(temp);
-  platform::CloseFile(temp);
-  if (status.ok()) status = platform::ReplaceFile(tempPath, path);
-  if (!status.ok() && !tempPath.empty()) platform::RemoveFile(tempPath);
+// Writes a temporary file beside path with fill, flushes it, lets beforeReplace refuse, and puts
+// it in place of path in one step. Before the rename any failure leaves path as it was and no
+// temporary file. After it the change is made: a folder sync that fails is a success with a
+// warning, never a failure that a user might answer by doing it again.
+Status ReplaceWith(const std::string& path, const std::function<Status(platform::FileHandle)>& fill,
+                   const std::function<Status()>& beforeReplace = {}) {
+  platform::RemoveStaleTemps(path);
+  TempGuard guard;
+  Status status = platform::CreateTempBeside(path, guard.temp);
+  if (status.ok()) status = fill(guard.temp.file);
+  if (status.ok()) status = platform::FlushFile(guard.temp.file);
+  if (status.ok() && beforeReplace) status = beforeReplace();
+  if (status.ok()) status = platform::ReplaceFile(guard.temp, path);
+  if (!status.ok()) return status;
+  Status synced = platform::SyncFolder(path);
+  if (!synced.ok()) status.warning = "The change was made, but the disk did not confirm it: " + synced.message;
   return status;
 }
 
@@ -86,31 +67,15 @@ Status WriteWholeFile(std::string_view content, const std::string& link) {
   });
 }
 
-// As above, copying the source's ranges. A source that no longer has the size the pieces were
-// computed for has changed since it was scanned: nothing is written.
+// As above, copying the pieces from their sources. The sources are checked before the copy and
+// again after it, so that a file changed meanwhile (a build writing the executable, the picked
+// file growing) never gets mixed into the result. CopyContent lets the sources go before the
+// replace, which Windows refuses while the target is open.
 Status WriteWholeFile(const Content& content, const std::string& link, const Progress& progress) {
   const std::string path = platform::ReplaceTarget(link);
   Status status = platform::CheckReplaceable(path);
   if (!status.ok()) return status;
-
-  platform::FileHandle source = platform::kNoFile;
-  if (NeedsSource(content)) {
-    std::uint64_t size = 0;
-    status = platform::OpenForRead(content.sourcePath, source, size);
-    if (!status.ok()) return status.code == Status::Missing ? Status::Error(std::string(kChangedOnDisk)) : status;
-    if (size != content.sourceSize) {
-      platform::CloseFile(source);
-      return Status::Error(std::string(kChangedOnDisk));
-    }
-  }
-  // The source is usually the target itself: it is let go before the replace, which Windows
-  // refuses while the file is open.
-  status = ReplaceWith(path, [&content, &source, &progress](platform::FileHandle temp) {
-    Status written = WritePieces(content, source, temp, progress);
-    platform::CloseFile(source);
-    source = platform::kNoFile;
-    return written;
-  });
-  platform::CloseFile(source);
-  return status;
+  return ReplaceWith(
+      path, [&](platform::FileHandle temp) { return CopyContent(content, temp, progress); },
+      [&] { return CheckSourcesUnchanged(content); });
 }

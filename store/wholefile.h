@@ -14,9 +14,12 @@ bool FileExists(const std::string& path);
 Status ReadWholeFile(const std::string& path, std::string& bytes);
 
 // Replaces path with exactly content, atomically: a temporary file in the same folder is written,
-// flushed and renamed over path. On failure path keeps its old content and the temporary file is
-// removed. A read-only or otherwise unwritable target is refused, never got round.
+// flushed and renamed over path. On failure path keeps its old content and no temporary file is
+// left. A read-only or otherwise unwritable target is refused, never got round. When the disk
+// does not confirm the rename the result is a success whose warning says so.
 Status WriteWholeFile(std::string_view content, const std::string& path);
-// progress hears how many bytes are written; when it answers false the write stops, the target
-// keeps its old content and the result is Status::Cancelled.
+// The same for content copied from its sources, refused (kChangedOnDisk) when a source is no
+// longer what the pieces were computed from. progress hears how many bytes are written; when it
+// answers false the write stops, the target keeps its old content and the result is
+// Status::Cancelled.
 Status WriteWholeFile(const Content& content, const std::string& path, const Progress& progress = {});

@@ -1,5 +1,6 @@
 #include "app_fixture.h"
 #include "store/edit.h"
+#include "tests/store/fault_files.h"
 
 namespace {
 
@@ -91,6 +92,25 @@ TEST_F(MainWindowTest, RemoveAllLeavesTheExecutableBytes) {
   EXPECT_EQ(ControlOf(main, kCountLabel).text, "0 chunk of data detected:");
   EXPECT_TRUE(ChunkButtonsEnabled(main, false));
   EXPECT_TRUE(ControlOf(main, kAddButton).enabled);
+}
+
+// The disk did not confirm the rename: the change is made, the list shows it, and a warning (no
+// error that would invite removing again) says that it may not have reached the disk.
+TEST_F(MainWindowTest, UnconfirmedRemoveIsAWarning) {
+  std::string path = UseExe(kFour);
+  fake::QueueMessageAnswer(ui::kIdYes);
+  fake::WindowRecord& main = RunMain([](ui::Window w) {
+    ArmFaultAt("SyncFolder");
+    fake::Click(w, kRemoveAllButton);
+  });
+  EXPECT_TRUE(FaultFired());
+  EXPECT_EQ(ReadFile(path), Body(1024));
+  EXPECT_EQ(ControlOf(main, kCountLabel).text, "0 chunk of data detected:");
+  ASSERT_EQ(fake::Messages().size(), 2u);
+  EXPECT_EQ(fake::Messages()[1].caption, "stowr - warning");
+  EXPECT_EQ(fake::Messages()[1].flags, ui::kMbOk | ui::kMbIconWarning);
+  EXPECT_EQ(fake::Messages()[1].text, "The change may not have reached the disk:\r" + path +
+                                          "\rThe change was made, but the disk did not confirm it: Injected fault");
 }
 
 void ExpectError(const std::string& firstLine, const std::string& path, const std::string& reason = "") {

@@ -46,9 +46,9 @@ class Differential : public ::testing::Test {
 
   // The bytes a Content stands for, read from its source the plain way.
   static std::string Materialize(const Content& content) {
-    std::string source = literal::ReadWholeFile(content.sourcePath);
     std::string out;
     for (const Piece& piece : content.pieces) {
+      std::string source = piece.fromSource ? literal::ReadWholeFile(content.sources.at(piece.source).path) : "";
       if (!piece.fromSource) out += piece.bytes;
       else if (piece.offset + piece.length <= source.size()) out += source.substr(piece.offset, piece.length);
       else out += "<piece beyond the source>";

@@ -1,7 +1,12 @@
 #pragma once
 // A file layer for tests: forwards to the real primitives and can fail the Nth call.
+#include <string_view>
 
 // Makes call number n (1-based, counted from now) of a file primitive fail; 0 fails none.
 void ArmFault(int n);
+// Makes the next call of the primitive named (as in platform/files.h, "SyncFolder") fail.
+void ArmFaultAt(std::string_view primitive);
 // True when the armed fault has been delivered.
 bool FaultFired();
+// Makes every temporary file a named one, as where the system offers no unnamed files.
+void UseNamedTemps(bool named);

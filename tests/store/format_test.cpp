@@ -244,7 +244,7 @@ TEST(Walk, OffsetsPastFourGiBAndReadsOnlyTrailers) {
   ASSERT_EQ(pieces.size(), 2u);
   EXPECT_EQ(pieces[0].length, table[1].Offset - 1);
   EXPECT_EQ(pieces[1].offset, table[2].Offset - 1);
-  Content content{"", big.Source().size, pieces};
+  Content content{{}, pieces};
   EXPECT_EQ(ContentSize(content), big.Source().size - table[1].Length - kTrailerSize);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // Scratch folders, whole-file helpers and log capture for the store tests.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,9 +22,11 @@ struct ScratchDir {
     std::filesystem::remove_all(path, ignored);
   }
   std::string File(const std::string& name) const { return (path / name).string(); }
+  // The names in the folder, sorted.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(path)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
     return names;
   }
 };

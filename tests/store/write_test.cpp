@@ -1,8 +1,13 @@
 // The atomic whole-file write: a failure at any file call leaves the target as it was and no
-// temporary file behind; protected targets and folders are refused, not got round.
+// temporary file behind, a failure after the rename is a success with a warning; protected
+// targets and folders are refused, not got round; a source that changed is never written.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <set>
 
 #include "store/edit.h"
 #include "store/scan.h"
@@ -20,75 +25,203 @@ mode_t ModeOf(const std::string& path) {
   return info.st_mode & 07777;
 }
 
-// Fails the 1st, 2nd, 3rd... file call of one write until the write gets through. After every
-// run the target is either exactly as before (and the write reported failure) or exactly the new
-// content (and the write reported success), and the folder holds nothing else.
-TEST(AtomicWrite, EveryFailurePointKeepsTheOldFile) {
-  const std::string before = "MZ" + std::string(3000, '\x90') + "one" + MakeTrailer(3, "ONE") + "two" +
-                             MakeTrailer(3, "TWO");
-  struct Case {
-    const char* name;
-    std::function<Content(const std::string&)> edit;
-  };
-  const Case cases[] = {
-      {"append", [](const std::string& p) { return AppendChunk(ExeFile{p}, "NEW", "data").content; }},
-      {"strip", [](const std::string& p) { return StripTailpack(p).content; }},
-      {"cut",
-       [](const std::string& p) {
-         ChunkTable table;
-         ScanTailpack(p, table);
-         return CutChunk(p, table, 1).content;
-       }},
-      {"bytes",
-       [](const std::string&) {
-         Content c;
-         c.pieces.push_back(Piece{false, 0, 0, "replaced"});
-         return c;
-       }},
-  };
-  for (const Case& c : cases) {
-    ScratchDir dir;
-    std::string path = dir.File("app.exe");
-    PutFile(path, before);
-    chmod(path.c_str(), 0751);
-    Content content = c.edit(path);
-    ASSERT_TRUE(WriteWholeFile(content, dir.File("expected")).ok());
-    const std::string after = GetFile(dir.File("expected"));
-    ASSERT_NE(after, before) << c.name;
-    std::remove(dir.File("expected").c_str());
+const std::string kBefore = "MZ" + std::string(3000, '\x90') + "one" + MakeTrailer(3, "ONE") + "two" +
+                            MakeTrailer(3, "TWO");
 
-    bool done = false;
-    int n = 1;
-    for (; n < 50 && !done; ++n) {
-      ArmFault(n);
-      Status status = WriteWholeFile(content, path);
-      bool fired = FaultFired();
-      ArmFault(0);
-      EXPECT_EQ(GetFile(path), status.ok() ? after : before) << c.name << " fault at call " << n;
-      EXPECT_EQ(status.ok(), !fired) << c.name << " fault at call " << n << ": " << status.message;
-      EXPECT_EQ(dir.Names(), std::vector<std::string>{"app.exe"}) << c.name << " fault at call " << n;
-      EXPECT_EQ(ModeOf(path), 0751u) << c.name;
-      done = !fired;
-      if (status.ok()) PutFile(path, before);
+// The edits of the tests below, each computed from the executable at p (and data.bin beside it).
+struct Edit {
+  const char* name;
+  std::function<Content(const std::string& p)> edit;
+};
+
+Content AppendFileEdit(const std::string& p) {
+  SourceFile data;
+  EXPECT_TRUE(StampSource(p.substr(0, p.rfind('/')) + "/data.bin", data).ok());
+  return AppendChunk(ExeFile{p}, "NEW", data).content;
+}
+
+Content CutFirstEdit(const std::string& p) {
+  ChunkTable table;
+  ScanTailpack(p, table);
+  return CutChunk(p, table, 1).content;
+}
+
+const Edit kEdits[] = {
+    {"append", [](const std::string& p) { return AppendChunk(ExeFile{p}, "NEW", "data").content; }},
+    {"append file", AppendFileEdit},
+    {"strip", [](const std::string& p) { return StripTailpack(p).content; }},
+    {"cut", CutFirstEdit},
+    {"bytes",
+     [](const std::string&) {
+       Content c;
+       c.pieces.push_back(Piece{false, 0, 0, "replaced"});
+       return c;
+     }},
+};
+
+// Fails the 1st, 2nd, 3rd... file call of one write until the write gets through, with unnamed
+// and with named temporary files. After every run the target is either exactly as before (and
+// the write reported failure) or exactly the new content (and the write reported success, with a
+// warning when the failure came after the rename), and the folder holds nothing else.
+TEST(AtomicWrite, EveryFailurePointKeepsTheOldFile) {
+  for (bool named : {false, true}) {
+    for (const Edit& e : kEdits) {
+      SCOPED_TRACE(std::string(e.name) + (named ? ", named temporary file" : ""));
+      ScratchDir dir;
+      std::string path = dir.File("app.exe");
+      PutFile(path, kBefore);
+      PutFile(dir.File("data.bin"), "picked file");
+      chmod(path.c_str(), 0751);
+      Content content = e.edit(path);
+      ASSERT_TRUE(WriteWholeFile(content, dir.File("expected")).ok());
+      const std::string after = GetFile(dir.File("expected"));
+      ASSERT_NE(after, kBefore);
+      std::remove(dir.File("expected").c_str());
+
+      UseNamedTemps(named);
+      bool done = false, warned = false;
+      int n = 1;
+      for (; n < 60 && !done; ++n) {
+        ArmFault(n);
+        Status status = WriteWholeFile(content, path);
+        bool fired = FaultFired();
+        ArmFault(0);
+        EXPECT_EQ(GetFile(path), status.ok() ? after : kBefore) << "fault at call " << n;
+        EXPECT_EQ(status.ok(), !fired || !status.warning.empty()) << "fault at call " << n << ": " << status.message;
+        EXPECT_EQ(dir.Names(), (std::vector<std::string>{"app.exe", "data.bin"})) << "fault at call " << n;
+        EXPECT_EQ(ModeOf(path), 0751u);
+        warned = warned || !status.warning.empty();
+        done = !fired;
+        if (status.ok()) {  // start again from the old file, which is a new file to the edit
+          PutFile(path, kBefore);
+          content = e.edit(path);
+        }
+      }
+      UseNamedTemps(false);
+      EXPECT_TRUE(done);
+      EXPECT_TRUE(warned) << "no fault reached the folder sync after the rename";
+      EXPECT_GE(n, 7) << "fewer file calls than a checked, flushed replace needs";
     }
-    EXPECT_TRUE(done) << c.name;
-    EXPECT_GE(n, 6) << c.name << ": fewer file calls than a checked, flushed replace needs";
   }
 }
 
-TEST(AtomicWrite, SourceChangedSinceTheEdit) {
+// While a write is under way the folder shows no temporary file where the system offers unnamed
+// files, and one named after the target otherwise. Progress comes every few MiB; answering false
+// stops the write and leaves the target as it was, with no temporary file.
+TEST(AtomicWrite, ProgressShowsTheFolderAndCancelKeepsTheOldFile) {
+  const std::string before = std::string(10 << 20, 'b');
+  for (bool named : {false, true}) {
+    for (int stopAt : {1, 3, 0}) {  // the progress call that answers false; 0: none does
+      SCOPED_TRACE(std::to_string(stopAt) + (named ? ", named temporary file" : ""));
+      ScratchDir dir;
+      std::string path = dir.File("app.exe");
+      PutFile(path, before);
+      Content content = AppendChunk(ExeFile{path}, "NEW", "data").content;
+      std::set<std::string> seen;
+      int calls = 0;
+      UseNamedTemps(named);
+      Status status = WriteWholeFile(content, path, [&](std::uint64_t done, std::uint64_t total) {
+        EXPECT_LE(done, total);
+        for (const std::string& name : dir.Names()) seen.insert(name);
+        return ++calls != stopAt;
+      });
+      UseNamedTemps(false);
+      EXPECT_EQ(status.code, stopAt ? Status::Cancelled : Status::Ok) << status.message;
+      EXPECT_EQ(GetFile(path).size(), before.size() + (stopAt ? 0 : 21));
+      EXPECT_EQ(dir.Names(), std::vector<std::string>{"app.exe"});
+      if (stopAt == 0) {
+        EXPECT_GE(calls, 4);
+      }
+      ASSERT_EQ(seen.size(), named ? 2u : 1u);
+      EXPECT_EQ(seen.rbegin()->substr(0, 18), named ? "app.exe.stowr-tmp-" : "app.exe");
+    }
+  }
+}
+
+// Temporary files that an earlier write of the target left behind go with the next write, unless
+// a write holds them; files of other targets and other names stay.
+TEST(AtomicWrite, NextWriteRemovesLeftoverTemporaryFiles) {
   ScratchDir dir;
   std::string path = dir.File("app.exe");
-  PutFile(path, "EXE" + "a"s + MakeTrailer(1, "ONE"));
-  EditResult strip = StripTailpack(path);
-  std::string grown = GetFile(path) + "more";
-  PutFile(path, grown);
-  Status status = WriteWholeFile(strip.content, path);
-  EXPECT_EQ(status.message, kChangedOnDisk);
-  EXPECT_EQ(GetFile(path), grown);
-  std::remove(path.c_str());
-  EXPECT_FALSE(WriteWholeFile(strip.content, path).ok());
-  EXPECT_FALSE(FileExists(path));
+  PutFile(path, "old");
+  for (const char* name : {"app.exe.stowr-tmp-Ab12Cd", "app.exe.stowr-tmp-held00", "app.exe.stowr-tmp-notes",
+                           "other.exe.stowr-tmp-Ab12Cd", "app.exe.stowr-tmp-Ab12Cd.txt"})
+    PutFile(dir.File(name), "left over");
+  int held = open(dir.File("app.exe.stowr-tmp-held00").c_str(), O_RDONLY);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  ASSERT_TRUE(WriteWholeFile("new"s, path).ok());
+  close(held);
+  EXPECT_EQ(GetFile(path), "new");
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"app.exe", "app.exe.stowr-tmp-Ab12Cd.txt", "app.exe.stowr-tmp-held00",
+                                             "app.exe.stowr-tmp-notes", "other.exe.stowr-tmp-Ab12Cd"}));
+}
+
+// Changes the byte at offset and sets the modification time `seconds` later than it was: with 0,
+// only the bytes tell.
+void ChangeByte(const std::string& path, std::size_t offset, int seconds) {
+  struct stat info;
+  stat(path.c_str(), &info);
+  std::string bytes = GetFile(path);
+  bytes[offset] = 'X';
+  PutFile(path, bytes);
+  info.st_mtim.tv_sec += seconds;
+  const timespec times[2] = {info.st_atim, info.st_mtim};
+  utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+// A source that changed between the edit and the write, or during the copy, is refused with
+// kChangedOnDisk and nothing is written: grown, shrunk, rewritten with a new time, a trailer the
+// edit relies on changed behind an unchanged size and time, gone.
+TEST(AtomicWrite, SourceChangedSinceTheEdit) {
+  const std::string tailOnly = "one" + MakeTrailer(3, "ONE");  // stripped, nothing is left
+  struct Case {
+    const char* what;
+    std::string before;
+    std::function<Content(const std::string&)> edit;
+    std::function<void(const std::string& exe, const std::string& data)> change;
+    bool duringCopy;
+  };
+  const auto grow = [](const std::string& exe, const std::string&) { PutFile(exe, GetFile(exe) + "more"); };
+  const auto newestKind = [](const std::string& exe, const std::string&) { ChangeByte(exe, kBefore.size() - 9, 0); };
+  const auto oldestKind = [](const std::string& exe, const std::string&) { ChangeByte(exe, kBefore.find("ONE"), 0); };
+  const Case cases[] = {
+      {"strip, grown", kBefore, kEdits[2].edit, grow, false},
+      {"strip to nothing, grown", tailOnly, kEdits[2].edit, grow, false},
+      {"strip, newest trailer changed", kBefore, kEdits[2].edit, newestKind, false},
+      {"strip, oldest trailer changed", kBefore, kEdits[2].edit, oldestKind, false},
+      {"cut, its trailer changed", kBefore, CutFirstEdit, oldestKind, false},
+      {"cut, newest trailer changed", kBefore, CutFirstEdit, newestKind, false},
+      {"cut, body rewritten later", kBefore, CutFirstEdit,
+       [](const std::string& exe, const std::string&) { ChangeByte(exe, 5, 1); }, false},
+      {"append, grown during the copy", kBefore, kEdits[0].edit, grow, true},
+      {"append file, data grown", kBefore, AppendFileEdit,
+       [](const std::string&, const std::string& data) { PutFile(data, "picked file, longer"); }, false},
+      {"append file, data gone", kBefore, AppendFileEdit,
+       [](const std::string&, const std::string& data) { std::remove(data.c_str()); }, false},
+      {"strip, gone", kBefore, kEdits[2].edit, [](const std::string& exe, const std::string&) { std::remove(exe.c_str()); },
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    std::string path = dir.File("app.exe"), data = dir.File("data.bin");
+    PutFile(path, c.before);
+    PutFile(data, "picked file");
+    Content content = c.edit(path);
+    bool changed = false;
+    auto changeOnce = [&] {
+      if (!changed) c.change(path, data);
+      changed = true;
+    };
+    if (!c.duringCopy) changeOnce();
+    const std::string expected = FileExists(path) ? GetFile(path) : "";
+    Status status = WriteWholeFile(content, path, [&](std::uint64_t, std::uint64_t) {
+      if (c.duringCopy) changeOnce();
+      return true;
+    });
+    EXPECT_EQ(status.message.substr(0, kChangedOnDisk.size()), kChangedOnDisk);
+    EXPECT_EQ(FileExists(path) ? GetFile(path) : "", c.duringCopy ? c.before + "more" : expected);
+  }
 }
 
 // Targets and folders that a plain write could not change are refused with the OS reason; the
@@ -120,9 +253,11 @@ TEST(AtomicWrite, ProtectedTargetsAndFolders) {
   EXPECT_EQ(GetFile(path), "old");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"app.exe"});
 
-  ASSERT_TRUE(WriteWholeFile(""s, dir.File("fresh")).ok());
-  EXPECT_TRUE(FileExists(dir.File("fresh")));
+  ASSERT_TRUE(WriteWholeFile(""s, dir.File("fresh")).ok());  // a new file, made as a plain write makes one
   EXPECT_EQ(GetFile(dir.File("fresh")), "");
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(ModeOf(dir.File("fresh")), 0666u & ~mask);
 }
 
 // A link to the executable stays a link: the file it names gets the new bytes.

@@ -1,0 +1,26 @@
+#pragma once
+// What the POSIX file primitives share: turning errno into a Status and splitting a path.
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "platform/status.h"
+
+namespace platform::posix {
+
+inline Status ErrnoStatus(int error) {
+  if (error == ENOENT) return Status::NotFound(std::strerror(error));
+  return Status::Error(std::strerror(error));
+}
+
+inline Status LastError() { return ErrnoStatus(errno); }
+
+// The folder part of path ("." when it has none).
+inline std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+}  // namespace platform::posix

@@ -1,0 +1,114 @@
+// The temporary file of a replace on POSIX. On Linux it is made without a name (O_TMPFILE) and
+// linked into the folder only once it is complete, just before the rename, so a crash while it is
+// written leaves nothing behind. Where that is not possible it gets a name that says what it is
+// and whose ("app.exe.stowr-tmp-Ab12Cd"); an exclusive flock() held while it is written tells
+// other writes that it is in use, and a later write of the same target deletes such files once
+// nobody holds them.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <string_view>
+
+#include "platform/files.h"
+#include "platform/files_posix_internal.h"
+#include "platform/files_temp_name.h"
+
+namespace platform {
+
+using posix::LastError;
+
+namespace {
+
+constexpr std::string_view kSeparator = "/";
+
+std::string FdLink(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+// An unnamed file is linked through /proc, which must be there. Both kinds of file are created
+// as a plain write creates a file, with the user's umask applied.
+int CreateUnnamed(const std::string& path) {
+  if (access("/proc/self/fd", X_OK) != 0) return -1;
+  return open(posix::FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+int CreateNamed(const std::string& path, std::string& name) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = TempPrefix(path, kSeparator) + RandomChars();
+    int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// The new file takes the target's permission bits and, where allowed, its owner, so that an
+// executable stays executable after the rename. A new target keeps what the umask gave.
+Status CopyPermissions(const std::string& path, int fd) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return Status::Success();
+  if (fchmod(fd, info.st_mode & 07777) != 0) return LastError();
+  if (fchown(fd, info.st_uid, info.st_gid) != 0) {
+    // Only root may give a file away; otherwise the file stays ours, as a plain write would.
+  }
+  return Status::Success();
+}
+
+}  // namespace
+
+Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) {
+  temp = TempFile{};
+  int fd = unnamed ? CreateUnnamed(path) : -1;
+  std::string name;
+  if (fd < 0) fd = CreateNamed(path, name);
+  if (fd < 0) return LastError();
+  temp = TempFile{fd, name};
+  Status status = flock(fd, LOCK_EX | LOCK_NB) == 0 ? Status::Success() : LastError();
+  if (status.ok()) status = CopyPermissions(path, fd);
+  if (!status.ok()) DiscardTemp(temp);
+  return status;
+}
+
+// Deletes only plain files named like ours whose lock can be taken: a write in progress holds it.
+void RemoveStaleTemps(const std::string& path) {
+  const std::string prefix = TempPrefix(path, kSeparator);
+  const std::string_view namePrefix = TempNamePrefix(prefix, kSeparator);
+  const std::string folder = posix::FolderOf(path);
+  DIR* entries = opendir(folder.c_str());
+  if (entries == nullptr) return;
+  while (const dirent* entry = readdir(entries)) {
+    if (!IsTempName(entry->d_name, namePrefix)) continue;
+    const std::string stale = folder + "/" + entry->d_name;
+    int fd = open(stale.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(stale.c_str());
+    close(fd);
+  }
+  closedir(entries);
+}
+
+// An unnamed file first gets a free name beside the target (linkat cannot replace a file), then
+// the rename puts it in place of the target in one step.
+Status ReplaceFile(TempFile& temp, const std::string& path) {
+  for (int attempt = 0; temp.path.empty(); ++attempt) {
+    std::string name = TempPrefix(path, kSeparator) + RandomChars();
+    if (linkat(AT_FDCWD, FdLink(static_cast<int>(temp.file)).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+      temp.path = name;
+    else if (errno != EEXIST || attempt == 100)
+      return LastError();
+  }
+  if (rename(temp.path.c_str(), path.c_str()) != 0) return LastError();
+  temp.path.clear();
+  DiscardTemp(temp);
+  return Status::Success();
+}
+
+void DiscardTemp(TempFile& temp) {
+  if (temp.file != kNoFile) close(static_cast<int>(temp.file));
+  if (!temp.path.empty()) unlink(temp.path.c_str());
+  temp = TempFile{};
+}
+
+}  // namespace platform

@@ -1,0 +1,24 @@
+#pragma once
+// What the Win32 file primitives share: error texts and statuses, handles, paths.
+#include <windows.h>
+// <windows.h> maps ReplaceFile to ReplaceFileA, which would rename our own function.
+#undef ReplaceFile
+
+#include <string>
+
+#include "platform/files.h"
+
+namespace platform::win32 {
+
+inline HANDLE Handle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+inline FileHandle FromHandle(HANDLE handle) { return reinterpret_cast<FileHandle>(handle); }
+
+// The system's text for an error code, without the trailing line break and full stop.
+std::string ErrorText(DWORD error);
+Status ErrorStatus(DWORD error);
+inline Status LastError() { return ErrorStatus(GetLastError()); }
+
+// Errors that another program holding the file briefly (a virus scanner, an indexer) causes.
+inline bool IsTransient(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
+
+}  // namespace platform::win32
