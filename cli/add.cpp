@@ -4,7 +4,6 @@
 #include "cli/commands.h"
 #include "store/edit.h"
 #include "store/log.h"
-#include "store/wholefile.h"
 #include "tools/descriptor.h"
 
 namespace {
@@ -24,13 +23,14 @@ int CheckKind(std::string_view typed, const ChunkTable& table, std::string& desc
   return kExitOk;
 }
 
-// The chunk's data: the whole file, which must exist, be readable, not be empty and fit the
-// eight hexadecimal digits of a length field.
-int ReadData(const std::string& path, std::string& data) {
-  Status status = ReadWholeFile(path, data);
+// The chunk's data: a plain file that exists, can be read, is not empty and fits the eight
+// hexadecimal digits of a length field. It is copied when the executable is written, never read
+// whole here.
+int CheckData(const std::string& path, SourceFile& data) {
+  Status status = StampSource(path, data);
   if (!status.ok()) return FileFailure("cannot read", path, status);
-  if (data.empty()) return Refused(path + " is empty; a chunk needs at least one byte");
-  if (data.size() > UINT32_MAX) {
+  if (data.stamp.size == 0) return Refused(path + " is empty; a chunk needs at least one byte");
+  if (data.stamp.size > UINT32_MAX) {
     return Refused(path + " is too large for a chunk (at most " + Grouped(UINT32_MAX) + " bytes)");
   }
   return kExitOk;
@@ -45,10 +45,10 @@ int RunAdd(const Args& args) {
   const std::string& exe = args[0];
   ChunkTable table;
   std::string descriptor;
-  std::string data;
+  SourceFile data;
   if (int code = LoadTable(exe, table)) return code;
   if (int code = CheckKind(args[1], table, descriptor)) return code;
-  if (int code = ReadData(args[2], data)) return code;
+  if (int code = CheckData(args[2], data)) return code;
   EditResult added = AppendChunk(ExeFile{exe}, descriptor, data);
   if (!added.status.ok()) return FileFailure("cannot read", exe, added.status);
   if (!added.changed) return Refused("the chunk was refused; " + exe + " is unchanged");

@@ -1,7 +1,6 @@
 #include "cli/common.h"
 
 #include <charconv>
-#include <cstdio>
 #include <iostream>
 
 #include "store/scan.h"
@@ -17,6 +16,7 @@ constexpr std::string_view kUsage =
     "       stowr-cli extract EXE N [OUT]\n"
     "       stowr-cli extract-all EXE\n"
     "       stowr-cli cat EXE N\n"
+    "       stowr-cli --version\n"
     "N is a chunk's number as listed, from 1. KIND is 3 characters among A-Z and 0-9.\n"
     "Exit status: 0 done, 1 wrong usage, 2 a file could not be read or written,\n"
     "3 request refused (bad or used KIND, no chunk N, empty data).\n";
@@ -34,6 +34,10 @@ int Usage() {
 int FileFailure(std::string_view action, const std::string& path, const Status& status) {
   std::cerr << "stowr-cli: " << action << ' ' << path << ": " << status.message << '\n';
   return kExitFile;
+}
+
+void WarnIfUnconfirmed(const std::string& path, const Status& status) {
+  if (!status.warning.empty()) std::cerr << "stowr-cli: warning: " << path << ": " << status.warning << '\n';
 }
 
 int Refused(std::string_view message) {
@@ -65,13 +69,12 @@ int PickChunk(const std::string& exe, const std::string& text, const ChunkTable&
   return kExitOk;
 }
 
+// A write whose rename the disk did not confirm has still changed the file: it is a success, and
+// the user hears that it may not have reached the disk.
 int WriteBack(const Content& content, const std::string& exe) {
   WarnIfSigned(exe);
   Status status = WriteWholeFile(content, exe);
-  return status.ok() ? kExitOk : FileFailure("cannot write", exe, status);
-}
-
-int ReadChunkData(const std::string& exe, const ChunkTable& table, std::size_t index, std::string& data) {
-  Status status = TryReadChunk(exe, table[index - 1], data);
-  return status.ok() ? kExitOk : FileFailure("cannot read", exe, status);
+  if (!status.ok()) return FileFailure("cannot write", exe, status);
+  WarnIfUnconfirmed(exe, status);
+  return kExitOk;
 }

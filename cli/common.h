@@ -17,6 +17,8 @@ int Usage();
 void PrintUsage(bool toStdout);
 int FileFailure(std::string_view action, const std::string& path, const Status& status);
 int Refused(std::string_view message);
+// Passes on a success's warning (the disk did not confirm a write) on standard error.
+void WarnIfUnconfirmed(const std::string& path, const Status& status);
 
 // Scans exe into table; a missing or unreadable exe is reported.
 int LoadTable(const std::string& exe, ChunkTable& table);
@@ -26,5 +28,3 @@ int PickChunk(const std::string& exe, const std::string& text, const ChunkTable&
 void WarnIfSigned(const std::string& exe);
 // Writes an edited executable back over itself, after the signature warning.
 int WriteBack(const Content& content, const std::string& exe);
-// Reads the data bytes of chunk index of exe.
-int ReadChunkData(const std::string& exe, const ChunkTable& table, std::size_t index, std::string& data);

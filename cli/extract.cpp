@@ -1,23 +1,20 @@
 // stowr-cli extract EXE N [OUT], stowr-cli extract-all EXE, stowr-cli cat EXE N
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <iostream>
 
 #include "cli/commands.h"
 #include "platform/console.h"
-#include "store/wholefile.h"
+#include "store/chunk_data.h"
 #include "tools/extract_name.h"
 
 namespace {
 
-// Writes chunk index of exe to out and prints out's name; a chunk that cannot be read or a file
-// that cannot be written is an error, never an empty or partial file passed off as done.
+// Writes chunk index of exe to out, streaming, and prints out's name; a chunk that cannot be
+// read or a file that cannot be written is an error, never an empty or partial file passed off
+// as done.
 int ExtractTo(const std::string& exe, const ChunkTable& table, std::size_t index, const std::string& out) {
-  std::string data;
-  if (int code = ReadChunkData(exe, table, index, data)) return code;
-  Status status = WriteWholeFile(data, out);
-  if (!status.ok()) return FileFailure("cannot write", out, status);
+  Status status = ExtractChunk(exe, table[index - 1], out);
+  if (!status.ok()) return FileFailure("cannot extract chunk " + std::to_string(index) + " to", out, status);
+  WarnIfUnconfirmed(out, status);
   std::cout << out << '\n';
   return kExitOk;
 }
@@ -36,31 +33,30 @@ int RunExtract(const Args& args) {
 }
 
 // Every chunk to its default name, last chunk first, so that of two chunks of one Kind the
-// older one ends up in the file. Stops at the first failure.
+// older one ends up in the file. A chunk that cannot be written is reported and the others are
+// still tried; the status tells at the end whether any failed.
 int RunExtractAll(const Args& args) {
   if (args.size() != 1) return Usage();
   const std::string& exe = args[0];
   ChunkTable table;
   if (int code = LoadTable(exe, table)) return code;
+  int result = kExitOk;
   for (std::size_t index = table.size(); index >= 1; --index) {
-    if (int code = ExtractTo(exe, table, index, DefaultExtractName(exe, table[index - 1]))) return code;
+    if (ExtractTo(exe, table, index, DefaultExtractName(exe, table[index - 1])) != kExitOk) result = kExitFile;
   }
-  return kExitOk;
+  return result;
 }
 
-// The chunk's bytes, unchanged, on standard output.
+// The chunk's bytes, unchanged, on standard output, copied in blocks.
 int RunCat(const Args& args) {
   if (args.size() != 2) return Usage();
   const std::string& exe = args[0];
   ChunkTable table;
   std::size_t index = 0;
-  std::string data;
   if (int code = LoadTable(exe, table)) return code;
   if (int code = PickChunk(exe, args[1], table, index)) return code;
-  if (int code = ReadChunkData(exe, table, index, data)) return code;
-  Status binary = platform::SetBinaryStdout();
-  if (!binary.ok()) return FileFailure("cannot write", "standard output", binary);
-  bool written = std::fwrite(data.data(), 1, data.size(), stdout) == data.size() && std::fflush(stdout) == 0;
-  if (!written) return FileFailure("cannot write", "standard output", Status::Error(std::strerror(errno)));
+  std::cout.flush();
+  Status status = CopyChunk(exe, table[index - 1], platform::StandardOutput());
+  if (!status.ok()) return FileFailure("cannot copy chunk " + args[1] + " of", exe, status);
   return kExitOk;
 }

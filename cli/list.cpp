@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/terminal_text.h"
 #include "store/scan.h"
 #include "store/wholefile.h"
 #include "tools/chunk_row.h"
@@ -44,6 +45,15 @@ void PrintJson(std::size_t number, const ChunkRecord& record, bool binary, std::
   text.append(", \"offset\": ").append(std::to_string(record.Offset)).append(1, '}');
 }
 
+// One line of the listing. A kind holding control bytes is written escaped, so that it can
+// neither break the line nor drive the terminal.
+void AppendLine(std::size_t number, const ChunkRecord& record, bool binary, std::string& text) {
+  const std::size_t start = text.size();
+  AppendChunkRowLine(number, record, binary, text);
+  const std::string_view kind(record.Kind);
+  if (NeedsTerminalEscape(kind)) text.replace(text.find('\t', start) + 1, kind.size(), TerminalText(kind));
+}
+
 }  // namespace
 
 // Chunks oldest first, one line each, or a JSON array. The file is opened once and the rows are
@@ -57,7 +67,7 @@ int RunList(const Args& args) {
   std::size_t number = 0;
   if (json) out.Text() += '[';
   Status status = ScanTailpackRows(exe, [&](const ChunkRecord& record, bool binary) {
-    (json ? PrintJson : AppendChunkRowLine)(++number, record, binary, out.Text());
+    (json ? PrintJson : AppendLine)(++number, record, binary, out.Text());
     out.Spill();
   });
   if (!status.ok()) return FileFailure("cannot read", exe, status);

@@ -1,4 +1,7 @@
 // stowr-cli: lists, adds, removes and extracts the chunks of an executable's Tailpack.
+#include <exception>
+#include <iostream>
+#include <new>
 #include <string_view>
 
 #include "cli/commands.h"
@@ -16,13 +19,15 @@ constexpr Command kCommands[] = {
     {"extract-all", RunExtractAll}, {"cat", RunCat},
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string_view name = argv[1];
   if (name == "help" || name == "--help" || name == "-h") {
     PrintUsage(true);
+    return kExitOk;
+  }
+  if (name == "--version") {
+    std::cout << "stowr-cli " << STOWR_VERSION << '\n';
     return kExitOk;
   }
   Args args(argv + 2, argv + argc);
@@ -30,4 +35,31 @@ int main(int argc, char** argv) {
     if (command.name == name) return command.run(args);
   }
   return Usage();
+}
+
+// What stopped a command that ended in an exception.
+std::string_view Reason(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    return "Out of memory";
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unexpected failure";
+  }
+}
+
+}  // namespace
+
+// The one place where an exception (running out of memory above all) ends a command: it is
+// reported like any failure. Every write is atomic, so whatever was under way has changed nothing.
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (...) {
+    std::string_view reason = Reason(std::current_exception());
+    std::cerr << "stowr-cli: " << (argc > 1 ? argv[1] : "") << " stopped: " << reason << '\n';
+    return kExitFile;
+  }
 }

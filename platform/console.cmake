@@ -1,4 +1,4 @@
-# stowr_console: standard output in binary mode, for the command-line tool.
+# stowr_console: standard output as a file handle for raw bytes, for the command-line tool.
 if(WIN32)
   add_library(stowr_console STATIC ${CMAKE_CURRENT_LIST_DIR}/console_win32.cpp)
 else()

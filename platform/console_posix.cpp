@@ -1,8 +1,10 @@
-// POSIX: standard output never translates bytes.
+// POSIX: standard output is descriptor 1 and never translates bytes.
+#include <unistd.h>
+
 #include "platform/console.h"
 
 namespace platform {
 
-Status SetBinaryStdout() { return Status::Success(); }
+FileHandle StandardOutput() { return STDOUT_FILENO; }
 
 }  // namespace platform

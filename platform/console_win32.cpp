@@ -1,19 +1,11 @@
-// Windows: the C runtime opens standard output in text mode; switch it to binary.
+// Windows: the handle under the C runtime's standard output, written with WriteFile, which
+// translates nothing.
+#include <windows.h>
+
 #include "platform/console.h"
-
-#include <fcntl.h>
-#include <io.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 namespace platform {
 
-Status SetBinaryStdout() {
-  std::fflush(stdout);
-  if (_setmode(_fileno(stdout), _O_BINARY) == -1) return Status::Error(std::strerror(errno));
-  return Status::Success();
-}
+FileHandle StandardOutput() { return reinterpret_cast<FileHandle>(GetStdHandle(STD_OUTPUT_HANDLE)); }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 // Runs the built stowr-cli as a user would and checks its output, exit status and files.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,8 +56,10 @@ class Cli : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir); }
 
-  // Runs stowr-cli in the test folder with standard output and error captured in files.
-  Outcome Stowr(const std::vector<std::string>& args) {
+  // Runs stowr-cli in the test folder with standard output and error captured in files, killed
+  // after 30 seconds (a run that hangs fails instead of stopping the tests), with at most
+  // memoryLimit bytes of address space when it is given.
+  Outcome Stowr(const std::vector<std::string>& args, rlim_t memoryLimit = RLIM_INFINITY) {
     fs::path out = dir / ".out", err = dir / ".err";
     pid_t pid = fork();
     if (pid == 0) {
@@ -66,6 +69,9 @@ class Cli : public ::testing::Test {
       int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       if (outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0 || chdir(dir.c_str()) != 0) _exit(127);
+      const rlimit memory{memoryLimit, memoryLimit};
+      if (setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
+      alarm(30);
       execv(STOWR_CLI, argv.data());
       _exit(127);
     }
@@ -97,6 +103,12 @@ TEST_F(Cli, ListPrintsTheFiveCellsOfEveryChunkOldestFirst) {
   EXPECT_EQ(run.code, 0);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(Stowr({"list", "--json", exe}).out, "[]\n");
+
+  // A kind holding control bytes can neither break the line nor reach the terminal.
+  Spit(exe, body + Chunk("x", "\t\n\x1B") + Chunk("y", "a\\\x9B"));
+  EXPECT_EQ(Stowr({"list", exe}).out,
+            "1\t\\t\\n\\x1b\tText\t1 B\t@ 1,001\n"
+            "2\ta\\\\\\x9b\tText\t1 B\t@ 1,019\n");
 }
 
 TEST_F(Cli, ListJsonEscapesAnyKindByte) {
@@ -158,6 +170,18 @@ TEST_F(Cli, ExtractAllWritesLastChunkFirstSoTheOlderOfOneKindWins) {
   EXPECT_EQ(Slurp(bin), "bin\0"s);
 }
 
+// A chunk that cannot be read (here a damaged trailer, newer than an intact chunk) is reported;
+// the others are still written, and the status says that not all were.
+TEST_F(Cli, ExtractAllWritesEveryChunkItCan) {
+  Spit(exe, "MZ" + std::string(98, 'x') + "abc00000003Z" + "FF{TlPk}" + "BAD{TlPk}");
+  Outcome run = Stowr({"extract-all", exe});
+  EXPECT_EQ(run.code, 2);
+  EXPECT_EQ(run.out, (dir / "app.tpak.zff").string() + "\n");
+  EXPECT_NE(run.err.find("cannot extract chunk 2 to " + (dir / "app.tpak.bad").string()), std::string::npos) << run.err;
+  EXPECT_EQ(Slurp(dir / "app.tpak.zff"), "abc");
+  EXPECT_FALSE(fs::exists(dir / "app.tpak.bad"));
+}
+
 TEST_F(Cli, CatWritesTheChunkBytesUnchanged) {
   std::string bytes = "\0\r\n\x1A\xFF{TlPk}end"s;
   Spit(exe, body + Chunk(bytes, "BIN") + Chunk("x", "TXT"));
@@ -174,6 +198,7 @@ TEST_F(Cli, FailuresLeaveTheExecutableUnchanged) {
   Spit(dir / "data.txt", "data");
   Spit(dir / "empty.txt", "");
   fs::create_directory(dir / "folder");
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);  // opening it to read would wait for a writer
   struct Case {
     std::vector<std::string> args;
     int code;
@@ -193,6 +218,8 @@ TEST_F(Cli, FailuresLeaveTheExecutableUnchanged) {
       {{"cat", "app.exe", "1x"}, 1, "usage:"},
       {{"list", "missing.exe"}, 2, "missing.exe"},
       {{"list", "folder"}, 2, "folder"},
+      {{"list", "fifo"}, 2, "fifo: Not a regular file"},
+      {{"add", "app.exe", "ABC", "fifo"}, 2, "fifo: Not a regular file"},
       {{"add", "missing.exe", "ABC", "data.txt"}, 2, "missing.exe"},
       {{"add", "app.exe", "ABC", "missing.txt"}, 2, "missing.txt"},
       {{"add", "app.exe", "ABC", "folder"}, 2, "folder"},
@@ -253,10 +280,42 @@ TEST_F(Cli, ChangingASignedExecutableWarnsButStillWorks) {
   EXPECT_EQ(Stowr({"remove", exe, "1"}).err, "");
 }
 
-TEST_F(Cli, HelpGoesToStandardOutput) {
+TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
   Outcome run = Stowr({"--help"});
   EXPECT_EQ(run.code, 0);
   EXPECT_NE(run.out.find("stowr-cli extract-all EXE"), std::string::npos);
+  run = Stowr({"--version"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out, "stowr-cli " STOWR_VERSION "\n");
+}
+
+// Large chunks and files stream through a small, fixed amount of memory. Running out of memory
+// all the same (the table of a million chunks) is reported like any failure and changes nothing.
+TEST_F(Cli, WorksInBoundedMemoryAndReportsRunningOut) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#endif
+  const rlim_t kLimit = 24 << 20;
+  std::string big(32 << 20, 'b');
+  big[1000] = '\0';
+  Spit(dir / "big.bin", big);
+  Spit(exe, body);
+  Outcome add = Stowr({"add", exe, "BIG", "big.bin"}, kLimit);
+  EXPECT_EQ(add.code, 0) << add.err;
+  EXPECT_TRUE(Slurp(exe) == body + Chunk(big, "BIG"));
+  Outcome cat = Stowr({"cat", exe, "1"}, kLimit);
+  EXPECT_EQ(cat.code, 0) << cat.err;
+  EXPECT_TRUE(cat.out == big);
+  EXPECT_EQ(Stowr({"extract", exe, "1", "out.bin"}, kLimit).code, 0);
+  EXPECT_TRUE(Slurp(dir / "out.bin") == big);
+
+  std::string many = body;
+  for (int i = 0; i < 1000000; ++i) many += Chunk("x", "ABC");
+  Spit(exe, many);
+  Outcome remove = Stowr({"remove", exe, "1"}, kLimit);
+  EXPECT_EQ(remove.code, 2);
+  EXPECT_EQ(remove.err, "stowr-cli: remove stopped: Out of memory\n");
+  EXPECT_TRUE(Slurp(exe) == many);
 }
 
 }  // namespace
