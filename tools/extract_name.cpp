@@ -1,34 +1,68 @@
 #include "tools/extract_name.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
 
 namespace {
 
 constexpr std::string_view kSeparators = "\\/";
 constexpr std::size_t kExtensionSize = 3;
 
-// A Kind is any three bytes; those that would make a bad file name (control characters, the
-// characters Windows refuses) or lead out of the executable's folder (separators) are replaced.
-char FileNameChar(char c) {
-  constexpr std::string_view kRefused = "\\/:*?\"<>|";
-  auto byte = static_cast<unsigned char>(c);
-  if (byte < 32 || kRefused.find(c) != std::string_view::npos) return '_';
-  if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
-  return c;
+// Bytes that stand for themselves in a name: printable ASCII except what Windows refuses in a
+// file name, the separators, lower-case letters (the lower-cased Kind letters take their place)
+// and '_', which starts an escape.
+bool Plain(char c) {
+  constexpr std::string_view kRefused = "\\/:*?\"<>|_";
+  return c >= ' ' && c <= '~' && !(c >= 'a' && c <= 'z') && kRefused.find(c) == std::string_view::npos;
+}
+
+std::string Escaped(char c) {
+  char escape[4];
+  std::snprintf(escape, sizeof escape, "_%02x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+  return escape;
+}
+
+// The Kind as the last part of a file name. A well-formed Kind (letters and digits, with leading
+// spaces when short) is only lower-cased. Other bytes are written as '_' and two hexadecimal
+// digits, and so are dots and spaces at the end, which Windows would drop from the name. No two
+// Kinds give the same text, even to a file system that ignores case; an empty Kind gives "_".
+std::string KindPart(std::string_view kind) {
+  if (kind.empty()) return "_";
+  const std::size_t lastKept = kind.find_last_not_of(". ");
+  const std::size_t kept = lastKept == std::string_view::npos ? 0 : lastKept + 1;
+  std::string part;
+  for (std::size_t i = 0; i < kind.size(); ++i) {
+    const char c = kind[i];
+    if (i < kept && Plain(c)) part += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    else part += Escaped(c);
+  }
+  return part;
+}
+
+// Windows reserves these names for devices, with any extension: "nul.tpak.txt" is not a file.
+bool IsDeviceName(std::string_view fileName) {
+  std::string base(fileName.substr(0, fileName.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  if (std::find(kDevices.begin(), kDevices.end(), base) != kDevices.end()) return true;
+  return base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && std::isdigit(base[3]);
 }
 
 }  // namespace
 
 // The default name drops the last three characters of the executable's path (its extension
-// letters, keeping the dot) and appends "tpak." and the lower-cased Kind, leading spaces
-// included. The cut never reaches into the folder part, so a file name shorter than three
-// characters cannot send the output into a parent folder.
+// letters, keeping the dot) and appends "tpak." and the Kind. The cut never reaches into the
+// folder part, so a file name shorter than three characters cannot send the output into a parent
+// folder. A name that Windows would take for a device gets a '_' in front.
 std::string DefaultExtractName(std::string_view exePath, const ChunkRecord& record) {
-  std::size_t nameSize = AfterLastSeparator(exePath).size();
-  std::string name(exePath.substr(0, exePath.size() - std::min(kExtensionSize, nameSize)));
-  name += "tpak.";
-  for (char c : KindText(record)) name += FileNameChar(c);
-  return name;
+  const std::string_view exeName = AfterLastSeparator(exePath);
+  std::string name(exeName.substr(0, exeName.size() - std::min(kExtensionSize, exeName.size())));
+  name += "tpak." + KindPart(KindText(record));
+  if (IsDeviceName(name)) name = "_" + name;
+  return std::string(exePath.substr(0, exePath.size() - exeName.size())) + name;
 }
 
 std::string_view AfterLastSeparator(std::string_view path) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
+#include <set>
 
 namespace {
 
@@ -23,16 +25,28 @@ TEST(DefaultExtractName, ReplacesTheExtensionWithTpakAndTheLowerCaseKind) {
       {"C:\\Tools\\app.EXE", "P9G", "C:\\Tools\\app.tpak.p9g"},
       {"/home/u/app.exe", "ABC", "/home/u/app.tpak.abc"},
       {"C:\\Tools\\app.exe", " AB", "C:\\Tools\\app.tpak. ab"},
-      {"C:\\Tools\\app.exe", "", "C:\\Tools\\app.tpak."},
-      {"app.exe", "x-y", "app.tpak.x-y"},
-      // Kind bytes that cannot stand in a file name, or would lead elsewhere, become '_'.
-      {"C:\\Tools\\app.exe", "../", "C:\\Tools\\app.tpak..._"},
-      {"C:\\Tools\\app.exe", "\\\\A", "C:\\Tools\\app.tpak.__a"},
-      {"C:\\Tools\\app.exe", "A:B", "C:\\Tools\\app.tpak.a_b"},
-      {"C:\\Tools\\app.exe", "*?\"", "C:\\Tools\\app.tpak.___"},
-      {"C:\\Tools\\app.exe", "<|>", "C:\\Tools\\app.tpak.___"},
-      {"C:\\Tools\\app.exe", "\t\n\x1F", "C:\\Tools\\app.tpak.___"},
-      {"C:\\Tools\\app.exe", "\xC9\x7F~", "C:\\Tools\\app.tpak.\xC9\x7F~"},
+      // Other Kinds: other bytes as '_' and two hexadecimal digits, so that no byte leads
+      // elsewhere, Windows drops nothing at the end, and no two Kinds meet in one name.
+      {"C:\\Tools\\app.exe", "", "C:\\Tools\\app.tpak._"},
+      {"C:\\Tools\\app.exe", "AB.", "C:\\Tools\\app.tpak.ab_2e"},
+      {"C:\\Tools\\app.exe", "AB ", "C:\\Tools\\app.tpak.ab_20"},
+      {"C:\\Tools\\app.exe", "A. ", "C:\\Tools\\app.tpak.a_2e_20"},
+      {"C:\\Tools\\app.exe", "A.B", "C:\\Tools\\app.tpak.a.b"},
+      {"C:\\Tools\\app.exe", "   ", "C:\\Tools\\app.tpak._20_20_20"},
+      {"C:\\Tools\\app.exe", "abc", "C:\\Tools\\app.tpak._61_62_63"},
+      {"C:\\Tools\\app.exe", "A_B", "C:\\Tools\\app.tpak.a_5fb"},
+      {"app.exe", "X-Y", "app.tpak.x-y"},
+      {"C:\\Tools\\app.exe", "../", "C:\\Tools\\app.tpak..._2f"},
+      {"C:\\Tools\\app.exe", "\\\\A", "C:\\Tools\\app.tpak._5c_5ca"},
+      {"C:\\Tools\\app.exe", "A:B", "C:\\Tools\\app.tpak.a_3ab"},
+      {"C:\\Tools\\app.exe", "*?\"", "C:\\Tools\\app.tpak._2a_3f_22"},
+      {"C:\\Tools\\app.exe", "<|>", "C:\\Tools\\app.tpak._3c_7c_3e"},
+      {"C:\\Tools\\app.exe", "\t\n\x1F", "C:\\Tools\\app.tpak._09_0a_1f"},
+      {"C:\\Tools\\app.exe", "\xC9\x7F~", "C:\\Tools\\app.tpak._c9_7f~"},
+      // A name that Windows takes for a device, whatever its extension, gets a '_' in front.
+      {"C:\\Tools\\nul.exe", "TXT", "C:\\Tools\\_nul.tpak.txt"},
+      {"C:\\Tools\\Com1.exe", "TXT", "C:\\Tools\\_Com1.tpak.txt"},
+      {"C:\\Tools\\console.exe", "TXT", "C:\\Tools\\console.tpak.txt"},
       // A file name shorter than three characters: the cut stops at the folder.
       {"C:\\Tools\\ab", "TXT", "C:\\Tools\\tpak.txt"},
       {"/a/b", "TXT", "/a/tpak.txt"},
@@ -41,6 +55,23 @@ TEST(DefaultExtractName, ReplacesTheExtensionWithTpakAndTheLowerCaseKind) {
   for (const Case& c : cases) {
     EXPECT_EQ(DefaultExtractName(c.exe, Record(c.kind)), c.name) << c.exe << " + " << c.kind;
   }
+}
+
+// Over Kinds made of letters of both cases, dots, spaces and characters that need escaping, every
+// Kind has a name of its own, even where case is ignored, and none ends in a dot or a space.
+TEST(DefaultExtractName, EveryKindHasANameOfItsOwnOnWindows) {
+  const std::string alphabet = "Aa. _:\xC9\xE9";
+  std::set<std::string> names;
+  for (char a : alphabet)
+    for (char b : alphabet)
+      for (char c : alphabet) {
+        const char kind[4] = {a, b, c, '\0'};
+        std::string name = DefaultExtractName("C:\\app.exe", Record(kind));
+        EXPECT_TRUE(name.back() != '.' && name.back() != ' ') << name;
+        for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        names.insert(name);
+      }
+  EXPECT_EQ(names.size(), alphabet.size() * alphabet.size() * alphabet.size());
 }
 
 TEST(PathParts, SplitAtTheLastSeparatorOfEitherKind) {

@@ -96,11 +96,11 @@ TEST_F(ExtractionTest, ExtractAllWritesLastFirstAndListsEveryFile) {
   ExtractAllChunks(owner);
   EXPECT_EQ(ReadFile(Path("app.tpak.txt")), "first text");
   EXPECT_EQ(ReadFile(Path("app.tpak.png")), kThree[1].second);
-  EXPECT_TRUE(std::filesystem::exists(Path("app.tpak.a_b")));
-  EXPECT_EQ(ReadFile(Path("app.tpak.a_b")), "");
+  EXPECT_TRUE(std::filesystem::exists(Path("app.tpak._61_2f_62")));
+  EXPECT_EQ(ReadFile(Path("app.tpak._61_2f_62")), "");
   ASSERT_EQ(fake::Messages().size(), 1u);
   EXPECT_EQ(fake::Messages()[0].text,
-            "Tailpack successfully saved as:\r- app.tpak.a_b\r- app.tpak.txt\r- app.tpak.png\r- app.tpak.txt\r"
+            "Tailpack successfully saved as:\r- app.tpak._61_2f_62\r- app.tpak.txt\r- app.tpak.png\r- app.tpak.txt\r"
             "in folder \"" + folder.string() + "\"");
   EXPECT_EQ(fake::Messages()[0].caption, Caption());
   EXPECT_EQ(fake::Messages()[0].flags, ui::kMbOk | ui::kMbIconInformation);
