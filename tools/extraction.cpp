@@ -4,8 +4,7 @@
 
 #include "app/state.h"
 #include "platform/process.h"
-#include "store/scan.h"
-#include "store/wholefile.h"
+#include "store/chunk_data.h"
 #include "tools/extract_name.h"
 
 namespace {
@@ -14,14 +13,14 @@ constexpr const char* kSavedText = "Tailpack successfully saved as:";
 constexpr const char* kErrorCaption = "stowr - error";
 constexpr std::size_t kNameBufferSize = 32768;
 
-// One chunk out of the executable and into path. A chunk that cannot be read (the executable
-// went away or got shorter) is a failure, never an empty file.
+// One chunk out of the executable and into path, copied in blocks. A chunk that cannot be read
+// (the executable went away or got shorter) is a failure, never an empty file.
 Status SaveChunk(const ChunkRecord& record, const std::string& path) {
-  std::string data;
-  Status read = TryReadChunk(ExePath(), record, data);
-  if (!read.ok()) return Status::Error("Could not read the chunk from " + ExePath() + ": " + read.message);
-  return WriteWholeFile(data, path);
+  return ExtractChunk(ExePath(), record, path);
 }
+
+// A file that the disk did not confirm is there all the same; the line says so.
+std::string Unconfirmed(const Status& saved) { return saved.warning.empty() ? "" : "\r" + saved.warning; }
 
 void Confirm(ui::Window owner, const std::string& text) {
   ui::ShowMessage(owner, text, ProgramName(platform::ModulePath()), ui::kMbOk | ui::kMbIconInformation);
@@ -71,7 +70,7 @@ void ExtractOneChunk(ui::Window owner, std::size_t index) {
     ReportError(owner, "Could not save the tailpack as:\r" + path + "\r" + saved.message);
     return;
   }
-  Confirm(owner, std::string(kSavedText) + "\r" + path);
+  Confirm(owner, std::string(kSavedText) + "\r" + path + Unconfirmed(saved));
 }
 
 // Last chunk first, so when two chunks share a Kind the older one is what the file holds at the
@@ -85,7 +84,7 @@ void ExtractAllChunks(ui::Window owner) {
     std::string line = "- " + std::string(AfterLastSeparator(path));
     Status saved = SaveChunk(table[i - 1], path);
     if (saved.ok()) {
-      written += line + "\r";
+      written += line + Unconfirmed(saved) + "\r";
     } else {
       failed += line + ": " + saved.message + "\r";
     }

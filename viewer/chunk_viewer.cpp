@@ -3,6 +3,8 @@
 #include <string>
 
 #include "app/state.h"
+#include "store/chunk_data.h"
+#include "store/log.h"
 #include "store/scan.h"
 #include "viewer/hex_preview.h"
 #include "viewer/image_preview.h"
@@ -12,6 +14,11 @@ namespace {
 
 constexpr ui::Color kTextColor{0, 0, 0};
 constexpr ui::Color kTextBackground{255, 255, 255};
+
+// The text view holds its chunk whole, in our memory and the text box's; the picture decoder
+// reads the whole file. Beyond these sizes a chunk is not shown that way.
+constexpr std::uint64_t kTextLimit = std::uint64_t{16} << 20;
+constexpr std::uint64_t kPictureLimit = std::uint64_t{64} << 20;
 
 // The text and hex views: a read-only box in a fixed-pitch font, black on white, holding text.
 void ShowTextPreview(ui::Window viewer, const std::string& text) {
@@ -25,18 +32,34 @@ void ShowTextPreview(ui::Window viewer, const std::string& text) {
   ui::ReleaseFont(font);
 }
 
+void RefuseLargeText(ui::Window owner, const ChunkRecord& record) {
+  ui::ShowMessage(owner,
+                  "This chunk is too large to be shown as text:\r" + Grouped(record.Length) + " bytes, at most " +
+                      Grouped(kTextLimit) + " bytes can be shown.\rExtract it to open it with another program.",
+                  "stowr - error", ui::kMbOk | ui::kMbIconError);
+}
+
+// The view's text: the chunk's bytes for a Text chunk, the hex dump of its first bytes (all that
+// is read) for a Binary one. A chunk that cannot be read gives an empty text.
+std::string ViewText(const ChunkRecord& record, bool binary) {
+  std::string bytes;
+  bool read = ReadChunkHead(ExePath(), record, binary ? kHexPreviewLimit : record.Length, bytes).ok();
+  return binary ? FormatHexPreview(bytes, read ? record.Length : 0) : bytes;
+}
+
 }  // namespace
 
-// The chunk is read from disk again on every opening; an unreadable one shows as an empty text
-// view. A chunk without a zero byte is text, shown byte for byte even when it happens to be a
-// picture file. A Binary chunk is offered to the picture decoder first and falls back to the hex
-// dump of its first bytes.
+// The chunk is read from disk again on every opening, and only as much of it as the view shows.
+// A chunk without a zero byte is text, shown byte for byte even when it happens to be a picture
+// file. A Binary chunk is offered to the picture decoder first (up to its size limit) and falls
+// back to the hex dump of its first bytes.
 void PreviewChunk(ui::Window owner, int index) {
   if (index < 1 || static_cast<std::size_t>(index) > Chunks().size()) return;
-  const std::string bytes = ReadChunk(ExePath(), Chunks()[static_cast<std::size_t>(index) - 1]);
-  const bool binary = IsBinaryChunk(bytes);
+  const ChunkRecord record = Chunks()[static_cast<std::size_t>(index) - 1];
+  const bool binary = ChunkIsBinary(ExePath(), record);
+  if (!binary && record.Length > kTextLimit) return RefuseLargeText(owner, record);
 
   ui::Window viewer = ui::CreateWindowFromLayout(ViewerWindowLayout(owner));
-  if (binary && ShowImagePreview(viewer, bytes)) return;
-  ShowTextPreview(viewer, binary ? FormatHexPreview(bytes) : bytes);
+  if (binary && record.Length <= kPictureLimit && ShowImagePreview(viewer, ExePath(), record)) return;
+  ShowTextPreview(viewer, ViewText(record, binary));
 }

@@ -3,7 +3,7 @@
 #include "platform/files.h"
 #include "platform/image.h"
 #include "platform/process.h"
-#include "store/wholefile.h"
+#include "store/chunk_data.h"
 #include "viewer/viewer_window.h"
 
 namespace {
@@ -23,18 +23,18 @@ std::string TempImagePath(std::string_view modulePath) {
 
 std::string TempImagePath() { return TempImagePath(platform::ModulePath()); }
 
-// The decoder reads pictures from files, so the chunk goes through one fixed temporary file; the
-// Viewer is modal, so no two previews share it. Without a place for that file there is no
-// picture. A write that fails (a read-only folder, or a "temp.img" that cannot be replaced)
-// counts as no picture too: nothing is decoded, so a stale file of that name is never shown in
-// place of the chunk. The picture is drawn once, into the area's
+// The decoder reads pictures from files, so the chunk is copied (in blocks, never held whole)
+// into one fixed temporary file; the Viewer is modal, so no two previews share it. Without a
+// place for that file there is no picture. A write that fails (a read-only folder, or a
+// "temp.img" that cannot be replaced) counts as no picture too: nothing is decoded, so a stale
+// file of that name is never shown in place of the chunk. The picture is drawn once, into the area's
 // bitmap, before the Viewer is shown; it is released before its file is deleted because the
 // decoder keeps the file open while the picture lives.
-bool ShowImagePreview(ui::Window viewer, std::string_view bytes) {
+bool ShowImagePreview(ui::Window viewer, const std::string& exePath, const ChunkRecord& record) {
   const std::string path = TempImagePath();
   if (path.empty()) return false;
   platform::Picture picture = nullptr;
-  if (WriteWholeFile(bytes, path).ok()) picture = platform::LoadPicture(path);
+  if (ExtractChunk(exePath, record, path).ok()) picture = platform::LoadPicture(path);
   if (picture == nullptr) {
     platform::RemoveFile(path);
     return false;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/ui.h"
+#include "store/tailpack.h"
 
 // The temporary image file beside the program: the folder of modulePath, then "temp.img"; empty
 // when modulePath has no folder.
@@ -11,7 +12,8 @@ std::string TempImagePath(std::string_view modulePath);
 // The same for the running program.
 std::string TempImagePath();
 
-// Writes bytes to the temporary image file and decodes it. When they are a picture, shows it
-// unscaled at the top-left of a grey area in viewer, runs viewer until it is closed, then releases
-// the picture and deletes the file: true. Otherwise deletes the file and adds nothing: false.
-bool ShowImagePreview(ui::Window viewer, std::string_view bytes);
+// Copies the record's data from the executable to the temporary image file and decodes it. When
+// it is a picture, shows it unscaled at the top-left of a grey area in viewer, runs viewer until
+// it is closed, then releases the picture and deletes the file: true. Otherwise deletes the file
+// and adds nothing: false.
+bool ShowImagePreview(ui::Window viewer, const std::string& exePath, const ChunkRecord& record);

@@ -218,6 +218,29 @@ TEST_F(PreviewTest, UnreadableChunkShowsAnEmptyTextView) {
   EXPECT_TRUE(Images().calls.empty());
 }
 
+// A Text chunk beyond what the text view holds is refused with a message; a Binary one beyond what
+// is handed to the picture decoder shows its hex dump, for which only its first bytes are read.
+TEST_F(PreviewTest, LargeChunksStayWithinTheViewsLimits) {
+  std::string text(16 * 1024 * 1024 + 1, 't');
+  UseChunks({text});
+  text.clear();
+  PreviewChunk(owner, 1);
+  EXPECT_EQ(fake::FindWindow(kViewer), nullptr);
+  ASSERT_EQ(fake::Messages().size(), 1u);
+  EXPECT_EQ(fake::Messages()[0].owner, owner);
+  EXPECT_EQ(fake::Messages()[0].caption, "stowr - error");
+  EXPECT_EQ(fake::Messages()[0].text.substr(0, 45), "This chunk is too large to be shown as text:\r");
+
+  std::string binary(64 * 1024 * 1024 + 1, '\0');
+  UseChunks({binary});
+  binary.clear();
+  PreviewChunk(owner, 1);
+  EXPECT_TRUE(Images().calls.empty());
+  const std::string& hex = Viewer().controls.at(1001).text;
+  EXPECT_EQ(hex.size(), 3 * 2048 + kTruncated.size());
+  EXPECT_EQ(hex.substr(0, 6), "00 00 ");
+}
+
 TEST_F(PreviewTest, IndexOutsideTheTableOpensNothing) {
   UseChunks({"a", "b"});
   for (int index : {0, -1, 3, 1 << 30}) PreviewChunk(owner, index);
