@@ -1,3 +1,4 @@
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,17 +12,28 @@ namespace {
 
 constexpr ui::Color kWhite{255, 255, 255};
 
-// Rows are inserted at the top from the newest record up, so row k ends up showing record k.
-void FillRows(ui::Window window, const std::vector<bool>& binary) {
+// Row k of the list shows record k + 1 of Chunks(); a row the table does not have is blank.
+std::string Cell(const std::vector<bool>& binary, int row, int column) {
   const ChunkTable& table = Chunks();
-  for (std::size_t i = table.size(); i >= 1; --i) {
-    ChunkRow row = MakeChunkRow(i, table[i - 1], binary[i - 1]);
-    ui::ListInsertTop(window, kChunkList, row.number);
-    ui::ListSetCell(window, kChunkList, 0, 1, row.kind);
-    ui::ListSetCell(window, kChunkList, 0, 2, row.type);
-    ui::ListSetCell(window, kChunkList, 0, 3, row.size);
-    ui::ListSetCell(window, kChunkList, 0, 4, row.offset);
+  const auto index = static_cast<std::size_t>(row);
+  if (row < 0 || index >= table.size() || index >= binary.size()) return "";
+  ChunkRow cells = MakeChunkRow(index + 1, table[index], binary[index]);
+  switch (column) {
+    case 0: return cells.number;
+    case 1: return cells.kind;
+    case 2: return cells.type;
+    case 3: return cells.size;
+    case 4: return cells.offset;
+    default: return "";
   }
+}
+
+// The list asks for the cells of the rows it shows; the Type test of every chunk, done by the
+// scan, is kept for it.
+void FillRows(ui::Window window, std::vector<bool> types) {
+  auto binary = std::make_shared<std::vector<bool>>(std::move(types));
+  ui::ListSetRows(window, kChunkList, static_cast<int>(Chunks().size()),
+                  [binary](int row, int column) { return Cell(*binary, row, column); });
 }
 
 void EnableChunkButtons(ui::Window window, bool enabled) {
@@ -51,7 +63,7 @@ Status RefreshChunkList(ui::Window window) {
   std::vector<bool> binary;
   Status status = ExePath().empty() ? Status::Success() : ScanTailpackTypes(ExePath(), Chunks(), binary);
   if (status.code == Status::Failed) Chunks().clear();
-  FillRows(window, binary);
+  FillRows(window, std::move(binary));
   if (!Chunks().empty()) ui::ListSelect(window, kChunkList, 0);
   EnableChunkButtons(window, !Chunks().empty());
   ui::SetText(window, kCountLabel, CountText(Chunks().size()));

@@ -14,5 +14,7 @@ struct Case {
 std::vector<Case> MainWindowCases();
 std::vector<Case> ChunkToolCases();
 std::vector<Case> ViewerCases();
+// Timed cases, run only when named.
+std::vector<Case> WindowBenchCases();
 
 }  // namespace e2e

@@ -1,6 +1,7 @@
 // stowr-e2e: runs the end-to-end cases against stowr.exe and prints one line per case and a
 // closing count. Usage: stowr-e2e <path of stowr.exe> [--repeat N] [name-part ...]
-// With name parts, only the cases whose names contain one of them run.
+// With name parts, only the cases whose names contain one of them run; the timed cases run only
+// then.
 #include <windows.h>
 
 #include <cstdio>
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
     std::vector<e2e::Case> cases = e2e::MainWindowCases();
     for (const e2e::Case& more : e2e::ChunkToolCases()) cases.push_back(more);
     for (const e2e::Case& more : e2e::ViewerCases()) cases.push_back(more);
+    if (!options.filters.empty())
+      for (const e2e::Case& more : e2e::WindowBenchCases()) cases.push_back(more);
     for (const e2e::Case& testCase : cases) {
       if (!Selected(options, testCase.name)) continue;
       (RunCase(options, testCase) ? passed : failed)++;

@@ -116,12 +116,18 @@ bool StaleImageDeleted(Run& run) {
   return CloseStowr(run, app);
 }
 
+// The rows, the first one selected; typing a row's number in the list selects that row.
 bool ListsChunks(Run& run) {
   App app;
   E2E_TRY(OpenStowr(run, app, WriteThreeChunkFile(run)));
   E2E_TRY(ExpectListState(run, app, 3, true));
   E2E_TRY(ExpectRows(run, app, kThreeRows));
-  E2E_CHECK(SelectedRows(GetDlgItem(app.main, kChunkList)) == std::vector<int>{0});
+  HWND list = GetDlgItem(app.main, kChunkList);
+  E2E_CHECK(SelectedRows(list) == std::vector<int>{0});
+  E2E_CHECK(FocusControl(app, list));
+  PostKey(app, '3');
+  E2E_CHECK(Drain(GetDlgItem(app.main, kChooseButton)));
+  E2E_CHECK(SelectedRows(list) == std::vector<int>{2});
   return CloseStowr(run, app);
 }
 

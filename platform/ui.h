@@ -39,7 +39,7 @@ inline constexpr std::uint32_t kSsLeft = 0x0, kSsOwnerDraw = 0xD, kSsSunken = 0x
 inline constexpr std::uint32_t kBsPushButton = 0x0, kBsCenter = 0x300, kBsVCenter = 0xC00;
 inline constexpr std::uint32_t kEsMultiline = 0x4, kEsUppercase = 0x8, kEsAutoVScroll = 0x40, kEsAutoHScroll = 0x80,
                                kEsReadOnly = 0x800, kEsWantReturn = 0x1000;
-inline constexpr std::uint32_t kLvsReport = 0x1, kLvsShowSelAlways = 0x8;
+inline constexpr std::uint32_t kLvsReport = 0x1, kLvsShowSelAlways = 0x8, kLvsOwnerData = 0x1000;
 inline constexpr std::uint32_t kLvsExGridLines = 0x1, kLvsExFullRowSelect = 0x20;
 }  // namespace style
 
@@ -114,7 +114,9 @@ void ReleaseFont(Font font);
 // Posts EM_SETSEL(-1, 0) to an EDIT control: handled once the modal run has begun.
 void PostClearSelection(Window window, int id);
 
-// List view (report mode). Rows are 0-based here.
+// List view (report mode, owner data). Rows are 0-based here. The list holds no text of its own:
+// it asks for the cells of the rows it shows when it draws them, so a list of any length costs
+// only the rows on screen.
 struct Column {
   std::string header;
   int width = 0;
@@ -122,8 +124,12 @@ struct Column {
 void AddListColumns(Window window, int id, const std::vector<Column>& columns);  // all left-aligned
 void AddListExtendedStyle(Window window, int id, std::uint32_t exStyle);  // read, add, set
 void ListDeleteAll(Window window, int id);
-void ListInsertTop(Window window, int id, const std::string& firstCell);
-void ListSetCell(Window window, int id, int row, int column, const std::string& text);
+// The text of cell (row, column); asked for again whenever the list draws the cell.
+using CellText = std::function<std::string(int row, int column)>;
+// Gives the list count rows, none selected, whose cells come from cellText from now on. Typing
+// in the list selects the next row whose first cell begins with what was typed, as in a list
+// that holds its text.
+void ListSetRows(Window window, int id, int count, CellText cellText);
 void ListSelect(Window window, int id, int row);
 // The lowest-numbered selected row, 1-based, or 0 when no row is selected.
 int ListFirstSelected(Window window, int id);

@@ -3,6 +3,7 @@
 // message boxes and file dialogs answered from queues.
 #include "platform/ui_fake.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <stdexcept>
@@ -207,19 +208,14 @@ void ListDeleteAll(Window window, int id) {
   Control(window, id).selected.clear();
 }
 
-// A row inserted at the top moves every selected row down by one, as in a real list view.
-void ListInsertTop(Window window, int id, const std::string& firstCell) {
+// The fake asks for every cell at once, so tests read the rows as shown.
+void ListSetRows(Window window, int id, int count, CellText cellText) {
   fake::ControlRecord& list = Control(window, id);
-  list.rows.insert(list.rows.begin(), std::vector<std::string>{firstCell});
-  std::set<int> moved;
-  for (int row : list.selected) moved.insert(row + 1);
-  list.selected = moved;
-}
-
-void ListSetCell(Window window, int id, int row, int column, const std::string& text) {
-  auto& cells = Control(window, id).rows.at(static_cast<std::size_t>(row));
-  if (cells.size() <= static_cast<std::size_t>(column)) cells.resize(static_cast<std::size_t>(column) + 1);
-  cells[static_cast<std::size_t>(column)] = text;
+  list.rows.assign(static_cast<std::size_t>(count), {});
+  list.selected.clear();
+  for (int row = 0; row < count; ++row)
+    for (int column = 0; column < std::max<int>(static_cast<int>(list.columns.size()), 1); ++column)
+      list.rows[static_cast<std::size_t>(row)].push_back(cellText(row, column));
 }
 
 void ListSelect(Window window, int id, int row) {

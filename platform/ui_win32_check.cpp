@@ -6,6 +6,8 @@
 // window under test. Prints one line per failed check; the exit code is the number of failures.
 // scripts/e2e.sh runs it under Wine with a display.
 #include <windows.h>
+// (needs <windows.h> above it)
+#include <commctrl.h>
 
 #include <cstdio>
 #include <new>
@@ -44,7 +46,7 @@ ui::WindowLayout Layout(const char* title, HWND owner) {
       {kEditId, ui::kEdit, "", 8, 8, 100, 22, kTabStop | kBorder | kEsUppercase, kExClientEdge},
       {kDisabledId, ui::kButton, "Off", 120, 8, 60, 24, kTabStop | 0x08000000, 0},
       {kButtonId, ui::kButton, "On", 190, 8, 60, 24, kTabStop, 0},
-      {kListId, ui::kListView, "", 8, 40, 284, 150, kLvsReport | kLvsShowSelAlways, 0},
+      {kListId, ui::kListView, "", 8, 40, 284, 150, kLvsReport | kLvsShowSelAlways | kLvsOwnerData, 0},
   };
   return layout;
 }
@@ -145,6 +147,17 @@ void CheckEscapingException() {
   CHECK(boxText == "Could not complete the action:\rThere is not enough memory");
 }
 
+// A cell as the list shows it (for an owner-data list, asked of the list's CellText).
+std::string CellText(HWND list, int row, int column) {
+  char text[64]{};
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
 // One step per timer tick; the keys are posted, so their effect is checked on the next tick.
 void Step(HWND window, int step) {
   HWND edit = GetDlgItem(window, kEditId);
@@ -177,11 +190,11 @@ std::intptr_t MainHandler(ui::Window w, std::uint32_t message, std::uintptr_t wP
   if (message == ui::kInitDialog) {
     CHECK(!IsWindowVisible(window));
     ui::AddListColumns(w, kListId, {{"#", 40}, {"Name", 100}});
-    const char* names[] = {"one", "two", "three"};
-    for (int i = 2; i >= 0; --i) {
-      ui::ListInsertTop(w, kListId, std::to_string(i + 1));
-      ui::ListSetCell(w, kListId, 0, 1, names[i]);
-    }
+    ui::ListSetRows(w, kListId, 3, [](int row, int column) {
+      const char* names[] = {"one", "two", "three"};
+      return column == 0 ? std::to_string(row + 1) : names[row];
+    });
+    CHECK(CellText(GetDlgItem(window, kListId), 2, 1) == "three");
     CHECK(ui::ListFirstSelected(w, kListId) == 0);
     ui::ListSelect(w, kListId, 1);
     CHECK(ui::ListFirstSelected(w, kListId) == 2);

@@ -28,9 +28,13 @@ struct WindowState {
   HFONT font = nullptr;         // "MS Sans Serif" 8 point, given to every control
   HICON bigIcon = nullptr, smallIcon = nullptr;
   std::map<int, ControlColors> colors;  // by control id
+  std::map<int, CellText> rows;         // the cells of owner-data list views, by control id
 };
 
 WindowState* StateOf(HWND window);
+// The cells and typed-text searches of an owner-data list of the window (ui_win32_list.cpp):
+// true when handled, with the notification's result.
+bool OnListNotify(WindowState& state, const NMHDR& header, LRESULT& result);
 INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HFONT CreatePointFont(const char* face, int points);
 COLORREF ToColorRef(Color color, int systemIndex);

@@ -1,8 +1,9 @@
 // Win32 user interface: the dialog procedure shared by all our windows and the modal engine.
 //
 // Every message goes to the window's handler first (while RunModal runs); what the handler
-// leaves at 0 gets our defaults: WM_CTLCOLORSTATIC answered from SetControlColors, WM_CLOSE
-// ending the run with 0, and otherwise the system dialog procedure. The system dialog procedure
+// leaves at 0 gets our defaults: WM_CTLCOLORSTATIC answered from SetControlColors, the owner-data
+// list views' questions answered from ListSetRows, WM_CLOSE ending the run with 0, and otherwise
+// the system dialog procedure. The system dialog procedure
 // never ends a window by itself on IDOK or IDCANCEL, so Enter and Escape (turned into commands
 // 1 and 2 by IsDialogMessageA) close nothing unless the handler says so.
 #include "platform/ui_win32_internal.h"
@@ -94,6 +95,12 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(*state, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_NOTIFY: {
+      LRESULT result = 0;
+      if (!OnListNotify(*state, *reinterpret_cast<const NMHDR*>(lParam), result)) return FALSE;
+      SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+      return TRUE;
+    }
     case WM_CLOSE:
       EndRun(*state, 0);
       return TRUE;

@@ -22,7 +22,7 @@ TEST_F(MainWindowTest, LayoutAsCreated) {
       {1003, ui::kStatic, "<none>", 48, 8, 312, 16, kSsSunken | kSsPathEllipsis, kExStaticEdge},
       {1004, ui::kButton, "...", 360, 7, 32, 18, kBsPushButton | kTabStop, 0},
       {1002, ui::kStatic, "0 chunk of data detected:", 8, 30, 272, 16, kSsLeft, 0},
-      {1005, ui::kListView, "", 8, 48, 384, 132, kLvsReport | kLvsShowSelAlways, 0},
+      {1005, ui::kListView, "", 8, 48, 384, 132, kLvsReport | kLvsShowSelAlways | kLvsOwnerData, 0},
       {1006, ui::kButton, "Add Tailpack", 129, 186, 80, 24, kAction, 0},
       {1007, ui::kButton, "Remove One", 220, 186, 80, 24, kAction, 0},
       {1008, ui::kButton, "Remove All", 312, 186, 80, 24, kAction, 0},
