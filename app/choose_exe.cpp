@@ -26,6 +26,10 @@ void ChooseExecutable(ui::Window window) {
   std::string path =
       ui::AskOpenFile(window, OpenDialogOptions("Select Program", "Windows Executable", "*.exe", "EXE"));
   if (path.empty()) return;
+  OpenExecutable(window, path);
+}
+
+void OpenExecutable(ui::Window window, const std::string& path) {
   ExePath() = path;
   RefreshAndReport(window);
 }

@@ -39,6 +39,10 @@ Failure AppendFile(const std::string& file, const std::string& kind) {
 void AddChunkAction(ui::Window window) {
   std::string file = ui::AskOpenFile(window, OpenDialogOptions("Select resource", "All files (*.*)", "*.*", ""));
   if (file.empty()) return;
+  AddFileAsChunk(window, file);
+}
+
+void AddFileAsChunk(ui::Window window, const std::string& file) {
   std::string kind = AskDescriptor(window);
   if (kind.empty()) return;
   Failure failure = AppendFile(file, kind);

@@ -8,6 +8,10 @@
 
 // "...": asks for an executable; a chosen one becomes ExePath() and the list is refreshed.
 void ChooseExecutable(ui::Window window);
+// What choosing path does: it becomes ExePath() and the list is refreshed.
+void OpenExecutable(ui::Window window, const std::string& path);
+// A file dropped on the Main window: an executable is opened, another file added as a chunk.
+void OpenDroppedFile(ui::Window window, const std::string& path);
 // "Remove One" and "Remove All": confirm, rewrite ExePath() without the chunk(s), refresh.
 void RemoveOneChunk(ui::Window window);
 void RemoveAllChunks(ui::Window window);

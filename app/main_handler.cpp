@@ -1,3 +1,5 @@
+#include <string>
+
 #include "app/chunk_actions.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
@@ -39,9 +41,10 @@ void OnCommand(ui::Window window, std::uintptr_t wParam) {
 
 // Every message is reported as not handled, so the system's default handling follows; that is
 // what ends the window on its close box.
-std::intptr_t MainWindowHandler(ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
+std::intptr_t MainWindowHandler(ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
   if (message == ui::kInitDialog) OnInitDialog(window);
   if (message == kRetryFirstRefresh) RefreshAndReport(window);
   if (message == ui::kCommand) OnCommand(window, wParam);
+  if (message == ui::kDropFiles) OpenDroppedFile(window, *reinterpret_cast<const std::string*>(lParam));
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ std::string_view Reason(std::exception_ptr error) {
 // The one place where an exception (running out of memory above all) ends a command: it is
 // reported like any failure. Every write is atomic, so whatever was under way has changed nothing.
 int main(int argc, char** argv) {
+  platform::UseUtf8Console();
   try {
     return Run(argc, argv);
   } catch (...) {

@@ -1,5 +1,5 @@
 #pragma once
-// Standard output for programs that write raw bytes to it.
+// Standard output and error of the command-line tool: raw bytes, and text in UTF-8.
 #include "platform/files.h"
 
 namespace platform {
@@ -7,5 +7,9 @@ namespace platform {
 // Standard output as a file handle: bytes written to it pass unchanged (no line-end translation
 // on Windows), and file copies can write to it directly.
 FileHandle StandardOutput();
+
+// Makes a console show the program's UTF-8 text (paths in any script) until the program ends;
+// output to a file or a pipe is left as it is. Nothing to do on POSIX.
+void UseUtf8Console();
 
 }  // namespace platform

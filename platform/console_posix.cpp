@@ -7,4 +7,6 @@ namespace platform {
 
 FileHandle StandardOutput() { return STDOUT_FILENO; }
 
+void UseUtf8Console() {}
+
 }  // namespace platform

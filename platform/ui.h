@@ -1,7 +1,8 @@
 #pragma once
 // The user interface as plain functions over opaque window handles. ui_win32.cpp implements
-// them with the ANSI Win32 calls; ui_fake.cpp records what the logic asked for and answers
-// dialogs from a script, for native tests. The logic is compiled once and linked with either.
+// them with the ANSI Win32 calls, which take UTF-8 text (the program's manifest sets the UTF-8
+// code page); ui_fake.cpp records what the logic asked for and answers dialogs from a script,
+// for native tests. The logic is compiled once and linked with either.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,6 +18,9 @@ inline constexpr std::uint32_t kCommand = 0x0111;     // WM_COMMAND: low word of
 inline constexpr std::uint32_t kAppMessage = 0x8000;  // WM_APP: the first number free for the program's own
 inline constexpr int kIdOk = 1;                       // Enter
 inline constexpr int kIdCancel = 2;                   // Escape
+// WM_DROPFILES, handed on only for a file (not a folder) dropped on an enabled window that
+// accepts drops: lParam points at its path (a const std::string), the first of several.
+inline constexpr std::uint32_t kDropFiles = 0x0233;
 
 // The message handler of a window: called for every message; returns 0 for "not handled".
 using Handler = std::function<std::intptr_t(Window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
@@ -56,13 +60,16 @@ struct Point {
   int x = 0, y = 0;
 };
 
+// Sizes, positions and offsets in layouts are pixels at 96 DPI. The Win32 layer scales them by
+// DPI/96 for the monitor the window is on (so at 96 DPI they are exactly the pixels on screen);
+// screen coordinates it hands back (ClientOrigin, WindowOrigin) are the screen's own pixels.
 struct WindowLayout {
   std::string title;
   int clientWidth = 0, clientHeight = 0;  // the client area is exactly this size
   std::uint32_t style = 0, exStyle = 0;
   Window owner = nullptr;
-  bool centerInWorkArea = true;  // otherwise the outer top-left corner goes to `position` (screen)
-  Point position;
+  bool centerInWorkArea = true;  // otherwise the outer top-left corner goes to the owner's client
+  Point offsetFromOwnerClient;   // origin plus this offset
   std::vector<ControlLayout> controls;  // created in this order, which is the tab order
 };
 
@@ -71,6 +78,8 @@ struct WindowLayout {
 Window CreateWindowFromLayout(const WindowLayout& layout);
 // Adds one more control to an existing window (given the window's font).
 void AddControl(Window window, const ControlLayout& control);
+// Lets the user drop files on the window; the handler then gets kDropFiles.
+void AcceptDroppedFiles(Window window);
 
 // Runs window modally: the owner is disabled, the handler gets kInitDialog, the window is shown
 // (SW_SHOW), messages are dispatched until EndModal; then the window is destroyed, the owner
@@ -93,6 +102,9 @@ Point WindowOrigin(Window window);
 
 // Controls.
 void SetText(Window window, int id, const std::string& text);
+// Shows bytes read from a file as characters of the system's legacy single-byte code page (the
+// one the program's ANSI text used before it ran with UTF-8), so they read as they always did.
+void SetByteText(Window window, int id, const std::string& bytes);
 std::string GetText(Window window, int id);
 void EnableControl(Window window, int id, bool enabled);
 void FocusControl(Window window, int id);  // also brings window to the foreground
@@ -106,9 +118,9 @@ struct Color {
 inline constexpr Color kSystemWindowText{-1, -1, -1};
 void SetControlColors(Window window, int id, Color text, Color background);
 
-// A font of the given face and point size (normal weight, ANSI character set).
+// A font of the given face and point size for window's DPI (normal weight, ANSI character set).
 using Font = void*;
-Font CreateFontFace(const std::string& face, int points);
+Font CreateFontFace(Window window, const std::string& face, int points);
 void SetControlFont(Window window, int id, Font font);
 void ReleaseFont(Font font);
 // Posts EM_SETSEL(-1, 0) to an EDIT control: handled once the modal run has begun.
@@ -153,7 +165,7 @@ struct FileDialogOptions {
   std::size_t bufferSize = 260;                  // bytes for the chosen name
   std::uint32_t flags = 0;
   // When the dialog initialises, its top-left corner moves to the owner's outer top-left plus
-  // this offset (screen pixels), its size unchanged; optionally it comes to the foreground.
+  // this offset (pixels at 96 DPI), its size unchanged; optionally it comes to the foreground.
   Point offsetFromOwner;
   bool bringToForeground = false;
 };

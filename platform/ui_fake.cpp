@@ -139,6 +139,8 @@ void AddControl(Window window, const ControlLayout& control) {
   Record(window).controls[control.id] = fake::MakeControl(control);
 }
 
+void AcceptDroppedFiles(Window window) { Record(window).acceptsDrops = true; }
+
 // The handler gets kInitDialog, then the step queued for this title plays the user; a window
 // still open afterwards is closed with 0, as by its close box.
 std::intptr_t RunModal(Window window, Handler handler) {
@@ -166,7 +168,9 @@ void EndModal(Window window, std::intptr_t value) {
 
 Point WindowOrigin(Window window) {
   const WindowLayout& layout = Record(window).layout;
-  return layout.centerInWorkArea ? Point{200, 150} : layout.position;
+  if (layout.centerInWorkArea) return Point{200, 150};
+  const Point owner = layout.owner ? ClientOrigin(layout.owner) : Point{};
+  return {owner.x + layout.offsetFromOwnerClient.x, owner.y + layout.offsetFromOwnerClient.y};
 }
 
 Point ClientOrigin(Window window) {
@@ -175,6 +179,7 @@ Point ClientOrigin(Window window) {
 }
 
 void SetText(Window window, int id, const std::string& text) { Control(window, id).text = text; }
+void SetByteText(Window window, int id, const std::string& bytes) { Control(window, id).text = bytes; }
 std::string GetText(Window window, int id) { return Control(window, id).text; }
 void EnableControl(Window window, int id, bool enabled) { Control(window, id).enabled = enabled; }
 void FocusControl(Window window, int id) { Record(window).focusedControl = id; }
@@ -187,7 +192,7 @@ void SetControlColors(Window window, int id, Color text, Color background) {
   control.background = background;
 }
 
-Font CreateFontFace(const std::string& face, int points) {
+Font CreateFontFace(Window, const std::string& face, int points) {
   fake::TheWorld().fonts.push_back(std::make_unique<fake::FontRecord>(fake::FontRecord{face, points, false}));
   return fake::TheWorld().fonts.back().get();
 }

@@ -53,6 +53,7 @@ struct WindowRecord {
   std::intptr_t endValue = 0;
   int redraws = 0;         // RedrawAll calls
   int focusedControl = 0;  // last FocusControl id
+  bool acceptsDrops = false;  // AcceptDroppedFiles was called
 };
 
 struct MessageRecord {

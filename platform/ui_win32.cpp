@@ -62,36 +62,47 @@ std::vector<DWORD> EmptyTemplate(DWORD style, DWORD exStyle) {
   return aligned;
 }
 
-// Sizes the window so that its client area is exactly width x height, then places its outer
-// top-left corner: centred in the primary display's work area, or at the given point. The
-// frame comes from AdjustWindowRectEx for the styles the window really has; if the client area
-// still differs (a caption that wraps, a theme), the difference is added once more.
-void PlaceWindow(HWND window, const WindowLayout& layout) {
-  RECT frame{0, 0, layout.clientWidth, layout.clientHeight};
+// Sizes the window so that its client area is exactly the layout's size at dpi, then places its
+// outer top-left corner: centred in the primary display's work area, or at the owner's client
+// origin plus the offset at the owner's DPI. The frame comes from AdjustWindowRectEx for the
+// styles the window really has; if the client area still differs (a caption that wraps, a
+// theme), the difference is added once more.
+void PlaceWindow(HWND window, const WindowLayout& layout, int dpi) {
+  const int clientWidth = Scaled(layout.clientWidth, dpi), clientHeight = Scaled(layout.clientHeight, dpi);
+  RECT frame{0, 0, clientWidth, clientHeight};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE)));
   int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  int x = layout.position.x, y = layout.position.y;
+  int x = 0, y = 0;
   if (layout.centerInWorkArea) {
     RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     x = work.left + (work.right - work.left - width) / 2;
     y = work.top + (work.bottom - work.top - height) / 2;
+  } else {
+    HWND owner = Hwnd(layout.owner);
+    POINT origin{0, 0};
+    if (owner) ClientToScreen(owner, &origin);
+    const int ownerDpi = owner ? DpiOf(owner) : dpi;
+    x = origin.x + Scaled(layout.offsetFromOwnerClient.x, ownerDpi);
+    y = origin.y + Scaled(layout.offsetFromOwnerClient.y, ownerDpi);
   }
   SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   RECT client{};
   GetClientRect(window, &client);
-  int missingWidth = layout.clientWidth - client.right, missingHeight = layout.clientHeight - client.bottom;
+  int missingWidth = clientWidth - client.right, missingHeight = clientHeight - client.bottom;
   if (missingWidth != 0 || missingHeight != 0) {
     SetWindowPos(window, nullptr, 0, 0, width + missingWidth, height + missingHeight,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
   }
 }
 
+// 32 x 32 and 16 x 16 at 96 DPI; the icon group has 24 and 48 for the larger scales.
 void SetIcons(HWND window, WindowState& state) {
   HINSTANCE module = GetModuleHandleA(nullptr);
-  state.bigIcon = static_cast<HICON>(LoadImageA(module, kIconName, IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
-  state.smallIcon = static_cast<HICON>(LoadImageA(module, kIconName, IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+  const int big = Scaled(32, state.dpi), small = Scaled(16, state.dpi);
+  state.bigIcon = static_cast<HICON>(LoadImageA(module, kIconName, IMAGE_ICON, big, big, LR_DEFAULTCOLOR));
+  state.smallIcon = static_cast<HICON>(LoadImageA(module, kIconName, IMAGE_ICON, small, small, LR_DEFAULTCOLOR));
   if (state.bigIcon) SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state.bigIcon));
   if (state.smallIcon) SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(state.smallIcon));
 }
@@ -100,12 +111,10 @@ void SetIcons(HWND window, WindowState& state) {
 
 namespace win32 {
 
-// A font of the given face and size in points for the screen's vertical resolution: normal
-// weight, not italic, underlined or struck out, ANSI character set, default pitch and family.
-HFONT CreatePointFont(const char* face, int points) {
-  HDC screen = GetDC(nullptr);
-  int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
+// A font of the given face and size in points at dpi: normal weight, not italic, underlined or
+// struck out, ANSI character set, default pitch and family.
+HFONT CreatePointFont(const char* face, int points, int dpi) {
+  const int height = -MulDiv(points, dpi, 72);
   return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
@@ -118,7 +127,8 @@ COLORREF ToColorRef(Color color, int systemIndex) {
 
 }  // namespace win32
 
-// The window is created hidden (WS_VISIBLE is taken out of the style) and owned by layout.owner.
+// The window is created hidden (WS_VISIBLE is taken out of the style) and owned by layout.owner,
+// and laid out for the DPI of the monitor it starts on: the owner's, or the primary one.
 // Returns null when Windows refuses to create it.
 Window CreateWindowFromLayout(const WindowLayout& layout) {
   InitCommonControlsOnce();
@@ -132,20 +142,23 @@ Window CreateWindowFromLayout(const WindowLayout& layout) {
     return nullptr;
   }
   SetWindowTextA(window, layout.title.c_str());
-  state->font = CreatePointFont(kWindowFace, kWindowPoints);
+  state->dpi = WindowDpi(window);
+  state->font = CreatePointFont(kWindowFace, kWindowPoints, state->dpi);
   SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(state->font), FALSE);
   SetIcons(window, *state);
-  PlaceWindow(window, layout);
+  PlaceWindow(window, layout, state->dpi);
   for (const ControlLayout& control : layout.controls) AddControl(window, control);
   return window;
 }
 
-// Edit controls get the largest text limit, so neither typing nor pasting is cut short.
+// The rectangle is scaled to the window's DPI. Edit controls get the largest text limit, so
+// neither typing nor pasting is cut short.
 void AddControl(Window window, const ControlLayout& control) {
   HWND parent = Hwnd(window);
+  const int dpi = DpiOf(parent);
   HWND child = CreateWindowExA(control.exStyle, control.className, control.text.c_str(),
-                               control.style | WS_CHILD | WS_VISIBLE, control.x, control.y, control.width,
-                               control.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                               control.style | WS_CHILD | WS_VISIBLE, Scaled(control.x, dpi), Scaled(control.y, dpi),
+                               Scaled(control.width, dpi), Scaled(control.height, dpi), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                                GetModuleHandleA(nullptr), nullptr);
   if (!child) return;
   WindowState* state = StateOf(parent);
@@ -212,7 +225,9 @@ void SetControlColors(Window window, int id, Color text, Color background) {
   InvalidateRect(Control(window, id), nullptr, TRUE);
 }
 
-Font CreateFontFace(const std::string& face, int points) { return CreatePointFont(face.c_str(), points); }
+Font CreateFontFace(Window window, const std::string& face, int points) {
+  return CreatePointFont(face.c_str(), points, DpiOf(Hwnd(window)));
+}
 
 void SetControlFont(Window window, int id, Font font) {
   SendMessageA(Control(window, id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);

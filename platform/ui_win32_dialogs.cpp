@@ -26,8 +26,9 @@ void Place(HWND dialog, const Placement& placement) {
   if (!placement.owner) return;
   RECT outer{};
   GetWindowRect(placement.owner, &outer);
-  SetWindowPos(dialog, nullptr, outer.left + placement.offset.x, outer.top + placement.offset.y, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER);
+  const int dpi = DpiOf(placement.owner);
+  SetWindowPos(dialog, nullptr, outer.left + Scaled(placement.offset.x, dpi), outer.top + Scaled(placement.offset.y, dpi),
+               0, 0, SWP_NOSIZE | SWP_NOZORDER);
   if (placement.bringToForeground) SetForegroundWindow(dialog);
 }
 

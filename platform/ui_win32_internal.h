@@ -25,6 +25,7 @@ struct WindowState {
   ModalRun* run = nullptr;      // the run in progress, if any
   bool endedEarly = false;      // EndModal before RunModal began
   std::intptr_t earlyValue = 0;
+  int dpi = 96;                 // the DPI the window was laid out for
   HFONT font = nullptr;         // "MS Sans Serif" 8 point, given to every control
   HICON bigIcon = nullptr, smallIcon = nullptr;
   std::map<int, ControlColors> colors;  // by control id
@@ -36,7 +37,16 @@ WindowState* StateOf(HWND window);
 // true when handled, with the notification's result.
 bool OnListNotify(WindowState& state, const NMHDR& header, LRESULT& result);
 INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-HFONT CreatePointFont(const char* face, int points);
+HFONT CreatePointFont(const char* face, int points, int dpi);
+
+// DPI (ui_win32_dpi.cpp): a window's current DPI, the DPI one of ours was laid out for, and a
+// length at 96 DPI in pixels at another.
+int WindowDpi(HWND window);
+int DpiOf(HWND window);
+int Scaled(int value, int dpi);
+
+// WM_DROPFILES (ui_win32_drop.cpp): hands the handler the first dropped file as kDropFiles.
+INT_PTR OnDropFiles(HWND window, WindowState& state, WPARAM drop);
 COLORREF ToColorRef(Color color, int systemIndex);
 
 inline HWND Hwnd(Window window) { return static_cast<HWND>(window); }

@@ -107,7 +107,7 @@ void AddListColumns(Window window, int id, const std::vector<Column>& columns) {
     LVCOLUMNA column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = columns[i].width;
+    column.cx = Scaled(columns[i].width, DpiOf(Hwnd(window)));
     column.pszText = const_cast<char*>(columns[i].header.c_str());
     SendToList(window, id, LVM_INSERTCOLUMNA, i, &column);
   }

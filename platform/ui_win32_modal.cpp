@@ -84,6 +84,8 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_INITDIALOG) SetWindowLongPtrA(window, DWLP_USER, lParam);
     return FALSE;
   }
+  if (message == WM_DROPFILES) return OnDropFiles(window, *state, wParam);
+  if (message == WM_DPICHANGED) state->dpi = LOWORD(wParam);  // the dialog manager re-lays out
   if (state->handler) {
     std::intptr_t result = CallHandler(state->handler, window, message, wParam, lParam);
     if (result != 0) {

@@ -20,14 +20,15 @@ constexpr ui::Color kTextBackground{255, 255, 255};
 constexpr std::uint64_t kTextLimit = std::uint64_t{16} << 20;
 constexpr std::uint64_t kPictureLimit = std::uint64_t{64} << 20;
 
-// The text and hex views: a read-only box in a fixed-pitch font, black on white, holding text.
+// The text and hex views: a read-only box in a fixed-pitch font, black on white, holding the
+// chunk's bytes (or their hex dump) as single-byte text.
 void ShowTextPreview(ui::Window viewer, const std::string& text) {
   ui::AddControl(viewer, TextBoxLayout());
   ui::SetControlColors(viewer, kViewerPaneId, kTextColor, kTextBackground);
   ui::PostClearSelection(viewer, kViewerPaneId);
-  ui::Font font = ui::CreateFontFace("Courier New", 10);
+  ui::Font font = ui::CreateFontFace(viewer, "Courier New", 10);
   ui::SetControlFont(viewer, kViewerPaneId, font);
-  ui::SetText(viewer, kViewerPaneId, text);
+  ui::SetByteText(viewer, kViewerPaneId, text);
   RunViewer(viewer);
   ui::ReleaseFont(font);
 }

@@ -30,8 +30,7 @@ ui::WindowLayout ViewerWindowLayout(ui::Window owner) {
   layout.exStyle = kExControlParent;
   layout.owner = owner;
   layout.centerInWorkArea = false;
-  const ui::Point origin = ui::ClientOrigin(owner);
-  layout.position = {origin.x + kViewerOffset.x, origin.y + kViewerOffset.y};
+  layout.offsetFromOwnerClient = kViewerOffset;
   return layout;
 }
 

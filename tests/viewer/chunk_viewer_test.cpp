@@ -45,7 +45,7 @@ class PreviewTest : public testing::Test {
     ui::WindowLayout ownerLayout;
     ownerLayout.title = "owner";
     ownerLayout.centerInWorkArea = false;
-    ownerLayout.position = {500, 400};
+    ownerLayout.offsetFromOwnerClient = {500, 400};
     owner = ui::CreateWindowFromLayout(ownerLayout);
   }
   void TearDown() override {
@@ -126,9 +126,9 @@ TEST_F(PreviewTest, ViewerWindowAndTextBox) {
   EXPECT_EQ(layout.style, 0x80000000u | 0x00C00000u | 0x00080000u | 0x04000000u | 0x80u | 0x4u | 0x40u | 0x10u);
   EXPECT_EQ(layout.exStyle, 0x00010000u);
   EXPECT_FALSE(layout.centerInWorkArea);
-  const ui::Point origin = ui::ClientOrigin(owner);
-  EXPECT_EQ(layout.position.x, origin.x - 120);
-  EXPECT_EQ(layout.position.y, origin.y - 70);
+  const ui::Point origin = ui::ClientOrigin(owner), corner = ui::WindowOrigin(fake::FindWindow(kViewer));
+  EXPECT_EQ(corner.x, origin.x - 120);
+  EXPECT_EQ(corner.y, origin.y - 70);
 
   const fake::ControlRecord& box = viewer.controls.at(1001);
   EXPECT_EQ(box.layout.x, 2);
