@@ -14,6 +14,7 @@ struct Case {
 std::vector<Case> MainWindowCases();
 std::vector<Case> ChunkToolCases();
 std::vector<Case> ViewerCases();
+std::vector<Case> DesktopCases();
 // Timed cases, run only when named.
 std::vector<Case> WindowBenchCases();
 

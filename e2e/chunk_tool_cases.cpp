@@ -9,8 +9,6 @@
 namespace e2e {
 namespace {
 
-constexpr const char* kAddTitle = "stowr - add tailpack";
-constexpr int kDescriptorBox = 1002;
 constexpr int kFileNameEdit = 0x480;   // edt1 of the common file dialogs
 constexpr int kFileNameCombo = 0x47c;  // cmb13, its Explorer-style form
 const std::string kInvalid = "Invalid descriptor!\rPlease type only 3 characters among A-Z and 0-9.";
@@ -32,26 +30,6 @@ bool AnswerOwnedBox(Run& run, App& app, HWND owner, const std::string& caption, 
   E2E_CHECK(GetWindow(box, GW_OWNER) == owner);
   PressDialogButton(box, IDOK);
   E2E_CHECK(WaitForWindowGone(app, caption));
-  return true;
-}
-
-// Clicks "Add Tailpack", picks file in "Select resource" and returns the Add dialog.
-HWND OpenAddDialog(Run& run, App& app, const std::string& file) {
-  Click(app.main, kAddButton);
-  HWND chooser = WaitForWindow(app, "Select resource", "#32770");
-  if (!chooser || GetWindow(chooser, GW_OWNER) != app.main || !AnswerOpenDialog(chooser, file)) {
-    Fail(run, __LINE__, "no \"Select resource\" dialog owned by the Main window");
-    return nullptr;
-  }
-  HWND dialog = WaitForWindow(app, kAddTitle);
-  if (!dialog || GetWindow(dialog, GW_OWNER) != app.main) Fail(run, __LINE__, "no Add dialog owned by the Main window");
-  return dialog;
-}
-
-bool TypeDescriptor(HWND dialog, const std::string& text) {
-  HWND box = GetDlgItem(dialog, kDescriptorBox);
-  if (!box || !SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()))) return false;
-  PressDialogButton(dialog, IDOK);
   return true;
 }
 

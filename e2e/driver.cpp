@@ -87,6 +87,7 @@ int main(int argc, char** argv) {
     std::vector<e2e::Case> cases = e2e::MainWindowCases();
     for (const e2e::Case& more : e2e::ChunkToolCases()) cases.push_back(more);
     for (const e2e::Case& more : e2e::ViewerCases()) cases.push_back(more);
+    for (const e2e::Case& more : e2e::DesktopCases()) cases.push_back(more);
     if (!options.filters.empty())
       for (const e2e::Case& more : e2e::WindowBenchCases()) cases.push_back(more);
     for (const e2e::Case& testCase : cases) {

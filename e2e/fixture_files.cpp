@@ -72,6 +72,20 @@ std::string ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::string LegacyText(const std::string& bytes) {
+  DWORD codePage = 0;
+  GetLocaleInfoW(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                 reinterpret_cast<LPWSTR>(&codePage), sizeof codePage / sizeof(WCHAR));
+  if (bytes.empty() || codePage == 0) return bytes;
+  const int size = static_cast<int>(bytes.size());
+  std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0)), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), static_cast<int>(wide.size()));
+  const int wideSize = static_cast<int>(wide.size());
+  std::string text(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr)), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
+  return text;
+}
+
 bool FileHolds(Run& run, int line, const std::string& path, const std::string& expected) {
   const std::string actual = ReadBytes(path);
   if (actual == expected) return true;

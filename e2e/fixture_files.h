@@ -27,6 +27,9 @@ bool MakeCaseFolder(const std::string& caseName, std::string& folder);
 void RemoveFolder(const std::string& folder);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
+// A file's bytes as stowr shows them: characters of the system's legacy ANSI code page, here
+// in UTF-8 (the driver's code page, as stowr's).
+std::string LegacyText(const std::string& bytes);
 // Fails the run unless path holds exactly expected, saying where they first differ.
 bool FileHolds(Run& run, int line, const std::string& path, const std::string& expected);
 

@@ -3,6 +3,7 @@
 #include "e2e/remote_ui.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <functional>
@@ -257,6 +258,27 @@ bool SetRowSelected(const App& app, HWND list, int row, bool selected) {
   item.state = selected ? LVIS_SELECTED : 0;
   if (!WriteProcessMemory(app.process.hProcess, remote.address, &item, sizeof item, nullptr)) return false;
   return SendWithTimeout(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.address)) > 0;
+}
+
+// The program frees the drop with DragFinish once it has read it, which the driver cannot
+// observe from outside, so the block stays until the process ends.
+bool DropFiles(const App& app, HWND window, const std::vector<std::string>& paths) {
+  std::wstring list;
+  for (const std::string& path : paths) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide.data(), size);
+    list += wide;  // with its terminating zero
+  }
+  list.push_back(L'\0');
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.fWide = TRUE;
+  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+  block.append(reinterpret_cast<const char*>(list.data()), list.size() * sizeof(wchar_t));
+  void* remote = VirtualAllocEx(app.process.hProcess, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(app.process.hProcess, remote, block.data(), block.size(), nullptr)) return false;
+  return PostMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != 0;
 }
 
 std::string MessageBoxText(HWND box) {

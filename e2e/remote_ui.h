@@ -69,6 +69,10 @@ std::string ListHeader(const App& app, HWND list, int column);
 // Sets the selection state of one row, or of every row when row is -1.
 bool SetRowSelected(const App& app, HWND list, int row, bool selected);
 
+// Drops files on window as the desktop does: WM_DROPFILES with a DROPFILES block of UTF-16
+// paths in the app's memory (the block is left there; it goes with the process).
+bool DropFiles(const App& app, HWND window, const std::vector<std::string>& paths);
+
 // The text of a message box: its static control with the most text.
 std::string MessageBoxText(HWND box);
 // Types path into the file name box of an open dialog and presses its OK button.

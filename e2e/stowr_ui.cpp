@@ -27,6 +27,51 @@ bool ConfirmAction(Run& run, App& app, int buttonId, const std::string& caption,
   return AnswerBox(run, app, caption, "Are you sure?", answer);
 }
 
+HWND OpenAddDialog(Run& run, App& app, const std::string& file) {
+  Click(app.main, kAddButton);
+  HWND chooser = WaitForWindow(app, "Select resource", "#32770");
+  if (!chooser || GetWindow(chooser, GW_OWNER) != app.main || !AnswerOpenDialog(chooser, file)) {
+    Fail(run, __LINE__, "no \"Select resource\" dialog owned by the Main window");
+    return nullptr;
+  }
+  HWND dialog = WaitForWindow(app, kAddTitle);
+  if (!dialog || GetWindow(dialog, GW_OWNER) != app.main) Fail(run, __LINE__, "no Add dialog owned by the Main window");
+  return dialog;
+}
+
+bool TypeDescriptor(HWND dialog, const std::string& text) {
+  HWND box = GetDlgItem(dialog, kDescriptorBox);
+  if (!box || !SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()))) return false;
+  PressDialogButton(dialog, IDOK);
+  return true;
+}
+
+HWND OpenViewer(Run& run, App& app, int row) {
+  HWND list = GetDlgItem(app.main, kChunkList);
+  if (!SetRowSelected(app, list, -1, false) || !SetRowSelected(app, list, row, true)) {
+    Fail(run, __LINE__, "cannot select row " + std::to_string(row));
+    return nullptr;
+  }
+  Click(app.main, kPreviewButton);
+  HWND viewer = WaitForWindow(app, kViewerTitle);
+  if (!viewer) Fail(run, __LINE__, "no Viewer for row " + std::to_string(row));
+  else if (GetWindow(viewer, GW_OWNER) != app.main) Fail(run, __LINE__, "the Viewer is not owned by the Main window");
+  else if (IsWindowEnabled(app.main)) Fail(run, __LINE__, "the Main window stays enabled under the Viewer");
+  else if (!Sync(viewer)) Fail(run, __LINE__, "the Viewer does not answer");
+  else return viewer;
+  return nullptr;
+}
+
+bool CloseViewer(Run& run, App& app, HWND viewer) {
+  PostMessageA(viewer, WM_SYSCOMMAND, SC_CLOSE, 0);
+  E2E_CHECK(WaitForWindowGone(app, kViewerTitle));
+  E2E_CHECK(PollUntil([&] { return IsWindowEnabled(app.main) != 0; }, kWindowWait));
+  E2E_CHECK(Sync(app.main));
+  E2E_CHECK(PollUntil([&] { HWND focus = FocusedWindow(app); return focus && GetAncestor(focus, GA_ROOT) == app.main; },
+                      kWindowWait));
+  return true;
+}
+
 bool CloseStowr(Run& run, App& app) {
   PostMessageA(app.main, WM_SYSCOMMAND, SC_CLOSE, 0);
   DWORD code = 0;

@@ -23,6 +23,9 @@ enum MainControl {
   kExtractAllButton = 1011,
 };
 inline constexpr int kListColumns = 5;
+inline constexpr const char* kAddTitle = "stowr - add tailpack";
+inline constexpr int kDescriptorBox = 1002;
+inline constexpr const char* kViewerTitle = "stowr - viewer";
 
 // Starts stowr.exe with the argument text in the case folder and waits for the Main window.
 bool OpenStowr(Run& run, App& app, const std::string& args);
@@ -31,6 +34,15 @@ bool OpenStowr(Run& run, App& app, const std::string& args);
 bool AnswerBox(Run& run, App& app, const std::string& caption, const std::string& text, int button);
 // Presses a Main window button that opens a confirmation and answers it.
 bool ConfirmAction(Run& run, App& app, int buttonId, const std::string& caption, int answer);
+// Clicks "Add Tailpack", picks file in "Select resource" and returns the Add dialog.
+HWND OpenAddDialog(Run& run, App& app, const std::string& file);
+// Types text into the Add dialog's descriptor box and presses OK.
+bool TypeDescriptor(HWND dialog, const std::string& text);
+// Selects row (0-based), presses "Preview" and returns the Viewer once it is shown, owned by the
+// Main window, with the Main window disabled behind it.
+HWND OpenViewer(Run& run, App& app, int row);
+// Closes the Viewer from its system menu; the Main window comes back enabled and with the focus.
+bool CloseViewer(Run& run, App& app, HWND viewer);
 // Closes the Main window from its system menu and checks that the process ends with code 0.
 bool CloseStowr(Run& run, App& app);
 // Fails unless the count label, the row count and the enabled state of 1006..1011 agree with a
