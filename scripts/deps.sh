@@ -5,8 +5,8 @@ set -euo pipefail
 want=(cmake ninja-build g++ libgtest-dev)
 case "${1:-all}" in
   native) ;;
-  windows) want=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb x11-utils python3 imagemagick) ;;
-  all) want+=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 xvfb imagemagick x11-utils python3) ;;
+  windows) want=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb x11-utils python3 imagemagick zip unzip) ;;
+  all) want+=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb imagemagick x11-utils python3 zip unzip) ;;
 esac
 missing=()
 for p in "${want[@]}"; do

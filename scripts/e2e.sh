@@ -6,6 +6,7 @@
 # when the check or any case fails.
 #   E2E_BUILD_DIR  build folder (default build/mingw, the mingw preset's)
 #   E2E_SKIP_BUILD=1  use the programs already built there
+#   E2E_PROGRAM    the stowr.exe to test (default: the one in the build folder)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -20,7 +21,7 @@ if [ "${E2E_SKIP_BUILD:-0}" != 1 ]; then
     cmake --build "$build" -j2
   fi
 fi
-program=$build/app/stowr.exe
+program=${E2E_PROGRAM:-$build/app/stowr.exe}
 driver=$build/e2e/stowr-e2e.exe
 uiCheck=$build/platform/stowr-ui-check.exe
 for exe in "$program" "$driver" "$uiCheck"; do
@@ -55,19 +56,8 @@ if [ -z "${DISPLAY:-}" ]; then
   waitForDisplay "$DISPLAY" 15 || { echo "e2e: Xvfb on $DISPLAY did not start" >&2; exit 1; }
 fi
 
-# A prefix once per build folder, shared with scripts/run.sh. All windows go into Wine's own
-# desktop window, which gives the focus to the active window as a window manager would; typed
-# keys rely on that.
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "e2e: making the Wine prefix $WINEPREFIX"
-  wine wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
-if ! grep -q 'Explorer\\\\Desktops\]' "$WINEPREFIX/user.reg"; then
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
-  wineserver -w
-fi
+# A prefix once per build folder, shared with scripts/run.sh: Wine's own desktop, Wine's fonts.
+bash scripts/wine-prefix.sh
 
 # The modal engine and dialogs checked in a real window session, through ui.h alone.
 if [ $# -eq 0 ]; then

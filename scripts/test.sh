@@ -32,5 +32,9 @@ if [ -x scripts/reader-e2e.sh ]; then
   step "the Tailpack reader example, natively and under Wine"
   bash scripts/reader-e2e.sh
 fi
+if [ -x scripts/package-test.sh ]; then
+  step "the release zip: its contents, and its programs started under Wine"
+  bash scripts/package-test.sh
+fi
 echo
 echo "All stowr tests passed."
