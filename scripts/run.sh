@@ -26,7 +26,7 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$n"
   sleep 1
 fi
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
+bash scripts/wine-prefix.sh
 
 # The demo: a copy of stowr-cli.exe with three chunks appended by stowr-cli itself.
 makeDemo() {
@@ -44,7 +44,7 @@ png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 
 png += chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b"")
 open(sys.argv[1], "wb").write(png)
 EOF
-  head -c 600 /dev/urandom >"$demo/random.bin"
+  { printf '\0'; head -c 599 /dev/urandom; } >"$demo/random.bin"  # a zero byte: always Binary
   (cd "$demo" && for item in "TXT hello.txt" "PNG picture.png" "BIN random.bin"; do
     # shellcheck disable=SC2086
     wine "$out/cli/stowr-cli.exe" add demo.exe $item >/dev/null
