@@ -41,7 +41,7 @@ INT_PTR OnDropFiles(HWND window, WindowState& state, WPARAM dropHandle) {
   const std::string path = FirstDroppedPath(drop);
   DragFinish(drop);
   if (path.empty() || !IsFile(path) || !IsWindowEnabled(window) || !state.handler) return TRUE;
-  state.handler(window, kDropFiles, 0, reinterpret_cast<LPARAM>(&path));
+  CallHandler(state.handler, window, kDropFiles, 0, reinterpret_cast<LPARAM>(&path));
   return TRUE;
 }
 
