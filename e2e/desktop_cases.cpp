@@ -92,7 +92,8 @@ class ScreenDpi {
  public:
   explicit ScreenDpi(DWORD dpi) {
     DWORD size = sizeof old_;
-    hadOld_ = RegGetValueA(HKEY_CURRENT_USER, kKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) == ERROR_SUCCESS;
+    hadOld_ = RegGetValueA(HKEY_CURRENT_USER, kKey, "LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) ==
+              ERROR_SUCCESS;
     RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
   }
   ~ScreenDpi() {
@@ -156,8 +157,11 @@ bool HighDpi(Run& run) {
   E2E_CHECK(area.left == 3 && area.top == 3 && area.right == 957 && area.bottom == 477);
   std::vector<std::uint32_t> pixels;
   int width = 0, height = 0;
-  E2E_CHECK(PollUntil([&] { pixels = CaptureClient(GetDlgItem(viewer, 1001), width, height); return !pixels.empty() && pixels[0] == kRed; },
-                      kWindowWait));
+  const auto painted = [&] {
+    pixels = CaptureClient(GetDlgItem(viewer, 1001), width, height);
+    return !pixels.empty() && pixels[0] == kRed;
+  };
+  E2E_CHECK(PollUntil(painted, kWindowWait));
   int red = 0;
   for (std::uint32_t pixel : pixels) red += pixel == kRed;
   E2E_CHECK(red == 100 && pixels[9 * static_cast<std::size_t>(width) + 9] == kRed);

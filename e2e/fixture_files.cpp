@@ -81,7 +81,8 @@ std::string LegacyText(const std::string& bytes) {
   std::wstring wide(static_cast<std::size_t>(MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0)), L'\0');
   MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), static_cast<int>(wide.size()));
   const int wideSize = static_cast<int>(wide.size());
-  std::string text(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr)), '\0');
+  const int size8 = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size8), '\0');
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, text.data(), static_cast<int>(text.size()), nullptr, nullptr);
   return text;
 }

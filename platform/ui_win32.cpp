@@ -158,8 +158,9 @@ void AddControl(Window window, const ControlLayout& control) {
   const int dpi = DpiOf(parent);
   HWND child = CreateWindowExA(control.exStyle, control.className, control.text.c_str(),
                                control.style | WS_CHILD | WS_VISIBLE, Scaled(control.x, dpi), Scaled(control.y, dpi),
-                               Scaled(control.width, dpi), Scaled(control.height, dpi), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
-                               GetModuleHandleA(nullptr), nullptr);
+                               Scaled(control.width, dpi), Scaled(control.height, dpi), parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), GetModuleHandleA(nullptr),
+                               nullptr);
   if (!child) return;
   WindowState* state = StateOf(parent);
   HFONT font = state ? state->font : reinterpret_cast<HFONT>(SendMessageA(parent, WM_GETFONT, 0, 0));

@@ -27,8 +27,8 @@ void Place(HWND dialog, const Placement& placement) {
   RECT outer{};
   GetWindowRect(placement.owner, &outer);
   const int dpi = DpiOf(placement.owner);
-  SetWindowPos(dialog, nullptr, outer.left + Scaled(placement.offset.x, dpi), outer.top + Scaled(placement.offset.y, dpi),
-               0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(dialog, nullptr, outer.left + Scaled(placement.offset.x, dpi),
+               outer.top + Scaled(placement.offset.y, dpi), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   if (placement.bringToForeground) SetForegroundWindow(dialog);
 }
 
