@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmark with the native preset and runs it, then the Main window's timed cases
 # under Wine. Usage: scripts/bench.sh [folder]
-# The folder needs about 5 GiB free; by default /var/tmp is used.
+# The folder needs about 6 GiB free; by default /var/tmp is used.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset native >/dev/null
