@@ -64,8 +64,10 @@ Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) {
   if (fd < 0) fd = CreateNamed(path, name);
   if (fd < 0) return LastError();
   temp = TempFile{fd, name};
-  Status status = flock(fd, LOCK_EX | LOCK_NB) == 0 ? Status::Success() : LastError();
-  if (status.ok()) status = CopyPermissions(path, fd);
+  // Held until the file is closed. On a file system without locks the write goes on all the
+  // same; the clean-up of others then leaves its file alone, since it cannot take the lock either.
+  flock(fd, LOCK_EX | LOCK_NB);
+  Status status = CopyPermissions(path, fd);
   if (!status.ok()) DiscardTemp(temp);
   return status;
 }
