@@ -25,6 +25,12 @@ Status NotAPlainFile(mode_t mode) {
   return Status::Error(S_ISDIR(mode) ? std::strerror(EISDIR) : "Not a regular file (a pipe or a device)");
 }
 
+// The errors by which copy_file_range refuses a pair of files it cannot copy between: other file
+// systems, a pipe or terminal (EINVAL), a target opened for appending, as by a shell's >> (EBADF).
+bool KernelCopyRefused(int error) {
+  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
+}
+
 }  // namespace
 
 std::string ReplaceTarget(const std::string& path) {
@@ -119,7 +125,7 @@ Status WriteAll(FileHandle file, const char* data, std::size_t n) {
 }
 
 // Lets the kernel copy (copy_file_range) in blocks of 8 MiB; falls back to a read/write loop
-// through a buffer where the file systems (or a pipe as target) do not allow it.
+// through a buffer where the file systems or the target (a pipe, a terminal) do not allow it.
 Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
   constexpr std::uint64_t kBlock = std::uint64_t{8} << 20;
   std::uint64_t copied = 0;
@@ -128,7 +134,7 @@ Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHan
     std::size_t block = static_cast<std::size_t>(n - copied < kBlock ? n - copied : kBlock);
     ssize_t got = copy_file_range(Fd(from), &inOffset, Fd(to), nullptr, block, 0);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) break;
+    if (got < 0 && KernelCopyRefused(errno)) break;
     if (got < 0) return LastError();
     if (got == 0) return Status::Error("Unexpected end of file");
     copied += static_cast<std::uint64_t>(got);

@@ -9,6 +9,7 @@
 
 #include <set>
 
+#include "store/chunk_data.h"
 #include "store/edit.h"
 #include "store/scan.h"
 #include "store/wholefile.h"
@@ -222,6 +223,19 @@ TEST(AtomicWrite, SourceChangedSinceTheEdit) {
     EXPECT_EQ(status.message.substr(0, kChangedOnDisk.size()), kChangedOnDisk);
     EXPECT_EQ(FileExists(path) ? GetFile(path) : "", c.duringCopy ? c.before + "more" : expected);
   }
+}
+
+// Standard output may be a pipe, a terminal or a file opened for appending (a shell's >>), none of
+// which the kernel's copy takes: the chunk arrives all the same.
+TEST(ChunkCopy, ToAFileOpenedForAppending) {
+  ScratchDir dir;
+  PutFile(dir.File("app.exe"), "MZ" + std::string(4096, 'c') + MakeTrailer(4096, "BIG"));
+  PutFile(dir.File("out"), "first ");
+  int out = open(dir.File("out").c_str(), O_WRONLY | O_APPEND);
+  ChunkRecord record{3, 4096, "BIG"};
+  EXPECT_TRUE(CopyChunk(dir.File("app.exe"), record, out).ok());
+  close(out);
+  EXPECT_EQ(GetFile(dir.File("out")), "first " + std::string(4096, 'c'));
 }
 
 // Targets and folders that a plain write could not change are refused with the OS reason; the
