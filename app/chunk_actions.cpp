@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/busy.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
 #include "app/state.h"
@@ -21,21 +22,22 @@ struct Failure {
 // Writes the executable with the picked file appended, copied into it as it is written. Nothing
 // is written when a file cannot be read (a vanished executable is not recreated empty) or when
 // AppendChunk refuses the add (an empty file), so the executable keeps its content.
-Failure AppendFile(const std::string& file, const std::string& kind) {
+Failure AppendFile(const std::string& exe, const std::string& file, const std::string& kind,
+                   const Progress& progress) {
   SourceFile data;
   Status read = StampSource(file, data);
   if (!read.ok()) return {"Could not read file:", file, read};
-  const std::string exe = ExePath();
   EditResult edit = AppendChunk(ExeFile{exe}, kind, data);
   if (!edit.status.ok()) return {"Could not read file:", exe, edit.status};
   if (!edit.changed) return {};
-  return {"Could not write file:", exe, WriteWholeFile(edit.content, exe)};
+  return {"Could not write file:", exe, WriteWholeFile(edit.content, exe, progress)};
 }
 
 }  // namespace
 
 // Appends a chosen file as a new chunk under a descriptor asked from the user. Cancelling either
-// dialog changes nothing; otherwise the list is rebuilt, and a failure is reported over it.
+// dialog changes nothing; otherwise the list is rebuilt, and a failure is reported over it. The
+// copy runs off the window's thread and can be cancelled, which leaves the file as it was.
 void AddChunkAction(ui::Window window) {
   std::string file = ui::AskOpenFile(window, OpenDialogOptions("Select resource", "All files (*.*)", "*.*", ""));
   if (file.empty()) return;
@@ -45,9 +47,11 @@ void AddChunkAction(ui::Window window) {
 void AddFileAsChunk(ui::Window window, const std::string& file) {
   std::string kind = AskDescriptor(window);
   if (kind.empty()) return;
-  Failure failure = AppendFile(file, kind);
-  RefreshChunkList(window);
-  ReportOutcome(window, failure.what, failure.path, failure.status);
+  const std::string exe = ExePath();
+  Failure failure;
+  RunBusy(window, "Adding a chunk to:", exe, true,
+          [&](const Progress& progress) { failure = AppendFile(exe, file, kind, progress); });
+  RefreshAfterChange(window, failure.what, failure.path, failure.status);
 }
 
 // Shows the first selected chunk in the Viewer; nothing when no row is selected.

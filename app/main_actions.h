@@ -27,8 +27,12 @@ std::size_t SelectedChunk(ui::Window window);
 
 // RefreshChunkList, then a "stowr - error" box when the executable exists but cannot be read.
 void RefreshAndReport(ui::Window window);
+// The same after a change of the executable was tried: ReportOutcome of its status (`what` and
+// `path` name the failure), then the refresh's failure if no failure was reported yet.
+void RefreshAfterChange(ui::Window window, const std::string& what, const std::string& path, const Status& changed);
 
 // Shows a "stowr - error" box owned by window: what failed, the file and the reason.
 void ReportFileFailure(ui::Window window, const std::string& what, const std::string& path, const Status& status);
-// The same for a failed status; a "stowr - warning" box for a success with a warning.
+// The same for a failed status; a "stowr - warning" box for a success with a warning; nothing when
+// the user cancelled.
 void ReportOutcome(ui::Window window, const std::string& what, const std::string& path, const Status& status);

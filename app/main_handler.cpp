@@ -1,5 +1,6 @@
 #include <string>
 
+#include "app/busy.h"
 #include "app/chunk_actions.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
@@ -42,6 +43,7 @@ void OnCommand(ui::Window window, std::uintptr_t wParam) {
 // Every message is reported as not handled, so the system's default handling follows; that is
 // what ends the window on its close box.
 std::intptr_t MainWindowHandler(ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+  if (Busy()) return 0;  // an action is under way: its work runs elsewhere while the window waits
   if (message == ui::kInitDialog) OnInitDialog(window);
   if (message == kRetryFirstRefresh) RefreshAndReport(window);
   if (message == ui::kCommand) OnCommand(window, wParam);

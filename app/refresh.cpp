@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "app/busy.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
 #include "app/state.h"
@@ -46,6 +47,16 @@ std::string CountText(std::size_t count) {
   return std::to_string(count) + " chunk" + (count > 1 ? "s" : "") + " of data detected:";
 }
 
+// The scan reads the whole of a large chunk up to its first zero byte for its Type, so it runs
+// off the window's thread; it cannot be stopped half-way, since the list must show every chunk.
+Status ScanOffThread(ui::Window window, const std::string& path, ChunkTable& table, std::vector<bool>& binary) {
+  if (path.empty()) return Status::Success();
+  Status status;
+  RunBusy(window, "Reading file:", path, false,
+          [&](const Progress&) { status = ScanTailpackTypes(path, table, binary); });
+  return status;
+}
+
 }  // namespace
 
 // Empties the list and the table and rebuilds both from a fresh scan. "Add Tailpack" and the
@@ -60,9 +71,10 @@ Status RefreshChunkList(ui::Window window) {
     ui::EnableControl(window, kAddButton, true);
     ui::SetControlColors(window, kPathLabel, ui::kSystemWindowText, kWhite);
   }
+  ChunkTable table;
   std::vector<bool> binary;
-  Status status = ExePath().empty() ? Status::Success() : ScanTailpackTypes(ExePath(), Chunks(), binary);
-  if (status.code == Status::Failed) Chunks().clear();
+  Status status = ScanOffThread(window, ExePath(), table, binary);
+  if (status.code != Status::Failed) Chunks() = std::move(table);
   FillRows(window, std::move(binary));
   if (!Chunks().empty()) ui::ListSelect(window, kChunkList, 0);
   EnableChunkButtons(window, !Chunks().empty());
@@ -72,7 +84,13 @@ Status RefreshChunkList(ui::Window window) {
 }
 
 // A missing executable is no failure here: it simply has no chunks.
-void RefreshAndReport(ui::Window window) {
-  Status status = RefreshChunkList(window);
-  if (status.code == Status::Failed) ReportFileFailure(window, "Could not read file:", ExePath(), status);
+void RefreshAndReport(ui::Window window) { RefreshAfterChange(window, "", "", Status::Success()); }
+
+// The change's own outcome comes first; a refresh that could not read the file is reported when
+// nothing else was, so the user learns why the list is empty.
+void RefreshAfterChange(ui::Window window, const std::string& what, const std::string& path, const Status& changed) {
+  Status refreshed = RefreshChunkList(window);
+  ReportOutcome(window, what, path, changed);
+  if (refreshed.code == Status::Failed && (changed.ok() || changed.code == Status::Cancelled))
+    ReportFileFailure(window, "Could not read file:", ExePath(), refreshed);
 }

@@ -1,3 +1,6 @@
+#include <functional>
+
+#include "app/busy.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
 #include "app/state.h"
@@ -10,19 +13,26 @@ bool Confirmed(ui::Window window, const char* caption) {
   return ui::ShowMessage(window, "Are you sure?", caption, ui::kMbYesNo | ui::kMbIconQuestion) == ui::kIdYes;
 }
 
-// Writes an edit back over ExePath() and refreshes the list. Nothing is written when the file
-// could not be read (a vanished file is not recreated empty) or when the edit changes nothing; a
-// failure is reported after the refresh, so the list behind the message shows what the file holds.
-void ApplyEdit(ui::Window window, const EditResult& edit, const char* failedRead) {
+// Computes an edit of ExePath() and writes it back, both off the window's thread (the write can be
+// cancelled, which leaves the file as it was), then refreshes the list. Nothing is written when
+// the file could not be read (a vanished file is not recreated empty) or when the edit changes
+// nothing; a failure is reported after the refresh, so the list behind the message shows what
+// the file holds.
+void ApplyEdit(ui::Window window, const char* doing, const std::function<EditResult(const std::string&)>& makeEdit,
+               const char* failedRead) {
   const std::string path = ExePath();
+  EditResult edit;
+  Status written;
+  RunBusy(window, doing, path, true, [&](const Progress& progress) {
+    edit = makeEdit(path);
+    if (edit.status.ok() && edit.changed) written = WriteWholeFile(edit.content, path, progress);
+  });
   if (!edit.status.ok()) {
     RefreshChunkList(window);
     ReportFileFailure(window, failedRead, path, edit.status);
     return;
   }
-  Status written = edit.changed ? WriteWholeFile(edit.content, path) : Status::Success();
-  RefreshChunkList(window);
-  ReportOutcome(window, "Could not write file:", path, written);
+  RefreshAfterChange(window, "Could not write file:", path, written);
 }
 
 }  // namespace
@@ -35,11 +45,14 @@ void RemoveOneChunk(ui::Window window) {
   if (!Confirmed(window, "stowr - remove one")) return;
   std::size_t index = SelectedChunk(window);
   if (index == 0) return;
-  ApplyEdit(window, CutChunk(ExePath(), Chunks(), index), "Could not remove the chunk from file:");
+  ApplyEdit(
+      window, "Removing a chunk from:",
+      [table = Chunks(), index](const std::string& path) { return CutChunk(path, table, index); },
+      "Could not remove the chunk from file:");
 }
 
 // Rewrites the executable with its own bytes only.
 void RemoveAllChunks(ui::Window window) {
   if (!Confirmed(window, "stowr - remove all")) return;
-  ApplyEdit(window, StripTailpack(ExePath()), "Could not read file:");
+  ApplyEdit(window, "Removing every chunk from:", StripTailpack, "Could not read file:");
 }

@@ -15,6 +15,7 @@ std::vector<Case> MainWindowCases();
 std::vector<Case> ChunkToolCases();
 std::vector<Case> ViewerCases();
 std::vector<Case> DesktopCases();
+std::vector<Case> ProgressCases();
 // Timed cases, run only when named.
 std::vector<Case> WindowBenchCases();
 

@@ -51,8 +51,8 @@ bool AddsChunk(Run& run) {
   E2E_CHECK(TypeDescriptor(dialog, " txt "));
   E2E_CHECK(WaitForWindowGone(app, kAddTitle));
   E2E_CHECK(Sync(app.main));
-  E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {{"TXT", data}}));
   E2E_TRY(ExpectListState(run, app, 1, true));
+  E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {{"TXT", data}}));
   const auto cells = ListCells(app, GetDlgItem(app.main, kChunkList), kListColumns);
   E2E_CHECK(cells.size() == 1);
   E2E_CHECK((cells[0] == std::vector<std::string>{"1", "TXT", "Text", "2,048 B", "@ 1,025"}));

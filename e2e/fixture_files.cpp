@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -65,6 +66,24 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out.flush());
+}
+
+bool WriteLargeExe(const std::string& path, std::uint64_t body, const std::string& tail, bool hollow) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const std::string block = ExeBody(std::size_t{8} << 20);
+  bool written = true;
+  DWORD put = 0;
+  for (std::uint64_t done = 0; !hollow && written && done < body; done += block.size()) {
+    const DWORD n = static_cast<DWORD>(std::min<std::uint64_t>(block.size(), body - done));
+    written = WriteFile(file, block.data(), n, &put, nullptr) && put == n;
+  }
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(body);
+  written = written && SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+            WriteFile(file, tail.data(), static_cast<DWORD>(tail.size()), &put, nullptr) && put == tail.size();
+  CloseHandle(file);
+  return written;
 }
 
 std::string ReadBytes(const std::string& path) {

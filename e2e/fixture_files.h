@@ -26,6 +26,9 @@ bool MakeCaseFolder(const std::string& caseName, std::string& folder);
 // Deletes a folder with everything in it, read-only files included.
 void RemoveFolder(const std::string& folder);
 bool WriteBytes(const std::string& path, const std::string& bytes);
+// A body of `body` bytes followed by tail: zeros left as a hole where the file system allows it
+// (hollow, nothing written for them), or else the ExeBody pattern written in full.
+bool WriteLargeExe(const std::string& path, std::uint64_t body, const std::string& tail, bool hollow);
 std::string ReadBytes(const std::string& path);
 // A file's bytes as stowr shows them: characters of the system's legacy ANSI code page, here
 // in UTF-8 (the driver's code page, as stowr's).

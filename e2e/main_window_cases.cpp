@@ -161,8 +161,8 @@ bool RemoveOneWithSelection(Run& run, const std::vector<int>& selection) {
   const int removed = selection.front();
   std::vector<TestChunk> chunks = ThreeChunks();
   chunks.erase(chunks.begin() + removed);
-  E2E_FILE_HOLDS(path, FileBytes(ExeBody(1024), chunks));
   E2E_TRY(ExpectListState(run, app, 2, true));
+  E2E_FILE_HOLDS(path, FileBytes(ExeBody(1024), chunks));
   const auto cells = ListCells(app, GetDlgItem(app.main, kChunkList), kListColumns);
   E2E_EQ(cells[0][0], "1");
   E2E_EQ(cells[1][0], "2");
@@ -182,8 +182,8 @@ bool RemoveAll(Run& run) {
   App app;
   E2E_TRY(OpenStowr(run, app, path));
   E2E_TRY(ConfirmAction(run, app, kRemoveAllButton, "stowr - remove all", IDYES));
-  E2E_FILE_HOLDS(path, ExeBody(1024));
   E2E_TRY(ExpectListState(run, app, 0, true));
+  E2E_FILE_HOLDS(path, ExeBody(1024));
   E2E_EQ(ControlText(app.main, kPathLabel), path);
   return CloseStowr(run, app);
 }
@@ -364,6 +364,7 @@ bool FocusMovesOnWhenItsButtonGoes(Run& run) {
     E2E_CHECK(FocusControl(app, GetDlgItem(app.main, row.button)));
     PostKey(app, VK_SPACE);
     E2E_TRY(AnswerBox(run, app, row.caption, "Are you sure?", IDYES));
+    E2E_TRY(ExpectListState(run, app, 0, true));
     E2E_FILE_HOLDS(path, ExeBody(1024));
     E2E_CHECK(GetDlgCtrlID(FocusedWindow(app)) == kChooseButton);
     PostKey(app, VK_TAB);

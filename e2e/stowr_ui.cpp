@@ -80,8 +80,12 @@ bool CloseStowr(Run& run, App& app) {
   return true;
 }
 
+// The count label is set last by a refresh, which may still run off the window's thread after an
+// action: once it reads right, the rest of the refresh is done.
 bool ExpectListState(Run& run, App& app, int chunks, bool pathChosen) {
   std::string count = std::to_string(chunks) + (chunks > 1 ? " chunks" : " chunk") + " of data detected:";
+  PollUntil([&] { return ControlText(app.main, kCountLabel) == count; }, kWindowWait);
+  E2E_CHECK(Sync(app.main));
   E2E_EQ(ControlText(app.main, kCountLabel), count);
   E2E_CHECK(ListRowCount(GetDlgItem(app.main, kChunkList)) == chunks);
   E2E_CHECK(ControlEnabled(app.main, kChooseButton));

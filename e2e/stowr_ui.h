@@ -26,6 +26,8 @@ inline constexpr int kListColumns = 5;
 inline constexpr const char* kAddTitle = "stowr - add tailpack";
 inline constexpr int kDescriptorBox = 1002;
 inline constexpr const char* kViewerTitle = "stowr - viewer";
+inline constexpr const char* kBusyTitle = "stowr - please wait";  // the progress window
+inline constexpr int kProgressWhat = 101, kProgressPath = 102;     // its two lines
 
 // Starts stowr.exe with the argument text in the case folder and waits for the Main window.
 bool OpenStowr(Run& run, App& app, const std::string& args);
@@ -46,7 +48,8 @@ bool CloseViewer(Run& run, App& app, HWND viewer);
 // Closes the Main window from its system menu and checks that the process ends with code 0.
 bool CloseStowr(Run& run, App& app);
 // Fails unless the count label, the row count and the enabled state of 1006..1011 agree with a
-// list of `chunks` rows shown for a chosen executable (or none when pathChosen is false).
+// list of `chunks` rows shown for a chosen executable (or none when pathChosen is false). Waits
+// first for the count label to read right, so it also waits for an action's refresh to end.
 bool ExpectListState(Run& run, App& app, int chunks, bool pathChosen);
 
 }  // namespace e2e

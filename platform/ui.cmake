@@ -7,6 +7,7 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_modal.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_list.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_dialogs.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ui_win32_task.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_handler.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_dpi.cpp

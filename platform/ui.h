@@ -3,6 +3,7 @@
 // them with the ANSI Win32 calls, which take UTF-8 text (the program's manifest sets the UTF-8
 // code page); ui_fake.cpp records what the logic asked for and answers dialogs from a script,
 // for native tests. The logic is compiled once and linked with either.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -145,6 +146,27 @@ void ListSetRows(Window window, int id, int count, CellText cellText);
 void ListSelect(Window window, int id, int row);
 // The lowest-numbered selected row, 1-based, or 0 when no row is selected.
 int ListFirstSelected(Window window, int id);
+
+// Work that runs on a thread of its own while the window that started it waits (RunTask). The
+// work writes done, total and finished; the waiting window sets cancelled.
+struct Task {
+  std::string title;             // the progress window's caption
+  std::string what, path;        // its two lines: what is being done, and to which file
+  bool cancellable = true;       // whether its Cancel button can be pressed
+  std::atomic<std::uint64_t> done{0}, total{0};  // total 0: no measure of the work
+  std::atomic<bool> cancelled{false};            // Cancel was pressed
+  std::atomic<bool> finished{false};             // the work has ended (set last)
+};
+// How long work may take before the progress window shows.
+inline constexpr int kProgressDelayMs = 500;
+
+// Calls start, which sets the work going on another thread, and returns once task.finished. Until
+// then owner stays alive but takes no input: it is disabled, and messages are dispatched, so it
+// repaints and answers. Work that takes longer than kProgressDelayMs, while owner is on screen,
+// shows a small progress window owned by owner: the two lines, a bar at done / total (moving to
+// and fro while total is 0) and a Cancel button that sets cancelled; Escape presses it too.
+// Afterwards owner is enabled and active again, as after a modal window.
+void RunTask(Window owner, Task& task, const std::function<void()>& start);
 
 // Message boxes: flags and results are the Win32 values.
 inline constexpr std::uint32_t kMbOk = 0x0, kMbYesNo = 0x4, kMbIconError = 0x10, kMbIconQuestion = 0x20,

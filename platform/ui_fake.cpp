@@ -4,9 +4,11 @@
 #include "platform/ui_fake.h"
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <memory>
 #include <stdexcept>
+#include <thread>
 
 namespace fake {
 namespace {
@@ -21,6 +23,8 @@ struct World {
   std::multimap<std::string, Step> steps;  // per title, in the order queued
   std::vector<MessageRecord> messages;
   std::vector<FileDialogRecord> fileDialogs;
+  std::vector<TaskRecord> tasks;
+  int cancels = 0;  // RunTask calls to cancel before their work starts
 };
 
 World& TheWorld() {
@@ -28,10 +32,10 @@ World& TheWorld() {
   return world;
 }
 
-// Runs, and forgets, the first step queued for the window's title.
-void RunQueuedStep(ui::Window window) {
+// Runs, and forgets, the first step queued for title, handing it window.
+void RunQueuedStep(const std::string& title, ui::Window window) {
   auto& steps = TheWorld().steps;
-  auto it = steps.find(Record(window).layout.title);
+  auto it = steps.find(title);
   if (it == steps.end()) return;
   Step step = std::move(it->second);
   steps.erase(it);
@@ -74,6 +78,8 @@ void QueueStep(const std::string& title, Step step) { TheWorld().steps.emplace(t
 
 const std::vector<MessageRecord>& Messages() { return TheWorld().messages; }
 const std::vector<FileDialogRecord>& FileDialogs() { return TheWorld().fileDialogs; }
+const std::vector<TaskRecord>& Tasks() { return TheWorld().tasks; }
+void QueueCancel() { ++TheWorld().cancels; }
 
 std::vector<ui::Window> Windows() {
   std::vector<ui::Window> all;
@@ -150,7 +156,7 @@ std::intptr_t RunModal(Window window, Handler handler) {
   record.handler(window, kInitDialog, 0, 0);
   record.shown = !record.ended;
   fake::DeliverPosted(window);
-  if (!record.ended) fake::RunQueuedStep(window);
+  if (!record.ended) fake::RunQueuedStep(record.layout.title, window);
   fake::DeliverPosted(window);
   if (!record.ended) EndModal(window, 0);
   record.running = false;
@@ -232,6 +238,19 @@ void ListSelect(Window window, int id, int row) {
 int ListFirstSelected(Window window, int id) {
   const auto& selected = Control(window, id).selected;
   return selected.empty() ? 0 : *selected.begin() + 1;
+}
+
+// The work runs on its own thread, as in the program; the fake simply waits for its end.
+void RunTask(Window owner, Task& task, const std::function<void()>& start) {
+  fake::World& world = fake::TheWorld();
+  if (world.cancels > 0 && task.cancellable) {
+    --world.cancels;
+    task.cancelled = true;
+  }
+  start();
+  while (!task.finished.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  world.tasks.push_back({owner, task.title, task.what, task.path, task.cancellable, task.cancelled.load()});
+  fake::RunQueuedStep(task.title, owner);
 }
 
 int ShowMessage(Window owner, const std::string& text, const std::string& caption, std::uint32_t flags) {

@@ -75,6 +75,14 @@ struct FontRecord {
   bool released = false;
 };
 
+// One RunTask: what its progress window would say, and whether Cancel was pressed.
+struct TaskRecord {
+  ui::Window owner = nullptr;
+  std::string title, what, path;
+  bool cancellable = true;
+  bool cancelled = false;
+};
+
 using Step = std::function<void(ui::Window)>;
 
 // Forgets every window, font, record and queued answer.
@@ -84,12 +92,17 @@ void Reset();
 // IDNO otherwise; a file dialog with nothing queued is cancelled (empty answer = cancel too).
 void QueueMessageAnswer(int answer);
 void QueueFileAnswer(const std::string& path);
-// Runs step once RunModal has initialised the next window with this title.
+// Runs step once RunModal has initialised the next window with this title, or once the work of
+// the next RunTask with this title has finished (the step then gets the task's owner).
 void QueueStep(const std::string& title, Step step);
+// Presses Cancel in the next RunTask that can be cancelled, before its work starts, so that the
+// work sees it at once.
+void QueueCancel();
 
 // What was shown or asked, in order.
 const std::vector<MessageRecord>& Messages();
 const std::vector<FileDialogRecord>& FileDialogs();
+const std::vector<TaskRecord>& Tasks();
 // Every window created so far, oldest first.
 std::vector<ui::Window> Windows();
 

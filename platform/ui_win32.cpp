@@ -2,7 +2,8 @@
 // Windows are system dialog-class windows made from an empty in-memory template; the controls
 // are added afterwards with CreateWindowExA, in order, so creation order is tab order.
 // The modal engine is in ui_win32_modal.cpp, the list view in ui_win32_list.cpp, message
-// boxes and file dialogs in ui_win32_dialogs.cpp.
+// boxes and file dialogs in ui_win32_dialogs.cpp, the wait for work and its progress window in
+// ui_win32_task.cpp.
 #include <windows.h>
 // (needs <windows.h> above it)
 #include <commctrl.h>
@@ -22,11 +23,11 @@ constexpr const char* kWindowFace = "MS Sans Serif";
 constexpr int kWindowPoints = 8;
 constexpr const char* kIconName = "ICO1";
 
-// The list view lives in comctl32, which must be told which classes to register before use.
+// The list view and the progress bar live in comctl32, which must be told which classes to register before use.
 void InitCommonControlsOnce() {
   static bool done = false;
   if (done) return;
-  INITCOMMONCONTROLSEX init{sizeof(init), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX init{sizeof(init), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&init);
   done = true;
 }

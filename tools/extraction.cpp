@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/busy.h"
 #include "app/state.h"
 #include "platform/process.h"
 #include "store/chunk_data.h"
@@ -13,14 +14,36 @@ constexpr const char* kSavedText = "Tailpack successfully saved as:";
 constexpr const char* kErrorCaption = "stowr - error";
 constexpr std::size_t kNameBufferSize = 32768;
 
-// One chunk out of the executable and into path, copied in blocks. A chunk that cannot be read
-// (the executable went away or got shorter) is a failure, never an empty file.
-Status SaveChunk(const ChunkRecord& record, const std::string& path) {
-  return ExtractChunk(ExePath(), record, path);
-}
-
 // A file that the disk did not confirm is there all the same; the line says so.
 std::string Unconfirmed(const Status& saved) { return saved.warning.empty() ? "" : "\r" + saved.warning; }
+
+// The lines of the two boxes of Extract All: the files written, and the others with the reason.
+struct SavedLines {
+  std::string written, failed;
+};
+
+// Every chunk of table, last first, out of exe (copied in blocks by ExtractChunk: a chunk that
+// cannot be read is a failure, never an empty file). progress hears the bytes of all chunks
+// together; a cancelled copy ends the run, its chunk unwritten.
+SavedLines SaveAll(const std::string& exe, const ChunkTable& table, const Progress& progress) {
+  std::uint64_t total = 0, before = 0;
+  for (const ChunkRecord& record : table) total += record.Length;
+  const Progress overall = [&](std::uint64_t done, std::uint64_t) { return progress(before + done, total); };
+  SavedLines lines;
+  for (std::size_t i = table.size(); i >= 1; --i) {
+    std::string path = DefaultExtractName(exe, table[i - 1]);
+    std::string line = "- " + std::string(AfterLastSeparator(path));
+    Status saved = ExtractChunk(exe, table[i - 1], path, overall);
+    if (saved.code == Status::Cancelled) break;
+    if (saved.ok()) {
+      lines.written += line + Unconfirmed(saved) + "\r";
+    } else {
+      lines.failed += line + ": " + saved.message + "\r";
+    }
+    before += table[i - 1].Length;
+  }
+  return lines;
+}
 
 void Confirm(ui::Window owner, const std::string& text) {
   ui::ShowMessage(owner, text, ProgramName(platform::ModulePath()), ui::kMbOk | ui::kMbIconInformation);
@@ -58,14 +81,19 @@ std::string ProgramName(std::string_view modulePath) {
   return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
 }
 
-// An index outside the table names no chunk and does nothing. Cancelling the dialog is silent;
+// An index outside the table names no chunk and does nothing. Cancelling the dialog is silent, and
+// so is cancelling the copy, which runs off the window's thread and leaves no file behind;
 // otherwise the user learns either where the chunk went or why it did not get there.
 void ExtractOneChunk(ui::Window owner, std::size_t index) {
   if (index < 1 || index > Chunks().size()) return;
   const ChunkRecord record = Chunks()[index - 1];
-  std::string path = ui::AskSaveFile(owner, SaveAsOptions(DefaultExtractName(ExePath(), record)));
+  const std::string exe = ExePath();
+  std::string path = ui::AskSaveFile(owner, SaveAsOptions(DefaultExtractName(exe, record)));
   if (path.empty()) return;
-  Status saved = SaveChunk(record, path);
+  Status saved;
+  RunBusy(owner, "Saving the tailpack as:", path, true,
+          [&](const Progress& progress) { saved = ExtractChunk(exe, record, path, progress); });
+  if (saved.code == Status::Cancelled) return;
   if (!saved.ok()) {
     ReportError(owner, "Could not save the tailpack as:\r" + path + "\r" + saved.message);
     return;
@@ -75,20 +103,15 @@ void ExtractOneChunk(ui::Window owner, std::size_t index) {
 
 // Last chunk first, so when two chunks share a Kind the older one is what the file holds at the
 // end. Every chunk is tried; the confirmation lists the files written (when there are any) and
-// an error box lists the others with their reasons.
+// an error box lists the others with their reasons. The copies run off the window's thread;
+// Cancel stops them at the chunk being copied, which is not written, and the boxes tell what was
+// done until then.
 void ExtractAllChunks(ui::Window owner) {
-  std::string written, failed;
   const ChunkTable table = Chunks();
-  for (std::size_t i = table.size(); i >= 1; --i) {
-    std::string path = DefaultExtractName(ExePath(), table[i - 1]);
-    std::string line = "- " + std::string(AfterLastSeparator(path));
-    Status saved = SaveChunk(table[i - 1], path);
-    if (saved.ok()) {
-      written += line + Unconfirmed(saved) + "\r";
-    } else {
-      failed += line + ": " + saved.message + "\r";
-    }
-  }
-  if (!written.empty()) Confirm(owner, std::string(kSavedText) + "\r" + written + InFolderLine());
-  if (!failed.empty()) ReportError(owner, "Could not save the tailpacks:\r" + failed + InFolderLine());
+  const std::string exe = ExePath();
+  SavedLines lines;
+  RunBusy(owner, "Saving the tailpacks in folder:", std::string(BeforeLastSeparator(exe)), true,
+          [&](const Progress& progress) { lines = SaveAll(exe, table, progress); });
+  if (!lines.written.empty()) Confirm(owner, std::string(kSavedText) + "\r" + lines.written + InFolderLine());
+  if (!lines.failed.empty()) ReportError(owner, "Could not save the tailpacks:\r" + lines.failed + InFolderLine());
 }
