@@ -1,5 +1,5 @@
-// End-to-end cases of work that runs off the Main window's thread: the progress window and its
-// Cancel.
+// End-to-end cases of work that runs off the Main window's thread: the progress window, its
+// Cancel, and a file held by another program while the window reads it.
 #include <vector>
 
 #include "e2e/cases.h"
@@ -80,11 +80,33 @@ bool CancelKeepsTheFile(Run& run) {
   return CloseStowr(run, app);
 }
 
+// A file that another program holds for a moment (a virus scanner looking at it, say) is read
+// once it is let go: all its chunks, and no error.
+bool HeldFileIsReadOnceLetGo(Run& run) {
+  const std::string exe = run.folder + "held.exe";
+  E2E_CHECK(WriteBytes(exe, FileBytes(ExeBody(1024), {{"ONE", "1"}, {"TWO", "2"}})));
+  HANDLE held = CreateFileA(exe.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  E2E_CHECK(held != INVALID_HANDLE_VALUE);
+  App app;
+  std::string why;
+  const bool started = StartProgram(run.program, exe, run.folder, app, why);
+  Sleep(600);
+  CloseHandle(held);
+  if (!started) return Fail(run, __LINE__, why);
+  app.main = WaitForWindow(app, kMainTitle);
+  E2E_CHECK(app.main != nullptr);
+  E2E_TRY(ExpectListState(run, app, 2, true));
+  E2E_CHECK(Drain(GetDlgItem(app.main, kChooseButton)));
+  E2E_CHECK(TopWindows(app).size() == 1);
+  return CloseStowr(run, app);
+}
+
 }  // namespace
 
 std::vector<Case> ProgressCases() {
   return {
       {"progress_cancel_keeps_file", CancelKeepsTheFile},
+      {"held_file_read_once_let_go", HeldFileIsReadOnceLetGo},
   };
 }
 

@@ -33,16 +33,21 @@ using namespace win32;
 
 namespace {
 
-// Opens path for writing without changing it, retrying while another program holds it.
-HANDLE OpenForWriteCheck(const std::string& path) {
+// Opens an existing file, retrying for about a second while another program holds it (a virus
+// scanner looking at a file just written, an indexer).
+HANDLE OpenExisting(const std::string& path, DWORD access, DWORD share) {
   HANDLE handle = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 10; ++attempt) {
-    handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
     Sleep(100);
   }
   return handle;
+}
+
+// Opens path for writing without changing it.
+HANDLE OpenForWriteCheck(const std::string& path) {
+  return OpenExisting(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
 }
 
 }  // namespace
@@ -52,12 +57,12 @@ std::string ReplaceTarget(const std::string& path) { return path; }
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Opens an existing file (never creating one) and lets other programs read it meanwhile. A pipe
+// Opens an existing file (never creating one), waiting briefly for another program that holds it,
+// and lets other programs read it meanwhile. A pipe
 // or a device (CON, NUL, a COM port) is refused: only a file on a disk can be read as a whole.
 Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) {
   file = kNoFile;
-  HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = OpenExisting(path, GENERIC_READ, FILE_SHARE_READ);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   LARGE_INTEGER length;
   Status status;
