@@ -36,8 +36,8 @@ bool AnyPath(Run& run) {
   HWND dialog = OpenAddDialog(run, app, resource);
   E2E_CHECK(dialog != nullptr && TypeDescriptor(dialog, "png"));
   E2E_CHECK(WaitForWindowGone(app, kAddTitle) && Sync(app.main));
-  E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {text, picture}));
   E2E_TRY(ExpectListState(run, app, 2, true));
+  E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {text, picture}));
 
   HWND viewer = OpenViewer(run, app, 0);
   E2E_CHECK(viewer != nullptr);
@@ -60,6 +60,7 @@ bool AnyPath(Run& run) {
   E2E_FILE_HOLDS(data + "プログラム.tpak.png", picture.data);
 
   E2E_TRY(ConfirmAction(run, app, kRemoveOneButton, "stowr - remove one", IDYES));  // row 2, as previewed
+  E2E_TRY(ExpectListState(run, app, 1, true));
   E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {text}));
   return CloseStowr(run, app);
 }
@@ -81,8 +82,8 @@ bool DroppedFiles(Run& run) {
   HWND dialog = WaitForWindow(app, kAddTitle);
   E2E_CHECK(dialog != nullptr && TypeDescriptor(dialog, "NTE"));
   E2E_CHECK(WaitForWindowGone(app, kAddTitle) && Sync(app.main));
-  E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {first, {"NTE", "a note"}}));
   E2E_TRY(ExpectListState(run, app, 2, true));
+  E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {first, {"NTE", "a note"}}));
   return CloseStowr(run, app);
 }
 
