@@ -52,5 +52,5 @@ int RunAdd(const Args& args) {
   EditResult added = AppendChunk(ExeFile{exe}, descriptor, data);
   if (!added.status.ok()) return FileFailure("cannot read", exe, added.status);
   if (!added.changed) return Refused("the chunk was refused; " + exe + " is unchanged");
-  return WriteBack(added.content, exe);
+  return WriteBack(added.content, exe, added.breaksSignature);
 }

@@ -71,8 +71,8 @@ int PickChunk(const std::string& exe, const std::string& text, const ChunkTable&
 
 // A write whose rename the disk did not confirm has still changed the file: it is a success, and
 // the user hears that it may not have reached the disk.
-int WriteBack(const Content& content, const std::string& exe) {
-  WarnIfSigned(exe);
+int WriteBack(const Content& content, const std::string& exe, bool breaksSignature) {
+  if (breaksSignature) WarnSignatureBroken(exe);
   Status status = WriteWholeFile(content, exe);
   if (!status.ok()) return FileFailure("cannot write", exe, status);
   WarnIfUnconfirmed(exe, status);

@@ -36,13 +36,25 @@ class Output {
   bool failed_ = false;
 };
 
+// Where a chunk stands, for scripts: "end", "signature" (inside a signed program's certificate
+// table) or "front" (in front of that table).
+std::string_view PlaceName(ChunkPlace place) {
+  switch (place) {
+    case ChunkPlace::Signature: return "signature";
+    case ChunkPlace::Front: return "front";
+    case ChunkPlace::End: break;
+  }
+  return "end";
+}
+
 // One element of a JSON array, with plain numbers.
 void PrintJson(std::size_t number, const ChunkRecord& record, bool binary, std::string& text) {
   text.append(number == 1 ? "\n" : ",\n").append("  {\"index\": ").append(std::to_string(number));
   text.append(", \"kind\": ").append(JsonString(KindText(record)));
   text.append(", \"type\": \"").append(ChunkTypeName(binary));
   text.append("\", \"length\": ").append(std::to_string(record.Length));
-  text.append(", \"offset\": ").append(std::to_string(record.Offset)).append(1, '}');
+  text.append(", \"offset\": ").append(std::to_string(record.Offset));
+  text.append(", \"place\": \"").append(PlaceName(record.Place)).append("\"}");
 }
 
 // One line of the listing. A kind holding control bytes is written escaped, so that it can

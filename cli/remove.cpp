@@ -12,7 +12,7 @@ int RunRemove(const Args& args) {
   if (int code = PickChunk(exe, args[1], table, index)) return code;
   EditResult cut = CutChunk(exe, table, index);
   if (!cut.status.ok()) return FileFailure("cannot remove a chunk from", exe, cut.status);
-  return WriteBack(cut.content, exe);
+  return WriteBack(cut.content, exe, cut.breaksSignature);
 }
 
 // Removes every chunk. A file without chunks is left alone: there is nothing to write.
@@ -24,5 +24,5 @@ int RunStrip(const Args& args) {
   EditResult stripped = StripTailpack(exe);
   if (!stripped.status.ok()) return FileFailure("cannot read", exe, stripped.status);
   if (!stripped.changed) return kExitOk;
-  return WriteBack(stripped.content, exe);
+  return WriteBack(stripped.content, exe, stripped.breaksSignature);
 }

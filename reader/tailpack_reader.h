@@ -15,11 +15,14 @@
 // the file), so a chunk added later overrides an earlier one of the same kind.
 //
 // Signed executables: a signing tool puts its certificate table at the very end of the file and
-// records it in the PE security directory. When the file does not end with a chunk and that
-// directory describes a table ending exactly at the end of the file, the walk starts where the
-// table begins (allowing for up to 7 zero bytes of alignment padding in front of it).
-// HasCertificateTable tells whether a file carries such a table: changing the file's chunks
-// invalidates its signature.
+// records it in the PE security directory. The Authenticode hash does not cover that table, so
+// chunks placed inside it, behind the signature blob, leave the signature valid; chunks added
+// before signing stand in front of the table (up to 7 zero bytes of alignment padding may follow
+// them). For a PE file whose certificate table ends the file and is well formed (one entry, sizes
+// that agree, 8-byte alignment, a signature blob of known length), the chunks are those inside
+// the table behind the blob, newest, and those in front of the table, oldest. Any other file,
+// signed or not, is read from its end. HasCertificateTable tells whether a file carries a table
+// at all: changing chunks outside the table invalidates its signature.
 //
 // The header has two parts. The first is the byte format over a Source (any random-access
 // bytes) and needs no system header; the second opens files and finds the program's own file.
@@ -46,16 +49,23 @@ inline constexpr std::uint64_t kTrailerSize = 17;  // 8 length digits, 3 kind by
 // one read per block.
 inline constexpr std::size_t kBlockSize = std::size_t{64} << 10;
 
+// Where a chunk stands in its file.
+enum class Place {
+  End,        // behind everything: the end of the file
+  Signature,  // inside the certificate table of a signed executable, behind the signature
+  Front,      // in front of the certificate table of a signed executable
+};
+
 struct Chunk {
   std::string kind;          // the kind field as stored (leading spaces kept), cut at a NUL byte
   std::uint32_t length = 0;  // number of data bytes
   std::uint64_t offset = 0;  // 0-based file offset of the first data byte
+  Place place = Place::End;
 };
 
 struct Listing {
   std::vector<Chunk> chunks;  // oldest first
-  std::uint64_t end = 0;      // where the walk started: the file size, or a certificate table's start
-  std::uint64_t body = 0;     // bytes in front of the oldest chunk: the executable's own
+  std::uint64_t body = 0;     // where the walk of the oldest chunks stopped: the executable's own bytes end there
   std::string error;          // empty when the file was read
   bool ok() const { return error.empty(); }
 };
@@ -68,10 +78,15 @@ struct ChunkBytes {
 };
 
 struct CertificateTable {
-  bool present = false;      // the security directory names a table inside the file
+  bool present = false;      // the security directory names a table inside the file, behind the headers
   bool atEnd = false;        // the table ends exactly at the end of the file
+  bool holdsChunks = false;  // a well-formed signature at the end: chunks go inside the table
   std::uint64_t offset = 0;  // 0-based file offset of the table
   std::uint64_t size = 0;
+  std::uint64_t directoryAt = 0;   // file offset of the security directory entry: address, then size
+  std::uint64_t headersEnd = 0;    // end of the optional header; no chunk starts in front of it
+  std::uint32_t entryLength = 0;   // dwLength of the table's certificate entry, when it holds chunks
+  std::uint64_t signatureEnd = 0;  // end of that entry's signature blob, when it holds chunks
 };
 
 // Random access to a byte range of known size. readAt reads exactly n bytes at offset, or
@@ -199,13 +214,6 @@ class Blocks {
   std::uint64_t start_ = 0, end_ = 0;  // the range of the source that block_ holds
 };
 
-// Where a chunk stands in its file.
-enum class Place {
-  End,        // behind everything: the end of the file
-  Signature,  // inside the certificate table of a signed executable, behind the signature
-  Front,      // in front of the certificate table of a signed executable
-};
-
 // One chunk as the walk finds it. kind points into the walk's block and lives only as long as
 // the call that hands it over.
 struct Trailer {
@@ -262,20 +270,24 @@ Walked WalkRegion(Blocks& blocks, std::uint64_t floor, std::uint64_t end, Place 
   return Walked::Done;
 }
 
-namespace detail {
+// A stretch of the file in which chunks stand, walked back from end as a file of its own.
+struct Region {
+  std::uint64_t floor = 0, end = 0;
+  Place place = Place::End;
+};
 
-// True when the bytes in front of end are the marker. A read failure sets error.
-inline bool EndsWithMarker(const Source& source, std::uint64_t end, std::string& error) {
-  if (end < kMarker.size()) return false;
-  char tail[6];
-  if (!Read(source, end - kMarker.size(), tail, sizeof tail, error)) return false;
-  return std::string_view(tail, sizeof tail) == kMarker;
-}
+// The regions of a file, newest first: one or two.
+struct Regions {
+  Region region[2];
+  int count = 0;
+};
+
+namespace detail {
 
 // Reads the PE security directory (data directory 4; its address is a file offset). Anything that
 // is not a well-formed PE header, or a table that leaves the file or overlaps the headers,
 // counts as no table.
-inline CertificateTable FindCertificateTable(const Source& source, std::string& error) {
+inline CertificateTable FindDirectory(const Source& source, std::string& error) {
   CertificateTable table;
   unsigned char dos[64];
   if (source.size < sizeof dos || !Read(source, 0, reinterpret_cast<char*>(dos), sizeof dos, error)) return table;
@@ -303,47 +315,134 @@ inline CertificateTable FindCertificateTable(const Source& source, std::string& 
   table.atEnd = address + size == source.size;
   table.offset = address;
   table.size = size;
+  table.directoryAt = optionalAt + entryAt;
+  table.headersEnd = optionalAt + optionalSize;
   return table;
 }
 
-// Where the walk starts: the end of the file, or, when the file does not end with a chunk and a
-// certificate table ends there, the end of the chunks in front of that table. Signing tools align
-// the table to 8 bytes, so up to 7 zero bytes may stand between the last marker and the table.
-inline std::uint64_t WalkEnd(const Source& source, std::string& error) {
-  if (EndsWithMarker(source, source.size, error) || !error.empty()) return source.size;
-  CertificateTable table = FindCertificateTable(source, error);
-  if (!error.empty() || !table.present || !table.atEnd) return source.size;
-  std::uint64_t end = table.offset;
-  if (EndsWithMarker(source, end, error) || !error.empty()) return end;
-  char pad[7];
-  std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(end, sizeof pad));
-  if (!Read(source, end - n, pad, n, error)) return end;
+// The length of the DER element at the start of der (tag, length field and contents), or 0 when
+// it is not a SEQUENCE of definite length.
+inline std::uint64_t DerLength(const unsigned char* der, std::size_t available) {
+  if (available < 2 || der[0] != 0x30) return 0;
+  if (der[1] < 0x80) return 2 + std::uint64_t{der[1]};
+  std::size_t digits = der[1] & 0x7F;
+  if (digits == 0 || digits > 4 || available < 2 + digits) return 0;
+  std::uint64_t length = 0;
+  for (std::size_t i = 0; i < digits; ++i) length = (length << 8) | der[2 + i];
+  return 2 + digits + length;
+}
+
+// Whether a table at the end of the file can hold chunks: aligned to 8 bytes and a multiple of 8
+// long, holding exactly one certificate entry whose dwLength agrees with the directory's size,
+// of type PKCS#7 signed data, whose signature blob has a known length within the entry. Any
+// other table is left alone: files with such tables are read from their end.
+inline void CheckHoldsChunks(const Source& source, CertificateTable& table, std::string& error) {
+  if (!table.present || !table.atEnd || table.offset % 8 != 0 || table.size % 8 != 0 || table.size < 16) return;
+  unsigned char entry[14];
+  if (!Read(source, table.offset, reinterpret_cast<char*>(entry), sizeof entry, error)) return;
+  std::uint32_t length = LittleEndian(entry, 4);
+  if (length < 8 || (std::uint64_t{length} + 7) / 8 * 8 != table.size || LittleEndian(entry + 6, 2) != 2) return;
+  std::uint64_t blob = DerLength(entry + 8, sizeof entry - 8);
+  if (blob == 0 || blob > length - 8) return;
+  table.holdsChunks = true;
+  table.entryLength = length;
+  table.signatureEnd = table.offset + 8 + blob;
+}
+
+inline CertificateTable FindCertificateTable(const Source& source, std::string& error) {
+  CertificateTable table = FindDirectory(source, error);
+  CheckHoldsChunks(source, table, error);
+  return table;
+}
+
+// Where the chunks in front of a certificate table end: at the table, or, when up to 7 zero
+// bytes of alignment padding stand between the last marker and the table, in front of them.
+inline std::uint64_t FrontEnd(Blocks& blocks, const CertificateTable& table, std::string& error) {
+  const std::uint64_t end = table.offset, room = end - table.headersEnd;
+  if (room < kMarker.size()) return end;
+  std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(room, kMarker.size() + 7));
+  const char* bytes = blocks.Before(end, n, error);
+  if (bytes == nullptr) return end;
+  std::string_view tail(bytes, n);
   std::size_t zeros = 0;
-  while (zeros < n && pad[n - 1 - zeros] == 0) ++zeros;
-  if (zeros > 0 && EndsWithMarker(source, end - zeros, error)) return end - zeros;
+  while (zeros < 7 && zeros < n && tail[n - 1 - zeros] == 0) ++zeros;
+  if (n - zeros >= kMarker.size() && tail.substr(n - zeros - kMarker.size(), kMarker.size()) == kMarker) return end - zeros;
   return end;
+}
+
+}  // namespace detail
+
+// Where the chunks of a file stand, newest first: the whole file, walked from its end; or, when its
+// certificate table holds chunks, the part of the table behind the signature blob and then the
+// part of the file between the headers and the table (and its padding). On a read failure error
+// is set and no region is given.
+inline Regions FindRegions(Blocks& blocks, const CertificateTable& table, std::string& error) {
+  Regions regions;
+  const std::uint64_t size = blocks.Bytes().size;
+  if (!table.holdsChunks) {
+    regions.region[regions.count++] = Region{0, size, Place::End};
+    return regions;
+  }
+  std::uint64_t frontEnd = detail::FrontEnd(blocks, table, error);
+  if (!error.empty()) return regions;
+  regions.region[regions.count++] = Region{table.signatureEnd, size, Place::Signature};
+  regions.region[regions.count++] = Region{table.headersEnd, frontEnd, Place::Front};
+  return regions;
+}
+
+// Walks every region of a file newest first (see WalkRegion). Sets body to where the walk of the
+// last region stopped.
+template <typename Visit>
+Walked WalkRegions(Blocks& blocks, const Regions& regions, Visit&& visit, std::uint64_t& body, std::string& error) {
+  for (int i = 0; i < regions.count; ++i) {
+    const Region& region = regions.region[i];
+    body = region.end;
+    auto each = [&](const Trailer& trailer, const Blocks& held) {
+      body = trailer.start;
+      return visit(trailer, held);
+    };
+    Walked walked = WalkRegion(blocks, region.floor, region.end, region.place, each, error);
+    if (walked != Walked::Done) return walked;
+  }
+  return Walked::Done;
+}
+
+// Walks the chunks of source newest first, whatever its layout: finds the certificate table and
+// the regions, then walks them.
+template <typename Visit>
+Walked WalkChunks(const Source& source, Visit&& visit, std::uint64_t& body, std::string& error) {
+  body = source.size;
+  CertificateTable table = detail::FindCertificateTable(source, error);
+  if (!error.empty()) return Walked::Failed;
+  Blocks blocks(source);
+  Regions regions = FindRegions(blocks, table, error);
+  if (!error.empty()) return Walked::Failed;
+  return WalkRegions(blocks, regions, visit, body, error);
+}
+
+namespace detail {
+
+inline Chunk ChunkOf(const Trailer& trailer) {
+  Chunk chunk;
+  chunk.kind = std::string(trailer.kind.substr(0, trailer.kind.find('\0')));
+  chunk.length = trailer.length;
+  chunk.offset = trailer.offset;
+  chunk.place = trailer.place;
+  return chunk;
 }
 
 // The chunks of source, oldest first.
 inline Listing List(const Source& source) {
   Listing listing;
-  listing.end = WalkEnd(source, listing.error);
-  if (!listing.ok()) return listing;
-  Blocks blocks(source);
   auto keep = [&listing](const Trailer& trailer, const Blocks&) {
-    Chunk chunk;
-    chunk.kind = std::string(trailer.kind.substr(0, trailer.kind.find('\0')));
-    chunk.length = trailer.length;
-    chunk.offset = trailer.offset;
-    listing.chunks.push_back(std::move(chunk));
+    listing.chunks.push_back(ChunkOf(trailer));
     return true;
   };
-  if (WalkRegion(blocks, 0, listing.end, Place::End, keep, listing.error) == Walked::Failed) {
+  if (WalkChunks(source, keep, listing.body, listing.error) == Walked::Failed) {
     listing.chunks.clear();
     return listing;
   }
   std::reverse(listing.chunks.begin(), listing.chunks.end());
-  listing.body = listing.chunks.empty() ? listing.end : listing.chunks.front().offset;
   return listing;
 }
 
@@ -375,13 +474,21 @@ inline ChunkBytes ReadByIndex(const Source& source, std::size_t index) {
   return ReadData(source, listing.chunks[index]);
 }
 
+// The walk goes newest first, so it stops at the first chunk of that kind.
 inline ChunkBytes ReadByKind(const Source& source, std::string_view kind) {
-  Listing listing = List(source);
-  if (!listing.ok()) return ChunkBytes{false, {}, listing.error};
-  std::string wanted = StoredKind(kind);
-  for (auto it = listing.chunks.rbegin(); it != listing.chunks.rend(); ++it)
-    if (it->kind == wanted) return ReadData(source, *it);
-  return ChunkBytes{};
+  const std::string wanted = StoredKind(kind);
+  Chunk found;
+  bool any = false;
+  auto match = [&](const Trailer& trailer, const Blocks&) {
+    if (trailer.kind.substr(0, trailer.kind.find('\0')) != wanted) return true;
+    found = ChunkOf(trailer);
+    any = true;
+    return false;
+  };
+  std::uint64_t body = 0;
+  std::string error;
+  if (WalkChunks(source, match, body, error) == Walked::Failed) return ChunkBytes{false, {}, error};
+  return any ? ReadData(source, found) : ChunkBytes{};
 }
 
 // Runs work, turning an exhausted memory (or any other exception) into an error.

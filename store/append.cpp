@@ -3,6 +3,8 @@
 
 #include "store/edit.h"
 #include "store/log.h"
+#include "store/plan.h"
+#include "store/scan.h"
 
 namespace {
 
@@ -45,6 +47,21 @@ EditResult StartAppend(const ExeFile& exe) {
   return result;
 }
 
+// Makes room for a chunk of chunkSize bytes: at the end of the executable, or, in a signed one
+// whose certificate table holds chunks, inside that table (store/plan.h). Reads only the headers.
+Status MakeRoom(const ExeFile& exe, std::uint64_t chunkSize, EditResult& result) {
+  ByteSource source;
+  Status status = OpenFileSource(exe.path, source);
+  if (!status.ok()) return status;
+  if (source.size != result.content.sources.front().stamp.size) return Status::Error(std::string(kChangedOnDisk));
+  EditPlan plan;
+  status = PlanAppend(source, chunkSize, plan);
+  if (!status.ok()) return status;
+  result.content.pieces = SplicePieces(source.size, plan.splices);
+  result.breaksSignature = plan.breaksSignature;
+  return Status::Success();
+}
+
 void FinishAppend(EditResult& result) {
   result.changed = true;
   LogLine("Done. New file is " + Grouped(ContentSize(result.content)) + " Bytes>");
@@ -55,6 +72,8 @@ void FinishAppend(EditResult& result) {
 EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_view data) {
   EditResult result = StartAppend(exe);
   if (!result.status.ok() || !AcceptChunk(kind, data.size())) return result;
+  result.status = MakeRoom(exe, data.size() + kTrailerSize, result);
+  if (!result.status.ok()) return result;
   result.content.pieces.push_back(Piece{false, 0, 0, NewChunk(kind, data)});
   FinishAppend(result);
   return result;
@@ -64,6 +83,8 @@ EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_vi
 EditResult AppendChunk(const ExeFile& exe, std::string_view kind, const SourceFile& data) {
   EditResult result = StartAppend(exe);
   if (!result.status.ok() || !AcceptChunk(kind, data.stamp.size)) return result;
+  result.status = MakeRoom(exe, data.stamp.size + kTrailerSize, result);
+  if (!result.status.ok()) return result;
   result.content.pieces.push_back(Piece{true, 0, data.stamp.size, {}, result.content.sources.size()});
   result.content.sources.push_back(data);
   result.content.pieces.push_back(Piece{false, 0, 0, MakeTrailer(data.stamp.size, TrimSpaces(kind))});
@@ -73,8 +94,10 @@ EditResult AppendChunk(const ExeFile& exe, std::string_view kind, const SourceFi
 
 std::string AppendChunk(std::string_view exeBytes, std::string_view kind, std::string_view data) {
   LogLine("<Adding Tailpack to unnamed executable (" + Grouped(exeBytes.size()) + " Bytes)");
-  std::string result(exeBytes);
-  if (!AcceptChunk(kind, data.size())) return result;
+  if (!AcceptChunk(kind, data.size())) return std::string(exeBytes);
+  EditPlan plan;
+  PlanAppend(MemorySource(exeBytes), data.size() + kTrailerSize, plan);  // bytes in memory cannot fail to read
+  std::string result = SplicedBytes(exeBytes, plan.splices);
   result += NewChunk(kind, data);
   LogLine("Done. New file is " + Grouped(result.size()) + " Bytes>");
   return result;

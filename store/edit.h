@@ -18,9 +18,11 @@ struct EditResult {
   Status status;         // not Ok: the file was missing or unreadable; write nothing
   bool changed = false;  // false: the request was refused (or nothing to do) and content is the file as it is
   Content content;
+  bool breaksSignature = false;  // the file is signed and its signature will no longer verify afterwards
 };
 
-// Path form: the executable's bytes followed by data and its trailer. Refused (unchanged) when
+// Path form: the executable's bytes followed by data and its trailer (in a signed executable
+// whose certificate table holds chunks, inside that table: store/plan.h). Refused (unchanged) when
 // data is empty or kind is longer than 3 characters.
 EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_view data);
 // The same with the data copied from a file (stamped with StampSource) when the content is
@@ -32,7 +34,8 @@ std::string AppendChunk(std::string_view exeBytes, std::string_view kind, std::s
 // The file without any chunk: the executable's own bytes.
 EditResult StripTailpack(const std::string& path);
 
-// The file with chunk `index` (1-based) of table cut out: its data and trailer, nothing else.
+// The file with chunk `index` (1-based) of table cut out: its data and trailer (and the padding in
+// front of it inside a certificate table), nothing else.
 // The file is scanned again first; when it no longer matches table, status is Failed with
 // kChangedOnDisk as message and nothing is cut.
 EditResult CutChunk(const std::string& path, const ChunkTable& table, std::size_t index);

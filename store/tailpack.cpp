@@ -18,16 +18,17 @@ ByteSource MemorySource(std::string_view bytes) {
   return source;
 }
 
-// The shared walk (store/walk.h); remaining ends up at the oldest record's first data byte, or at
-// the end of the file when there is none.
+// The shared walk (store/walk.h).
 Status WalkTailpack(const ByteSource& source, const std::function<void(const ChunkRecord&)>& visit,
                     std::uint64_t& remaining) {
   remaining = source.size;
-  return WalkRecords(source, [&](const ChunkRecord& record, const tailpack::Blocks&) {
-    remaining = record.Offset - 1;
-    visit(record);
-    return true;
-  });
+  return WalkTrailers(
+      source,
+      [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+        visit(RecordOf(trailer));
+        return true;
+      },
+      nullptr, &remaining);
 }
 
 // Hexadecimal digits of either case, from the first character up to the first one that is not

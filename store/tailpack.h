@@ -16,10 +16,18 @@ inline constexpr std::uint64_t kLengthDigits = 8;
 inline constexpr std::uint64_t kKindSize = 3;
 inline constexpr std::uint64_t kTrailerSize = kLengthDigits + kKindSize + kMarker.size();  // 17
 
+// Where a chunk stands in its file: behind everything (any file that is not a signed executable
+// taking chunks into its certificate table), inside the certificate table of a signed executable
+// (behind the signature), or in front of that table (added before the program was signed).
+enum class ChunkPlace : std::uint8_t { End, Signature, Front };
+
 struct ChunkRecord {
   std::uint64_t Offset = 0;  // 1-based position of the chunk's first data byte
   std::uint32_t Length = 0;  // number of data bytes
   char Kind[4] = {};         // the kind field as stored, cut at a NUL
+  ChunkPlace Place = ChunkPlace::End;
+
+  friend bool operator==(const ChunkRecord&, const ChunkRecord&) = default;
 };
 
 // Oldest chunk first: row k of the chunk list shows ChunkTable[k - 1].
@@ -35,8 +43,10 @@ struct ByteSource {
 ByteSource MemorySource(std::string_view bytes);
 
 // Walks the trailers back from the end of source, newest chunk first, calling visit for each
-// record found. Returns the number of bytes in front of the oldest chunk (the executable's own
-// bytes) in `remaining`.
+// record found: from the end of the file, or, in a signed executable whose certificate table
+// holds chunks, inside the table and then in front of it. Returns in `remaining` where the walk
+// of the oldest chunks stopped: the number of bytes in front of the oldest chunk (the executable's
+// own bytes) in a file read from its end.
 Status WalkTailpack(const ByteSource& source, const std::function<void(const ChunkRecord&)>& visit,
                     std::uint64_t& remaining);
 

@@ -1,4 +1,5 @@
-// The store's side of the shared walk: a ByteSource read through the reader's Source.
+// The store's side of the shared walk: a ByteSource read through the reader's Source, and the
+// layout of a file.
 #include "store/walk.h"
 
 tailpack::Source ReaderSource(const ByteSource& source) {
@@ -11,4 +12,11 @@ tailpack::Source ReaderSource(const ByteSource& source) {
     return status.ok();
   };
   return reader;
+}
+
+Status ReadLayout(tailpack::Blocks& blocks, FileLayout& layout) {
+  std::string error;
+  layout.table = tailpack::detail::FindCertificateTable(blocks.Bytes(), error);
+  if (error.empty()) layout.regions = tailpack::FindRegions(blocks, layout.table, error);
+  return error.empty() ? Status::Success() : Status::Error(error);
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The trailer walk of the single-header reader, run over a ByteSource: the store and the reader
-// share one walk, so both find the same chunks at the same positions.
+// share one walk and one rule for signed executables, so both find the same chunks at the same
+// positions.
 #include <algorithm>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,6 +13,9 @@
 
 #include "platform/status.h"
 #include "store/tailpack.h"
+
+static_assert(static_cast<int>(tailpack::Place::Signature) == static_cast<int>(ChunkPlace::Signature) &&
+              static_cast<int>(tailpack::Place::Front) == static_cast<int>(ChunkPlace::Front));
 
 // The reader's view of source, which must outlive it.
 tailpack::Source ReaderSource(const ByteSource& source);
@@ -25,6 +28,7 @@ inline void SetRecord(const tailpack::Trailer& trailer, ChunkRecord& record) {
   std::uint32_t kind = 0;  // one store of all four bytes, Kind[3] staying NUL
   std::memcpy(&kind, trailer.kind.data(), std::min<std::size_t>(trailer.kind.size(), kKindSize));
   std::memcpy(record.Kind, &kind, sizeof kind);
+  record.Place = static_cast<ChunkPlace>(trailer.place);
 }
 inline ChunkRecord RecordOf(const tailpack::Trailer& trailer) {
   ChunkRecord record;
@@ -32,57 +36,92 @@ inline ChunkRecord RecordOf(const tailpack::Trailer& trailer) {
   return record;
 }
 
-// Walks the chunks of source newest first. visit(const ChunkRecord&, const tailpack::Blocks&)
-// gets each record and the block the walk read its trailer from (so that a small chunk's bytes
-// can be looked at without another read), and answers false to stop the walk.
+// Where the chunks of a file stand: its certificate table, and the regions the walk goes through.
+struct FileLayout {
+  tailpack::CertificateTable table;
+  tailpack::Regions regions;
+};
+
+// Reads the PE headers and the certificate table through blocks.
+Status ReadLayout(tailpack::Blocks& blocks, FileLayout& layout);
+
+// Walks the chunks of source newest first, handing visit(const tailpack::Trailer&, const
+// tailpack::Blocks&) each chunk and the block its trailer was read from (so that a small chunk's
+// bytes can be looked at without another read); visit answers false to stop. The layout found is
+// stored in *layout when given, and where the walk of the oldest region stopped in *body.
 template <typename Visit>
-Status WalkRecords(const ByteSource& source, Visit&& visit) {
+Status WalkTrailers(const ByteSource& source, Visit&& visit, FileLayout* layout = nullptr,
+                    std::uint64_t* body = nullptr) {
   tailpack::Source reader = ReaderSource(source);
   tailpack::Blocks blocks(reader);
+  FileLayout found;
+  Status status = ReadLayout(blocks, found);
+  if (!status.ok()) return status;
+  if (layout) *layout = found;
   std::string error;
-  auto each = [&visit](const tailpack::Trailer& trailer, const tailpack::Blocks& held) {
-    return visit(RecordOf(trailer), held);
-  };
-  if (tailpack::WalkRegion(blocks, 0, source.size, tailpack::Place::End, each, error) == tailpack::Walked::Failed)
+  std::uint64_t stopped = source.size;
+  if (tailpack::WalkRegions(blocks, found.regions, visit, stopped, error) == tailpack::Walked::Failed)
     return Status::Error(error);
+  if (body) *body = stopped;
   return Status::Success();
 }
 
+// The same with ChunkRecords: visit(const ChunkRecord&, const tailpack::Blocks&).
+template <typename Visit>
+Status WalkRecords(const ByteSource& source, Visit&& visit) {
+  return WalkTrailers(source, [&visit](const tailpack::Trailer& trailer, const tailpack::Blocks& blocks) {
+    return visit(RecordOf(trailer), blocks);
+  });
+}
+
 // Walks the chunks of source oldest first without holding them all. A first walk, newest first,
-// hands each chunk to newest(const tailpack::Trailer&) and notes where every 64th chunk ends; then each stretch
-// between two notes is walked again, the oldest stretch first, and its records are handed to
-// oldest(record, blocks) in file order. Holds 8 bytes per 64 chunks and reads the trailers twice;
-// a stretch of small chunks is read as one block.
+// hands each chunk to newest(const tailpack::Trailer&) and notes where every 64th chunk of each
+// region ends; then each stretch between two notes is walked again, the oldest region and stretch
+// first, and its records are handed to oldest(record, blocks) in file order. Holds 8 bytes per 64
+// chunks and reads the trailers twice; a stretch of small chunks is read as one block.
 template <typename Newest, typename Oldest>
 Status WalkRecordsOldestFirst(const ByteSource& source, Newest&& newest, Oldest&& oldest) {
   constexpr std::size_t kStretch = 64;
   tailpack::Source reader = ReaderSource(source);
   tailpack::Blocks blocks(reader);
+  FileLayout layout;
+  Status status = ReadLayout(blocks, layout);
+  if (!status.ok()) return status;
+  const tailpack::Regions& regions = layout.regions;
   std::string error;
-  std::vector<std::uint64_t> notes{source.size};  // stretch k ends at notes[k]
-  std::uint64_t count = 0, bottom = source.size;  // bottom: where the first walk stopped
-  auto first = [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
-    if (count > 0 && count % kStretch == 0) notes.push_back(trailer.end);
-    ++count;
-    bottom = trailer.start;
-    newest(trailer);
-    return true;
-  };
-  if (tailpack::WalkRegion(blocks, 0, source.size, tailpack::Place::End, first, error) == tailpack::Walked::Failed)
-    return Status::Error(error);
-  ChunkRecord stretch[kStretch];
-  for (std::size_t k = notes.size(); count > 0 && k-- > 0;) {
-    std::uint64_t low = k + 1 < notes.size() ? notes[k + 1] : bottom;
-    if (!blocks.Holds(low, notes[k] - low) && notes[k] - low <= tailpack::kBlockSize && !blocks.Load(low, error))
-      return Status::Error(error);
-    std::size_t n = 0;
-    auto again = [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
-      SetRecord(trailer, stretch[n++]);
-      return n < kStretch;
+  std::vector<std::uint64_t> notes[2];  // stretch k of region r ends at notes[r][k]
+  std::uint64_t count[2] = {}, bottom[2] = {};  // bottom: where the first walk of the region stopped
+  for (int r = 0; r < regions.count; ++r) {
+    const tailpack::Region& region = regions.region[r];
+    notes[r].push_back(region.end);
+    bottom[r] = region.end;
+    auto first = [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+      if (count[r] > 0 && count[r] % kStretch == 0) notes[r].push_back(trailer.end);
+      ++count[r];
+      bottom[r] = trailer.start;
+      newest(trailer);
+      return true;
     };
-    if (tailpack::WalkRegion(blocks, 0, notes[k], tailpack::Place::End, again, error) == tailpack::Walked::Failed)
+    if (tailpack::WalkRegion(blocks, region.floor, region.end, region.place, first, error) == tailpack::Walked::Failed)
       return Status::Error(error);
-    while (n > 0) oldest(static_cast<const ChunkRecord&>(stretch[--n]), static_cast<const tailpack::Blocks&>(blocks));
+  }
+  ChunkRecord stretch[kStretch];
+  for (int r = regions.count; r-- > 0;) {
+    const tailpack::Region& region = regions.region[r];
+    for (std::size_t k = notes[r].size(); count[r] > 0 && k-- > 0;) {
+      std::uint64_t low = k + 1 < notes[r].size() ? notes[r][k + 1] : bottom[r];
+      if (!blocks.Holds(low, notes[r][k] - low) && notes[r][k] - low <= tailpack::kBlockSize && !blocks.Load(low, error))
+        return Status::Error(error);
+      std::size_t n = 0;
+      auto again = [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+        SetRecord(trailer, stretch[n++]);
+        return n < kStretch;
+      };
+      if (tailpack::WalkRegion(blocks, region.floor, notes[r][k], region.place, again, error) ==
+          tailpack::Walked::Failed)
+        return Status::Error(error);
+      while (n > 0) oldest(static_cast<const ChunkRecord&>(stretch[--n]), static_cast<const tailpack::Blocks&>(blocks));
+    }
   }
   return Status::Success();
 }

@@ -119,9 +119,11 @@ TEST_F(Cli, ListJsonEscapesAnyKindByte) {
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out,
             "[\n"
-            "  {\"index\": 1, \"kind\": \"TXT\", \"type\": \"Text\", \"length\": 5, \"offset\": 1001},\n"
-            "  {\"index\": 2, \"kind\": \"\\\"\\\\\\u0001\", \"type\": \"Binary\", \"length\": 1, \"offset\": 1023},\n"
-            "  {\"index\": 3, \"kind\": \"\\u00E9/\\u007F\", \"type\": \"Text\", \"length\": 1, \"offset\": 1041}\n"
+            "  {\"index\": 1, \"kind\": \"TXT\", \"type\": \"Text\", \"length\": 5, \"offset\": 1001, \"place\": \"end\"},\n"
+            "  {\"index\": 2, \"kind\": \"\\\"\\\\\\u0001\", \"type\": \"Binary\", \"length\": 1, \"offset\": 1023, "
+            "\"place\": \"end\"},\n"
+            "  {\"index\": 3, \"kind\": \"\\u00E9/\\u007F\", \"type\": \"Text\", \"length\": 1, \"offset\": 1041, "
+            "\"place\": \"end\"}\n"
             "]\n");
 }
 
@@ -279,22 +281,65 @@ TEST_F(Cli, ReadOnlyExecutableIsRefusedAndKeptIntact) {
   }
 }
 
-TEST_F(Cli, ChangingASignedExecutableWarnsButStillWorks) {
+// Runs a shell command in the test folder, its output discarded; true when it exits with 0.
+bool Shell(const fs::path& dir, const std::string& command) {
+  return std::system(("cd '" + dir.string() + "' && " + command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A program signed here with a throwaway certificate. Chunks added, removed and cleared inside its
+// certificate table leave its signature valid after every step, and clearing gives back the
+// signed bytes; a chunk added before signing is listed in front of the table, and removing it
+// breaks the signature, with the warning. So does any change to a program whose table cannot
+// hold chunks.
+TEST_F(Cli, SignedProgramsKeepTheirSignature) {
   const std::string kWarning = "signature will no longer verify";
-  std::string plain = pe_image::MinimalPe(true);
+  ASSERT_TRUE(Shell(dir, "openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 "
+                         "-subj '/CN=stowr test'"));
+  auto sign = [&](const std::string& bytes) {
+    Spit(dir / "unsigned.exe", bytes);
+    EXPECT_TRUE(Shell(dir, "rm -f app.exe && osslsigncode sign -certs cert.pem -key key.pem -in unsigned.exe -out app.exe"));
+    return Slurp(exe);
+  };
+  auto verifies = [&] { return Shell(dir, "osslsigncode verify -CAfile cert.pem -in app.exe"); };
   Spit(dir / "data.txt", "hello");
-  Spit(exe, pe_image::Signed(plain));
-  Outcome add = Stowr({"add", exe, "TXT", "data.txt"});
-  EXPECT_EQ(add.code, 0) << add.err;
-  EXPECT_NE(add.err.find(kWarning), std::string::npos) << add.err;
+  Spit(dir / "data.bin", "pay\0load!"s);
+  const std::string program = sign(pe_image::MinimalPe(true));
+  ASSERT_TRUE(verifies());
 
-  Outcome strip = Stowr({"strip", exe});
-  EXPECT_EQ(strip.code, 0);
-  EXPECT_NE(strip.err.find(kWarning), std::string::npos) << strip.err;
-  EXPECT_EQ(Slurp(exe), pe_image::Signed(plain));
+  const struct {
+    std::vector<std::string> args;
+    std::string places;  // what list --json says afterwards, one letter per chunk
+  } inside[] = {
+      {{"add", exe, "TXT", "data.txt"}, "s"},
+      {{"add", exe, "BIN", "data.bin"}, "ss"},
+      {{"add", exe, "ONE", "data.txt"}, "sss"},
+      {{"remove", exe, "2"}, "ss"},
+      {{"strip", exe}, ""},
+  };
+  for (const auto& step : inside) {
+    Outcome run = Stowr(step.args);
+    EXPECT_EQ(run.code, 0) << step.args[0] << ": " << run.err;
+    EXPECT_EQ(run.err, "") << step.args[0];
+    EXPECT_TRUE(verifies()) << step.args[0];
+    std::string json = Stowr({"list", "--json", exe}).out, places;
+    for (std::size_t at = 0; (at = json.find("\"place\": \"", at)) != std::string::npos; at += 10) places += json[at + 10];
+    EXPECT_EQ(places, step.places) << step.args[0];
+  }
+  EXPECT_EQ(Slurp(exe), program);
+  EXPECT_EQ(Stowr({"list", exe}).out, "");
 
-  Spit(exe, plain + Chunk("one", "TXT"));
-  EXPECT_EQ(Stowr({"remove", exe, "1"}).err, "");
+  sign(pe_image::MinimalPe(true) + Chunk("before", "OLD"));
+  EXPECT_NE(Stowr({"list", "--json", exe}).out.find("\"place\": \"front\""), std::string::npos);
+  Outcome removed = Stowr({"remove", exe, "1"});
+  EXPECT_EQ(removed.code, 0) << removed.err;
+  EXPECT_NE(removed.err.find(kWarning), std::string::npos) << removed.err;
+  EXPECT_FALSE(verifies());
+
+  Spit(exe, pe_image::Signed(pe_image::MinimalPe(true)) + "\x01");  // the table no longer ends the file
+  Outcome plain = Stowr({"add", exe, "TXT", "data.txt"});
+  EXPECT_EQ(plain.code, 0) << plain.err;
+  EXPECT_NE(plain.err.find(kWarning), std::string::npos) << plain.err;
+  EXPECT_EQ(Slurp(exe), pe_image::Signed(pe_image::MinimalPe(true)) + "\x01" + Chunk("hello", "TXT"));
 }
 
 TEST_F(Cli, HelpAndVersionGoToStandardOutput) {

@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 
+#include "store/edit.h"
 #include "store/scan.h"
 #include "store/tailpack.h"
 #include "tests/model/random_files.h"
@@ -71,7 +72,6 @@ TEST(Reader, AgreesWithTheStoreOnRandomFiles) {
     ASSERT_TRUE(ScanTailpack(path.string(), table).ok());
     tailpack::Listing listing = tailpack::ListChunks(path);
     ASSERT_TRUE(listing.ok()) << listing.error;
-    EXPECT_EQ(listing.end, random.bytes.size());
     ASSERT_EQ(listing.chunks.size(), table.size());
     for (std::size_t i = 0; i < table.size(); ++i) {
       EXPECT_EQ(listing.chunks[i].kind, KindText(table[i])) << "record " << i;
@@ -161,61 +161,142 @@ TEST(Reader, ReadsOnlyTrailersAndTheChunkAskedFor) {
   EXPECT_LE(file.read, tailpack::kBlockSize + 512);
 }
 
-enum class Layout { Signed, TableBeyondFile, TableAtHugeAddress, TableOverChunks, TableInHeaders, ChunksAfterTable, CutHeader };
+// A PE file with chunks in front of its certificate table (added before signing) and inside it
+// (added by the store since), as the generated layouts and the cases below build it.
+struct SignedFile {
+  std::string bytes;
+  std::uint64_t tableAt = 0;
+};
 
-TEST(Reader, FindsChunksInFrontOfACertificateTable) {
-  const std::string chunks = Chunk("TXT", "hello") + Chunk("BIN", std::string("\0\1{TlPk}", 8));
+SignedFile BuildSigned(bool plus, const std::string& front, std::size_t padding, std::size_t blob,
+                       const std::vector<std::pair<std::string, std::string>>& inside) {
+  SignedFile file{MinimalPe(plus) + front + std::string(padding, '\0')};
+  file.tableAt = file.bytes.size();
+  std::string table = CertificateTableBytes(blob);
+  SetSecurityDirectory(file.bytes, plus, file.tableAt, table.size());
+  file.bytes += table;
+  for (const auto& [kind, data] : inside) file.bytes = AppendChunk(std::string_view(file.bytes), kind, data);
+  return file;
+}
+
+// Every layout a signed program goes through (unsigned, chunks then signature, signature then
+// chunks, both), with chunk lengths that need every amount of padding: the reader and the store
+// find the same chunks, at the same positions, in the same places, with the same bytes.
+TEST(Reader, AgreesWithTheStoreOnSignedLayouts) {
+  for (std::uint64_t seed = 1; seed <= 400; ++seed) {
+    randomfiles::Rng rng{seed};
+    std::string front;
+    std::vector<std::pair<std::string, std::string>> inside;
+    std::size_t fronts = rng.Below(4), insides = rng.Below(4);
+    for (std::size_t i = 0; i < fronts; ++i) front += Chunk(randomfiles::RandomKind(rng), randomfiles::RandomData(rng, rng.Below(40)));
+    for (std::size_t i = 0; i < insides; ++i)
+      inside.emplace_back(randomfiles::RandomKind(rng), randomfiles::RandomData(rng, 1 + rng.Below(40)));
+    const bool plus = seed % 2 == 0, isSigned = seed % 5 != 0;
+    std::string bytes = MinimalPe(plus) + front;
+    if (isSigned) bytes = BuildSigned(plus, front, (8 - bytes.size() % 8) % 8, 40 + rng.Below(90), inside).bytes;
+    SCOPED_TRACE("seed " + std::to_string(seed));
+
+    tailpack::Listing listing = tailpack::ListChunksInMemory(bytes);
+    ChunkTable table;
+    std::uint64_t remaining = 0;
+    ASSERT_TRUE(WalkTailpack(MemorySource(bytes), [&](const ChunkRecord& r) { table.insert(table.begin(), r); }, remaining).ok());
+    ASSERT_EQ(listing.chunks.size(), fronts + (isSigned ? insides : 0));
+    ASSERT_EQ(table.size(), listing.chunks.size());
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      const tailpack::Chunk& chunk = listing.chunks[i];
+      EXPECT_EQ(chunk.kind, KindText(table[i]));
+      EXPECT_EQ(chunk.length, table[i].Length);
+      EXPECT_EQ(chunk.offset + 1, table[i].Offset);
+      EXPECT_EQ(static_cast<int>(chunk.place), static_cast<int>(table[i].Place));
+      tailpack::Place want = !isSigned ? tailpack::Place::End : i < fronts ? tailpack::Place::Front : tailpack::Place::Signature;
+      EXPECT_EQ(chunk.place, want) << i;
+      if (i >= fronts) {
+        EXPECT_EQ(tailpack::ReadChunk(tailpack::MemorySource(bytes), i).bytes, inside[i - fronts].second);
+      }
+    }
+    // The executable's own bytes end at the oldest chunk, or, without one in front of a table, at the table.
+    const bool anyOldest = fronts > 0 || (!isSigned && !table.empty());
+    EXPECT_EQ(listing.body, anyOldest ? listing.chunks.front().offset : isSigned ? 512 : bytes.size());
+  }
+}
+
+enum class Damage { None, TableBeyondFile, TableAtHugeAddress, TableOverChunks, TableInHeaders, ChunkBehindTable,
+                    CutHeader, Misaligned, TwoEntries, LengthDisagrees, NotSignedData, NotDer, BlobTooLong };
+
+// Signed layouts and headers that lie. A table that cannot hold chunks is no signed layout: the
+// file is read from its end, as any other.
+TEST(Reader, ReadsSignedLayoutsAndLyingHeaders) {
+  const std::string front = Chunk("TXT", "hello") + Chunk("BIN", std::string("\0\1{TlPk}", 8));
+  const std::vector<std::pair<std::string, std::string>> inside = {{"IN1", "first inside"}, {"IN2", "x"}};
   struct {
     const char* name;
-    Layout layout;
+    Damage damage;
     bool plus;
     std::size_t padding;
-    std::vector<std::string> kinds;  // chunks expected, oldest first
-    bool table;                      // HasCertificateTable
+    bool withInside;
+    std::string places;  // the chunks found, oldest first: F front, S inside the table, E at the end
+    bool table;          // HasCertificateTable
   } cases[] = {
-      {"PE32+ signed", Layout::Signed, true, 0, {"TXT", "BIN"}, true},
-      {"PE32+ signed, 1 byte padding", Layout::Signed, true, 1, {"TXT", "BIN"}, true},
-      {"PE32+ signed, 7 bytes padding", Layout::Signed, true, 7, {"TXT", "BIN"}, true},
-      {"PE32 signed, 5 bytes padding", Layout::Signed, false, 5, {"TXT", "BIN"}, true},
-      {"more padding than alignment needs", Layout::Signed, true, 8, {}, true},
-      {"table reaching beyond the file", Layout::TableBeyondFile, true, 0, {}, false},
-      {"table at a huge address", Layout::TableAtHugeAddress, true, 0, {}, false},
-      {"table covering the chunks", Layout::TableOverChunks, true, 0, {"TXT", "BIN"}, true},
-      {"table over the headers", Layout::TableInHeaders, true, 0, {}, false},
-      {"chunk added after signing", Layout::ChunksAfterTable, true, 0, {"NEW"}, true},
-      {"header cut short", Layout::CutHeader, true, 0, {}, false},
+      {"PE32+, chunks then signature", Damage::None, true, 1, false, "FF", true},
+      {"PE32, chunks then signature", Damage::None, false, 1, false, "FF", true},
+      {"chunks then signature then chunks", Damage::None, true, 1, true, "FFSS", true},
+      {"more padding than alignment needs", Damage::None, true, 9, false, "", true},
+      {"table not 8-aligned", Damage::Misaligned, true, 1, false, "", true},
+      {"table reaching beyond the file", Damage::TableBeyondFile, true, 1, false, "", false},
+      {"table at a huge address", Damage::TableAtHugeAddress, true, 1, false, "", false},
+      {"table covering the chunks", Damage::TableOverChunks, true, 1, false, "EE", true},
+      {"table over the headers", Damage::TableInHeaders, true, 1, false, "", false},
+      {"chunk added behind the table", Damage::ChunkBehindTable, true, 1, false, "E", true},
+      {"header cut short", Damage::CutHeader, true, 1, false, "", false},
+      {"two certificate entries", Damage::TwoEntries, true, 1, false, "", true},
+      {"dwLength disagrees with the directory", Damage::LengthDisagrees, true, 1, false, "", true},
+      {"entry of another type", Damage::NotSignedData, true, 1, false, "", true},
+      {"blob that is no DER sequence", Damage::NotDer, true, 1, false, "", true},
+      {"blob longer than its entry", Damage::BlobTooLong, true, 1, false, "", true},
   };
   Scratch scratch;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    std::string file = MinimalPe(c.plus) + chunks + std::string(c.padding, '\0');
-    const std::uint64_t tableAt = file.size(), tableSize = CertificateTableBytes().size();
-    file += CertificateTableBytes();
-    switch (c.layout) {
-      case Layout::Signed: SetSecurityDirectory(file, c.plus, tableAt, tableSize); break;
-      case Layout::TableBeyondFile: SetSecurityDirectory(file, c.plus, tableAt, tableSize + 8); break;
-      case Layout::TableAtHugeAddress: SetSecurityDirectory(file, c.plus, 0xFFFFFFF8, tableSize); break;
-      case Layout::TableOverChunks:
-        file.resize(tableAt);
-        SetSecurityDirectory(file, c.plus, 512, tableAt - 512);
+    SignedFile file = BuildSigned(c.plus, front, c.padding, 56, c.withInside ? inside : decltype(inside){});
+    std::string& bytes = file.bytes;
+    const std::uint64_t tableSize = bytes.size() - file.tableAt;
+    switch (c.damage) {
+      case Damage::None: break;
+      case Damage::Misaligned:
+        bytes.erase(file.tableAt - 1, 1);
+        SetSecurityDirectory(bytes, c.plus, file.tableAt - 1, tableSize);
         break;
-      case Layout::TableInHeaders: SetSecurityDirectory(file, c.plus, 0x40, file.size() - 0x40); break;
-      case Layout::ChunksAfterTable:
-        SetSecurityDirectory(file, c.plus, tableAt, tableSize);
-        file += Chunk("NEW", "after");
+      case Damage::TableBeyondFile: SetSecurityDirectory(bytes, c.plus, file.tableAt, tableSize + 8); break;
+      case Damage::TableAtHugeAddress: SetSecurityDirectory(bytes, c.plus, 0xFFFFFFF8, tableSize); break;
+      case Damage::TableOverChunks:
+        bytes.resize(512 + front.size());
+        SetSecurityDirectory(bytes, c.plus, 512, front.size());
         break;
-      case Layout::CutHeader: file.resize(kPeAt + 10); break;
+      case Damage::TableInHeaders: SetSecurityDirectory(bytes, c.plus, 0x40, bytes.size() - 0x40); break;
+      case Damage::ChunkBehindTable: bytes += Chunk("NEW", "after"); break;
+      case Damage::CutHeader: bytes.resize(kPeAt + 10); break;
+      case Damage::TwoEntries:
+        bytes += CertificateTableBytes();
+        SetSecurityDirectory(bytes, c.plus, file.tableAt, 2 * tableSize);
+        break;
+      case Damage::LengthDisagrees: Put(bytes, file.tableAt, static_cast<std::uint32_t>(tableSize - 8), 4); break;
+      case Damage::NotSignedData: Put(bytes, file.tableAt + 6, 1, 2); break;
+      case Damage::NotDer: bytes[file.tableAt + 8] = 0x31; break;
+      case Damage::BlobTooLong: bytes[file.tableAt + 9] = 0x7F; break;
     }
-    fs::path path = scratch.Write("signed.exe", file);
+    fs::path path = scratch.Write("signed.exe", bytes);
     tailpack::Listing listing = tailpack::ListChunks(path);
     ASSERT_TRUE(listing.ok()) << listing.error;
-    std::vector<std::string> kinds;
-    for (const tailpack::Chunk& chunk : listing.chunks) kinds.push_back(chunk.kind);
-    EXPECT_EQ(kinds, c.kinds);
+    std::string places;
+    for (const tailpack::Chunk& chunk : listing.chunks) places += "ESF"[static_cast<int>(chunk.place)];
+    EXPECT_EQ(places, c.places);
     EXPECT_EQ(tailpack::HasCertificateTable(path), c.table);
-    if (!c.kinds.empty()) {
-      EXPECT_EQ(tailpack::ReadChunk(path, c.kinds.back()).bytes, c.kinds.back() == "NEW" ? "after" : std::string("\0\1{TlPk}", 8));
-      EXPECT_EQ(listing.chunks.front().offset, c.kinds.size() == 2 ? 512u : tableAt + tableSize);
+    if (!places.empty()) {
+      const bool behind = c.damage == Damage::ChunkBehindTable;
+      EXPECT_EQ(listing.chunks.front().kind, behind ? "NEW" : "TXT");
+      EXPECT_EQ(listing.chunks.front().offset, behind ? bytes.size() - 5 - tailpack::kTrailerSize : 512u);
+      EXPECT_EQ(tailpack::ReadChunk(path, "BIN").bytes, behind ? "" : std::string("\0\1{TlPk}", 8));
+      EXPECT_EQ(tailpack::ReadChunk(path, "IN1").bytes, c.withInside ? "first inside" : "");
     }
   }
 }

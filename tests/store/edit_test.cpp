@@ -6,6 +6,7 @@
 #include "store/wholefile.h"
 #include "tests/store/fault_files.h"
 #include "tests/store/helpers.h"
+#include "tests/support/pe_image.h"
 
 namespace {
 
@@ -216,6 +217,112 @@ TEST(Cut, RefusesStaleTableAndBadIndex) {
   renamed.replace(renamed.size() - 9, 3, "TWX");
   PutFile(path, renamed);
   EXPECT_EQ(CutChunk(path, table, 1).status.message, kChangedOnDisk);
+}
+
+using namespace pe_image;
+
+// The bytes a signed program has after chunks were added into its certificate table: each behind
+// the zero padding that keeps the table a multiple of 8, the directory's size and the entry's
+// dwLength grown by all that was added.
+std::string WithChunksInside(const std::string& signedBytes, std::uint64_t tableAt,
+                             const std::vector<std::string>& chunks) {
+  std::string bytes = signedBytes;
+  for (const std::string& chunk : chunks) bytes += std::string((8 - chunk.size() % 8) % 8, '\0') + chunk;
+  SetSecurityDirectory(bytes, true, tableAt, bytes.size() - tableAt);
+  Put(bytes, tableAt, static_cast<std::uint32_t>(bytes.size() - tableAt), 4);
+  return bytes;
+}
+
+std::string Places(const std::string& path) {
+  ChunkTable table;
+  EXPECT_TRUE(ScanTailpack(path, table).ok());
+  std::string places;
+  for (const ChunkRecord& record : table) places += "ESF"[static_cast<int>(record.Place)];
+  return places;
+}
+
+// Chunks of 1, 7 and 20 bytes need 6, 0 and 3 bytes of padding. Every add and removal inside the
+// table gives what adding only the chunks that remain would give, and clearing gives back the
+// signed program byte for byte; none of them touches signed bytes.
+TEST(SignedEdit, InsideTheCertificateTable) {
+  ScratchDir dir;
+  const std::string path = dir.File("signed.exe");
+  const std::string program = Signed(MinimalPe(true));
+  const std::vector<std::string> chunks = {"a" + MakeTrailer(1, "ONE"), "1234567" + MakeTrailer(7, "TWO"),
+                                           std::string(20, 'c') + MakeTrailer(20, "TRE")};
+  PutFile(path, program);
+  for (std::size_t i = 0; i < chunks.size(); ++i) {
+    EditResult added = AppendChunk(ExeFile{path}, chunks[i].substr(chunks[i].size() - 9, 3),
+                                   chunks[i].substr(0, chunks[i].size() - kTrailerSize));
+    EXPECT_FALSE(added.breaksSignature);
+    EXPECT_EQ(Apply(added, path), WithChunksInside(program, 512, {chunks.begin(), chunks.begin() + i + 1})) << i;
+  }
+  EXPECT_EQ(Places(path), "SSS");
+  ChunkTable table;
+  ASSERT_TRUE(ScanTailpack(path, table).ok());
+  EXPECT_EQ(ReadChunk(path, table[1]), "1234567");
+
+  EditResult cut = CutChunk(path, table, 2);
+  EXPECT_FALSE(cut.breaksSignature);
+  EXPECT_EQ(Apply(cut, path), WithChunksInside(program, 512, {chunks[0], chunks[2]}));
+  EditResult stripped = StripTailpack(path);
+  EXPECT_FALSE(stripped.breaksSignature);
+  EXPECT_EQ(Apply(stripped, path), program);
+  EXPECT_EQ(StripTailpackBytes(WithChunksInside(program, 512, chunks)), program);
+}
+
+// Chunks added before signing stand in front of the table. Taking one out changes signed bytes:
+// the table moves up to the next multiple of 8 and the directory's address follows it, and the
+// chunks inside the table stay where they are in it.
+TEST(SignedEdit, InFrontOfTheCertificateTable) {
+  ScratchDir dir;
+  const std::string path = dir.File("signed.exe");
+  const std::string body = MinimalPe(true), first = "abc" + MakeTrailer(3, "ONE"), second = "xy" + MakeTrailer(2, "TWO");
+  auto signedWith = [&](const std::vector<std::string>& front, const std::vector<std::string>& inside) {
+    std::string bytes = body;
+    for (const std::string& chunk : front) bytes += chunk;
+    bytes.append((8 - bytes.size() % 8) % 8, '\0');
+    const std::uint64_t tableAt = bytes.size();
+    return WithChunksInside(Signed(bytes), tableAt, inside);
+  };
+  const std::string inside = "in" + MakeTrailer(2, "INS");
+  PutFile(path, signedWith({first, second}, {inside}));
+  EXPECT_EQ(Places(path), "FFS");
+  ChunkTable table;
+  ASSERT_TRUE(ScanTailpack(path, table).ok());
+
+  EditResult cut = CutChunk(path, table, 1);
+  EXPECT_TRUE(cut.breaksSignature);
+  EXPECT_EQ(Apply(cut, path), signedWith({second}, {inside}));
+  EXPECT_EQ(Places(path), "FS");
+
+  PutFile(path, signedWith({first, second}, {inside}));
+  EditResult stripped = StripTailpack(path);
+  EXPECT_TRUE(stripped.breaksSignature);
+  EXPECT_EQ(Apply(stripped, path), signedWith({}, {}));
+  EXPECT_EQ(CutChunkBytes(signedWith({first, second}, {inside}), table, 2), signedWith({first}, {inside}));
+}
+
+// A certificate table that cannot hold chunks leaves the file to the plain rules: an add goes
+// behind everything, and every change is said to break the signature.
+TEST(SignedEdit, LyingHeadersAreChangedAsUnsignedFiles) {
+  ScratchDir dir;
+  const std::string path = dir.File("signed.exe");
+  std::string lying = Signed(MinimalPe(true));
+  Put(lying, 512, 56, 4);  // dwLength disagrees with the directory's size
+  const std::string chunk = "data" + MakeTrailer(4, "TXT");
+  PutFile(path, lying);
+  EditResult added = AppendChunk(ExeFile{path}, "TXT", "data");
+  EXPECT_TRUE(added.breaksSignature);
+  EXPECT_EQ(Apply(added, path), lying + chunk);
+  EXPECT_EQ(Places(path), "E");
+  ChunkTable table;
+  ASSERT_TRUE(ScanTailpack(path, table).ok());
+  EXPECT_TRUE(CutChunk(path, table, 1).breaksSignature);
+  EditResult stripped = StripTailpack(path);
+  EXPECT_TRUE(stripped.breaksSignature);
+  EXPECT_EQ(Apply(stripped, path), lying);
+  EXPECT_FALSE(StripTailpack(path).breaksSignature);  // nothing to change
 }
 
 }  // namespace

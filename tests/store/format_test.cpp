@@ -122,7 +122,7 @@ TEST(Scan, FileLogsAndTable) {
   ChunkTable again;
   ASSERT_TRUE(ScanTailpack(path, again).ok());
   ASSERT_EQ(again.size(), table.size());
-  for (std::size_t i = 0; i < table.size(); ++i) EXPECT_EQ(std::memcmp(&again[i], &table[i], sizeof table[i]), 0);
+  for (std::size_t i = 0; i < table.size(); ++i) EXPECT_EQ(again[i], table[i]);
 
   // A record that does not fit the file reads as nothing, with the reason.
   std::string bytes;
@@ -177,7 +177,7 @@ TEST(Scan, TypesAcrossBlockEdges) {
   std::size_t row = 0;
   ASSERT_TRUE(ScanTailpackRows(path, [&](const ChunkRecord& record, bool binary) {
                 ASSERT_LT(row, table.size());
-                EXPECT_EQ(std::memcmp(&record, &table[row], sizeof record), 0) << row;
+                EXPECT_EQ(record, table[row]) << row;
                 EXPECT_EQ(binary, types[row]) << row;
                 ++row;
               }).ok());
@@ -237,7 +237,7 @@ TEST(Walk, OffsetsPastFourGiBAndReadsOnlyTrailers) {
   EXPECT_EQ(table[1].Offset, body + 18);
   EXPECT_EQ(table[2].Offset, body + 40);
   EXPECT_EQ(remaining, body - 0xFFFFFFFFull);
-  EXPECT_LE(big.bytesRead, 2 * tailpack::kBlockSize);  // the block at the end and the one in front of the big chunk
+  EXPECT_LE(big.bytesRead, 2 * tailpack::kBlockSize + 64);  // the DOS header, the block at the end, the one in front of the big chunk
 
   // Cutting the middle chunk keeps everything in front and behind it, with 64-bit positions.
   std::vector<Piece> pieces = CutPieces(big.Source().size, table, 2);

@@ -34,12 +34,18 @@ inline void SetSecurityDirectory(std::string& pe, bool plus, std::uint64_t addre
   Put(pe, entry + 4, static_cast<std::uint32_t>(size), 4);
 }
 
-// A certificate table as signing tools write it: a WIN_CERTIFICATE header, then DER bytes.
-inline std::string CertificateTableBytes() {
-  std::string table(64, '\x5a');
-  Put(table, 0, 64, 4);
+// A certificate table as signing tools write it: one WIN_CERTIFICATE entry of type PKCS#7 signed
+// data whose bCertificate is a DER SEQUENCE of `blob` bytes (at most 129), zero padded so that
+// dwLength and the table are a multiple of 8.
+inline std::string CertificateTableBytes(std::size_t blob = 56) {
+  std::size_t size = (8 + blob + 7) / 8 * 8;
+  std::string table(size, '\0');
+  Put(table, 0, static_cast<std::uint32_t>(size), 4);
   Put(table, 4, 0x0200, 2);
   Put(table, 6, 2, 2);
+  table[8] = 0x30;
+  table[9] = static_cast<char>(blob - 2);
+  for (std::size_t i = 10; i < 8 + blob; ++i) table[i] = '\x5a';
   return table;
 }
 

@@ -1,0 +1,159 @@
+// Planning adds and removals, with the certificate table of a signed executable kept in step.
+#include "store/plan.h"
+
+#include <algorithm>
+
+#include "store/edit.h"
+#include "store/walk.h"
+
+namespace {
+
+std::uint64_t RoundUp8(std::uint64_t n) { return (n + 7) / 8 * 8; }
+
+void RelyOnTrailer(const tailpack::Trailer& trailer, EditPlan& plan) {
+  std::uint64_t n = std::min<std::uint64_t>(trailer.end, kTrailerSize);
+  plan.relies.emplace_back(trailer.end - n, n);
+}
+
+// The directory's entry and the certificate entry's header, with the start of its signature blob.
+void RelyOnTable(const tailpack::CertificateTable& table, EditPlan& plan) {
+  plan.relies.emplace_back(table.directoryAt, 8);
+  plan.relies.emplace_back(table.offset, 14);
+}
+
+// The table grows or shrinks at its end: the directory's size and the entry's dwLength follow.
+void ResizeTable(const tailpack::CertificateTable& table, std::int64_t change, std::vector<Splice>& splices) {
+  splices.push_back(SetField32(table.directoryAt + 4, table.size + change));
+  splices.push_back(SetField32(table.offset, table.entryLength + change));
+}
+
+// The front chunks lose the bytes [from, to), which end at or before frontEnd: the table follows
+// them to the next multiple of 8, zero bytes filling the gap, and the directory's address follows
+// the table.
+void CutFront(const tailpack::CertificateTable& table, std::uint64_t frontEnd, std::uint64_t from, std::uint64_t to,
+              std::vector<Splice>& splices) {
+  std::uint64_t end = frontEnd - (to - from), address = RoundUp8(end);
+  splices.push_back(SetField32(table.directoryAt, address));
+  std::string padding(address - end, '\0');
+  if (to == frontEnd) {
+    splices.push_back(Splice{from, table.offset - from, padding});
+  } else {
+    splices.push_back(Splice{from, to - from, {}});
+    splices.push_back(Splice{frontEnd, table.offset - frontEnd, padding});
+  }
+}
+
+// Splices in file order; at one position an insertion goes in front of a replacement.
+void Order(std::vector<Splice>& splices) {
+  std::stable_sort(splices.begin(), splices.end(), [](const Splice& a, const Splice& b) {
+    return a.at != b.at ? a.at < b.at : (a.removed == 0 && b.removed != 0);
+  });
+}
+
+}  // namespace
+
+Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& plan) {
+  plan = {};
+  std::string error;
+  tailpack::CertificateTable table = tailpack::detail::FindCertificateTable(ReaderSource(source), error);
+  if (!error.empty()) return Status::Error(error);
+  const std::uint64_t padding = (8 - chunkSize % 8) % 8, added = padding + chunkSize;
+  if (!table.holdsChunks || table.size + added > 0xFFFFFFFF || table.entryLength + added > 0xFFFFFFFF) {
+    plan.breaksSignature = table.present;  // a plain append behind everything
+    return Status::Success();
+  }
+  ResizeTable(table, static_cast<std::int64_t>(added), plan.splices);
+  plan.splices.push_back(Splice{source.size, 0, std::string(padding, '\0')});
+  RelyOnTable(table, plan);
+  Order(plan.splices);
+  return Status::Success();
+}
+
+// The oldest chunk of each region goes with everything behind it in that region.
+Status PlanStrip(const ByteSource& source, EditPlan& plan) {
+  plan = {};
+  FileLayout layout;
+  std::uint64_t body = 0;
+  tailpack::Trailer oldest[2];
+  bool found[2] = {};
+  Status status = WalkTrailers(
+      source,
+      [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+        int region = trailer.place == tailpack::Place::Front ? 1 : 0;
+        oldest[region] = trailer;
+        found[region] = true;
+        return true;
+      },
+      &layout, &body);
+  if (!status.ok()) return status;
+  for (int region = 0; region < 2; ++region)
+    if (found[region]) RelyOnTrailer(oldest[region], plan);
+  const tailpack::CertificateTable& table = layout.table;
+  if (!table.holdsChunks) {
+    if (body < source.size) plan.splices.push_back(Splice{body, source.size - body, {}});
+    plan.breaksSignature = table.present && body < source.size;
+    return Status::Success();
+  }
+  if (found[0]) {
+    ResizeTable(table, -static_cast<std::int64_t>(source.size - oldest[0].start), plan.splices);
+    plan.splices.push_back(Splice{oldest[0].start, source.size - oldest[0].start, {}});
+  }
+  const std::uint64_t frontEnd = layout.regions.region[1].end;
+  if (found[1]) CutFront(table, frontEnd, oldest[1].start, frontEnd, plan.splices);
+  if (found[0] || found[1]) RelyOnTable(table, plan);
+  plan.breaksSignature = found[1];
+  Order(plan.splices);
+  return Status::Success();
+}
+
+// The walk checks every record against expected as it goes and notes where the chunk to cut
+// begins and where the next one in its region begins (or the region ends).
+Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t index, EditPlan& plan) {
+  plan = {};
+  FileLayout layout;
+  std::size_t seen = 0;
+  bool same = true, nextInRegion = false;
+  tailpack::Trailer cut, newer;
+  std::uint64_t nextStart = 0;
+  Status status = WalkTrailers(
+      source,
+      [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+        std::size_t number = expected.size() - seen;  // the chunk's number, if the file is unchanged
+        if (seen >= expected.size() || !(RecordOf(trailer) == expected[number - 1])) return same = false;
+        if (number == index) {
+          cut = trailer;
+          nextInRegion = seen > 0 && newer.place == trailer.place;
+          nextStart = newer.start;
+        }
+        newer = trailer;
+        ++seen;
+        return true;
+      },
+      &layout);
+  if (!status.ok()) return status;
+  if (!same || seen != expected.size()) return Status::Error(std::string(kChangedOnDisk));
+  if (index < 1 || index > expected.size()) return Status::Success();
+  const tailpack::CertificateTable& table = layout.table;
+  RelyOnTrailer(cut, plan);
+  if (table.holdsChunks) RelyOnTable(table, plan);
+  const bool isFront = cut.place == tailpack::Place::Front;
+  const std::uint64_t cutEnd = nextInRegion ? nextStart : isFront ? layout.regions.region[1].end : source.size;
+  if (isFront) {
+    CutFront(table, layout.regions.region[1].end, cut.start, cutEnd, plan.splices);
+    plan.breaksSignature = true;
+  } else {
+    if (cut.place == tailpack::Place::Signature) ResizeTable(table, -static_cast<std::int64_t>(cutEnd - cut.start), plan.splices);
+    plan.splices.push_back(Splice{cut.start, cutEnd - cut.start, {}});
+    plan.breaksSignature = cut.place == tailpack::Place::Signature ? (cutEnd - cut.start) % 8 != 0 : table.present;
+  }
+  Order(plan.splices);
+  return Status::Success();
+}
+
+Status ExpectPlanned(const ByteSource& source, const EditPlan& plan, SourceFile& file) {
+  for (const auto& [offset, length] : plan.relies) {
+    Status status = ExpectBytes(source, offset, length, file);
+    if (!status.ok()) return status;
+  }
+  return Status::Success();
+}

@@ -1,0 +1,38 @@
+#pragma once
+// What an edit does to a file, as splices: adding a chunk, removing one or all. Each plan comes
+// from one walk over a ByteSource, for files on disk and bytes in memory alike.
+//
+// In a signed executable whose certificate table holds chunks (tailpack_reader.h), a chunk goes
+// into the table, behind zero padding that keeps the table a multiple of 8 long, and the security
+// directory's size and the certificate entry's dwLength grow by what was added; taking chunks out
+// of the table shrinks both by exactly what was added, so the signature stays valid throughout.
+// Taking out a chunk in front of the table changes signed bytes: the table moves (8-byte aligned
+// again, the directory's address following it) and the signature no longer verifies.
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "platform/status.h"
+#include "store/splice.h"
+#include "store/tailpack.h"
+
+struct EditPlan {
+  std::vector<Splice> splices;
+  bool breaksSignature = false;  // the file carries a code signature that the edit invalidates
+  // The ranges of the file (offset, length) the plan relies on besides its size: the trailers it
+  // cuts at and the headers it patches. They must still hold the same bytes when it is carried out.
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> relies;
+};
+
+// Adding a chunk of chunkSize bytes (data and trailer): the splices make room for it, and the
+// chunk itself goes behind them, at the new end of the file.
+Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& plan);
+// Removing every chunk.
+Status PlanStrip(const ByteSource& source, EditPlan& plan);
+// Adds what the plan relies on to the bytes file must still hold when the content is written.
+Status ExpectPlanned(const ByteSource& source, const EditPlan& plan, SourceFile& file);
+
+// Removing chunk `index` (1-based) of expected, which must be the file's chunks as they are now:
+// otherwise the result is kChangedOnDisk. An index outside expected plans nothing.
+Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t index, EditPlan& plan);
