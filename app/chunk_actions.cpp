@@ -5,6 +5,7 @@
 #include "app/busy.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/signature_warning.h"
 #include "app/state.h"
 #include "store/edit.h"
 #include "store/wholefile.h"
@@ -19,25 +20,24 @@ struct Failure {
   Status status;
 };
 
-// Writes the executable with the picked file appended, copied into it as it is written. Nothing
-// is written when a file cannot be read (a vanished executable is not recreated empty) or when
-// AppendChunk refuses the add (an empty file), so the executable keeps its content.
-Failure AppendFile(const std::string& exe, const std::string& file, const std::string& kind,
-                   const Progress& progress) {
+// The executable with the picked file appended, to be copied into it as it is written. Nothing is
+// to be written when a file cannot be read (a vanished executable is not recreated empty) or when
+// AppendChunk refuses the add (an empty file): edit.changed stays false.
+Failure PrepareAppend(const std::string& exe, const std::string& file, const std::string& kind, EditResult& edit) {
   SourceFile data;
   Status read = StampSource(file, data);
   if (!read.ok()) return {"Could not read file:", file, read};
-  EditResult edit = AppendChunk(ExeFile{exe}, kind, data);
+  edit = AppendChunk(ExeFile{exe}, kind, data);
   if (!edit.status.ok()) return {"Could not read file:", exe, edit.status};
-  if (!edit.changed) return {};
-  return {"Could not write file:", exe, WriteWholeFile(edit.content, exe, progress)};
+  return {};
 }
 
 }  // namespace
 
 // Appends a chosen file as a new chunk under a descriptor asked from the user. Cancelling either
-// dialog changes nothing; otherwise the list is rebuilt, and a failure is reported over it. The
-// copy runs off the window's thread and can be cancelled, which leaves the file as it was.
+// dialog changes nothing; otherwise the list is rebuilt, and a failure is reported over it. An add
+// that would break a signed program's signature is asked about first. The copy runs off the
+// window's thread and can be cancelled, which leaves the file as it was.
 void AddChunkAction(ui::Window window) {
   std::string file = ui::AskOpenFile(window, OpenDialogOptions("Select resource", "All files (*.*)", "*.*", ""));
   if (file.empty()) return;
@@ -49,8 +49,16 @@ void AddFileAsChunk(ui::Window window, const std::string& file) {
   if (kind.empty()) return;
   const std::string exe = ExePath();
   Failure failure;
-  RunBusy(window, "Adding a chunk to:", exe, true,
-          [&](const Progress& progress) { failure = AppendFile(exe, file, kind, progress); });
+  EditResult edit;
+  RunBusy(window, "Adding a chunk to:", exe, false,
+          [&](const Progress&) { failure = PrepareAppend(exe, file, kind, edit); });
+  bool write = failure.status.ok() && edit.changed;
+  if (write && edit.breaksSignature) write = AcceptSignatureLoss(window, SignatureChange::Add);
+  if (write) {
+    RunBusy(window, "Adding a chunk to:", exe, true, [&](const Progress& progress) {
+      failure = {"Could not write file:", exe, WriteWholeFile(edit.content, exe, progress)};
+    });
+  }
   RefreshAfterChange(window, failure.what, failure.path, failure.status);
 }
 

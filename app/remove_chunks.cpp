@@ -3,8 +3,10 @@
 #include "app/busy.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/signature_warning.h"
 #include "app/state.h"
 #include "store/edit.h"
+#include "store/plan.h"
 #include "store/wholefile.h"
 
 namespace {
@@ -38,10 +40,14 @@ void ApplyEdit(ui::Window window, const char* doing, const std::function<EditRes
 }  // namespace
 
 // Cuts the first selected chunk out of the executable. With no row selected there is nothing to
-// remove and nothing is asked. The cut rescans the file first and refuses when it no longer
-// matches the list, so a file changed by someone else never loses the wrong bytes.
+// remove and nothing is asked. A removal that breaks a signed program's signature is asked about
+// first. The cut rescans the file first and refuses when it no longer matches the list, so a
+// file changed by someone else never loses the wrong bytes.
 void RemoveOneChunk(ui::Window window) {
   if (SelectedChunk(window) == 0) return;
+  if (RemovalBreaksSignature(ExePath(), Chunks(), SelectedChunk(window)) &&
+      !AcceptSignatureLoss(window, SignatureChange::RemoveOne))
+    return;
   if (!Confirmed(window, "stowr - remove one")) return;
   std::size_t index = SelectedChunk(window);
   if (index == 0) return;
@@ -51,8 +57,10 @@ void RemoveOneChunk(ui::Window window) {
       "Could not remove the chunk from file:");
 }
 
-// Rewrites the executable with its own bytes only.
+// Rewrites the executable with its own bytes only (and a signed one's certificate table).
 void RemoveAllChunks(ui::Window window) {
+  if (RemovalBreaksSignature(ExePath(), Chunks(), 0) && !AcceptSignatureLoss(window, SignatureChange::RemoveAll))
+    return;
   if (!Confirmed(window, "stowr - remove all")) return;
   ApplyEdit(window, "Removing every chunk from:", StripTailpack, "Could not read file:");
 }

@@ -170,7 +170,7 @@ void RunTask(Window owner, Task& task, const std::function<void()>& start);
 
 // Message boxes: flags and results are the Win32 values.
 inline constexpr std::uint32_t kMbOk = 0x0, kMbYesNo = 0x4, kMbIconError = 0x10, kMbIconQuestion = 0x20,
-                               kMbIconWarning = 0x30, kMbIconInformation = 0x40;
+                               kMbIconWarning = 0x30, kMbIconInformation = 0x40, kMbDefaultButton2 = 0x100;
 inline constexpr int kIdYes = 6, kIdNo = 7;
 int ShowMessage(Window owner, const std::string& text, const std::string& caption, std::uint32_t flags);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "store/edit.h"
+#include "store/scan.h"
 #include "store/walk.h"
 
 namespace {
@@ -156,4 +157,12 @@ Status ExpectPlanned(const ByteSource& source, const EditPlan& plan, SourceFile&
     if (!status.ok()) return status;
   }
   return Status::Success();
+}
+
+bool RemovalBreaksSignature(const std::string& path, const ChunkTable& table, std::size_t index) {
+  ByteSource source;
+  EditPlan plan;
+  if (!OpenFileSource(path, source).ok()) return false;
+  Status status = index == 0 ? PlanStrip(source, plan) : PlanCut(source, table, index, plan);
+  return status.ok() && plan.breaksSignature;
 }

@@ -10,6 +10,7 @@
 // again, the directory's address following it) and the signature no longer verifies.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -36,3 +37,7 @@ Status ExpectPlanned(const ByteSource& source, const EditPlan& plan, SourceFile&
 // Removing chunk `index` (1-based) of expected, which must be the file's chunks as they are now:
 // otherwise the result is kChangedOnDisk. An index outside expected plans nothing.
 Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t index, EditPlan& plan);
+
+// Whether removing chunk `index` of table (index 0: every chunk) from the file at path would break
+// its signature; false when the file cannot be read, which the removal itself then reports.
+bool RemovalBreaksSignature(const std::string& path, const ChunkTable& table, std::size_t index);

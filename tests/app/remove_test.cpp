@@ -1,6 +1,7 @@
 #include "app_fixture.h"
 #include "store/edit.h"
 #include "tests/store/fault_files.h"
+#include "tests/support/pe_image.h"
 
 namespace {
 
@@ -172,6 +173,60 @@ TEST_F(MainWindowTest, VanishedExecutableIsNotRecreated) {
     EXPECT_TRUE(ControlOf(main, kChunkList).rows.empty());
     EXPECT_TRUE(ChunkButtonsEnabled(main, false));
   }
+}
+
+// A signed program with chunks in front of its certificate table (added before signing) and
+// inside it. A removal that changes signed bytes is asked about first, in a box of its own; No
+// there changes nothing and asks nothing more. Removals inside the table ask only as always.
+TEST_F(MainWindowTest, RemovalsThatBreakASignatureAskFirst) {
+  std::string front = pe_image::MinimalPe(true);
+  front = WithChunks(front, {{"OLD", "before signing"}});
+  front.append((8 - front.size() % 8) % 8, '\0');
+  const std::string program = WithChunks(pe_image::Signed(front), {{"NEW", "inside"}});
+  const std::string signature = "This program is digitally signed, and removing ";
+  struct Case {
+    const char* name;
+    int button;
+    int row;                    // selected, 0-based
+    std::vector<int> answers;   // to the boxes, in order
+    std::vector<std::string> captions;
+    bool changed;
+  } cases[] = {
+      {"front chunk, kept", kRemoveOneButton, 0, {ui::kIdNo}, {"stowr - signature"}, false},
+      {"front chunk, removed", kRemoveOneButton, 0, {ui::kIdYes, ui::kIdYes}, {"stowr - signature", "stowr - remove one"}, true},
+      {"front chunk, not sure", kRemoveOneButton, 0, {ui::kIdYes, ui::kIdNo}, {"stowr - signature", "stowr - remove one"}, false},
+      {"chunk inside the table", kRemoveOneButton, 1, {ui::kIdYes}, {"stowr - remove one"}, true},
+      {"all, with a front chunk", kRemoveAllButton, 0, {ui::kIdYes, ui::kIdYes}, {"stowr - signature", "stowr - remove all"}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    std::string path = Path("app.exe");
+    WriteFile(path, program);
+    ExePath() = path;
+    for (int answer : c.answers) fake::QueueMessageAnswer(answer);
+    RunMain([&](ui::Window w) {
+      fake::SelectRows(w, kChunkList, {c.row});
+      fake::Click(w, c.button);
+    });
+    std::vector<std::string> captions;
+    for (const auto& message : fake::Messages()) captions.push_back(message.caption);
+    EXPECT_EQ(captions, c.captions);
+    if (captions == c.captions && c.captions[0] == "stowr - signature") {
+      EXPECT_EQ(fake::Messages()[0].text.rfind(signature, 0), 0u);
+      EXPECT_EQ(fake::Messages()[0].flags, 0x134u);  // Yes and No, a warning, No as the default
+    }
+    EXPECT_EQ(ReadFile(path) != program, c.changed);
+  }
+  // Removing all from a program whose chunks are all inside the table keeps its signature: only
+  // the usual question, and the signed bytes come back.
+  std::string path = Path("app.exe");
+  WriteFile(path, WithChunks(pe_image::Signed(pe_image::MinimalPe(true)), {{"NEW", "inside"}}));
+  fake::Reset();
+  fake::QueueMessageAnswer(ui::kIdYes);
+  RunMain([](ui::Window w) { fake::Click(w, kRemoveAllButton); });
+  ASSERT_EQ(fake::Messages().size(), 1u);
+  EXPECT_EQ(ReadFile(path), pe_image::Signed(pe_image::MinimalPe(true)));
 }
 
 }  // namespace

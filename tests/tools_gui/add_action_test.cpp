@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/app/app_fixture.h"
+#include "tests/support/pe_image.h"
 #include "tools/add_dialog.h"
 
 namespace {
@@ -209,6 +210,39 @@ TEST_F(MainWindowTest, DroppedFileOpensOrAdds) {
     EXPECT_EQ(ControlOf(main, kPathLabel).text, c.wantExe);
     EXPECT_EQ(fake::Rows(&main, kChunkList), c.wantRows);
     EXPECT_TRUE(fake::FileDialogs().empty());
+  }
+}
+
+// Adding to a signed program goes into its certificate table without a word. A program whose table
+// cannot take the chunk would lose its signature: that is asked first, and No writes nothing.
+TEST_F(MainWindowTest, AddThatBreaksASignatureAsksFirst) {
+  const std::string good = pe_image::Signed(pe_image::MinimalPe(true));
+  const std::string lying = good + "!";  // the table no longer ends the file
+  struct {
+    const char* name;
+    std::string program;
+    std::vector<int> answers;
+    std::size_t boxes;
+    bool changed;
+  } cases[] = {
+      {"signed", good, {}, 0, true},
+      {"table that cannot take it, kept", lying, {ui::kIdNo}, 1, false},
+      {"table that cannot take it, added", lying, {ui::kIdYes}, 1, true},
+  };
+  WriteFile(Path("res.txt"), "data");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::Reset();
+    WriteFile(Path("app.exe"), c.program);
+    ExePath() = Path("app.exe");
+    fake::QueueFileAnswer(Path("res.txt"));
+    QueueDescriptor("TXT");
+    for (int answer : c.answers) fake::QueueMessageAnswer(answer);
+    fake::WindowRecord& main = ClickAdd(*this);
+    ASSERT_EQ(fake::Messages().size(), c.boxes);
+    for (const auto& message : fake::Messages()) EXPECT_EQ(message.caption, "stowr - signature");
+    EXPECT_EQ(ReadFile(Path("app.exe")) != c.program, c.changed);
+    EXPECT_EQ(fake::Rows(&main, kChunkList).size(), c.changed ? 1u : 0u);
   }
 }
 

@@ -1,0 +1,10 @@
+#pragma once
+// The question asked before a change that invalidates a signed program's digital signature.
+#include "platform/ui.h"
+
+// What the change does, for the first line of the question.
+enum class SignatureChange { RemoveOne, RemoveAll, Add };
+
+// Asks whether to go on although the program's signature will no longer be valid, in a box of its
+// own ("stowr - signature", No as the default). True when the user answers Yes.
+bool AcceptSignatureLoss(ui::Window window, SignatureChange change);
