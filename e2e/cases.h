@@ -16,6 +16,7 @@ std::vector<Case> ChunkToolCases();
 std::vector<Case> ViewerCases();
 std::vector<Case> DesktopCases();
 std::vector<Case> ProgressCases();
+std::vector<Case> SignedCases();
 // Timed cases, run only when named.
 std::vector<Case> WindowBenchCases();
 
