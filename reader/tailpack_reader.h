@@ -96,6 +96,7 @@ struct Source {
   const void* context = nullptr;
   bool (*readAt)(const void* context, std::uint64_t offset, char* out, std::size_t n,
                  std::string& error) = nullptr;
+  const char* memory = nullptr;  // the bytes themselves, when they are in memory: walked in place
 };
 
 // A Source over bytes in memory, which must outlive it.
@@ -103,6 +104,7 @@ inline Source MemorySource(std::string_view bytes) {
   Source source;
   source.size = bytes.size();
   source.context = bytes.data();
+  source.memory = bytes.data();
   source.readAt = [](const void* data, std::uint64_t offset, char* out, std::size_t n, std::string&) {
     std::memcpy(out, static_cast<const char*>(data) + offset, n);  // the range was checked by the caller
     return true;
@@ -169,29 +171,44 @@ inline std::uint32_t ParseLength(std::string_view field) {
 // held does not contain them.
 class Blocks {
  public:
-  explicit Blocks(const Source& source) : source_(source) {}
+  // A source in memory is held whole from the start: nothing is copied.
+  explicit Blocks(const Source& source) : source_(source) {
+    if (source.memory != nullptr) {
+      base_ = source.memory;
+      end_ = source.size;
+    }
+  }
   Blocks(const Blocks&) = delete;
   Blocks& operator=(const Blocks&) = delete;
 
   // The n bytes in front of end (n at most kBlockSize, end at most the size), or nullptr with
   // the reason in error.
   const char* Before(std::uint64_t end, std::size_t n, std::string& error) {
-    if (!Holds(end - n, n)) {
-      std::uint64_t start = end > kBlockSize ? end - kBlockSize : 0;
-      block_.resize(static_cast<std::size_t>(end - start));
-      start_ = end_ = 0;
-      if (!detail::Read(source_, start, block_.data(), block_.size(), error)) return nullptr;
-      start_ = start;
-      end_ = end;
-    }
-    return block_.data() + (end - n - start_);
+    if (!Holds(end - n, n) && !Fill(end > kBlockSize ? end - kBlockSize : 0, end, error)) return nullptr;
+    return At(end - n);
   }
 
   // Reads the block of up to kBlockSize bytes from start on, for a caller about to walk forwards
   // through the file; false with the reason in error when it cannot be read.
   bool Load(std::uint64_t start, std::string& error) {
-    std::uint64_t end = start + (std::min<std::uint64_t>)(kBlockSize, source_.size - (std::min)(start, source_.size));
+    if (source_.memory != nullptr) return true;
+    start = (std::min)(start, source_.size);
+    return Fill(start, start + (std::min<std::uint64_t>)(kBlockSize, source_.size - start), error);
+  }
+
+  // True when the bytes [offset, offset + n) are held; At(offset) then points at them.
+  bool Holds(std::uint64_t offset, std::uint64_t n) const {
+    return offset >= start_ && offset <= end_ && n <= end_ - offset;
+  }
+  const char* At(std::uint64_t offset) const { return base_ + (offset - start_); }
+  std::uint64_t Start() const { return start_; }
+  std::uint64_t End() const { return end_; }
+  const Source& Bytes() const { return source_; }
+
+ private:
+  bool Fill(std::uint64_t start, std::uint64_t end, std::string& error) {
     block_.resize(static_cast<std::size_t>(end - start));
+    base_ = block_.data();
     start_ = end_ = 0;
     if (!detail::Read(source_, start, block_.data(), block_.size(), error)) return false;
     start_ = start;
@@ -199,19 +216,10 @@ class Blocks {
     return true;
   }
 
-  // True when the bytes [offset, offset + n) are held; At(offset) then points at them.
-  bool Holds(std::uint64_t offset, std::uint64_t n) const {
-    return offset >= start_ && offset <= end_ && n <= end_ - offset;
-  }
-  const char* At(std::uint64_t offset) const { return block_.data() + (offset - start_); }
-  std::uint64_t Start() const { return start_; }
-  std::uint64_t End() const { return end_; }
-  const Source& Bytes() const { return source_; }
-
- private:
   const Source& source_;
   std::vector<char> block_;
-  std::uint64_t start_ = 0, end_ = 0;  // the range of the source that block_ holds
+  const char* base_ = nullptr;         // the bytes of [start_, end_)
+  std::uint64_t start_ = 0, end_ = 0;  // the range of the source held
 };
 
 // One chunk as the walk finds it. kind points into the walk's block and lives only as long as
@@ -521,6 +529,11 @@ inline ChunkBytes ReadChunk(const Source& source, std::size_t index) {
 // The data of the newest chunk of that kind ("AB" finds the kind field " AB").
 inline ChunkBytes ReadChunk(const Source& source, std::string_view kind) {
   return detail::Guarded<ChunkBytes>([&] { return detail::ReadByKind(source, kind); });
+}
+
+// The data of one chunk of an earlier listing of the same source.
+inline ChunkBytes ReadChunk(const Source& source, const Chunk& chunk) {
+  return detail::Guarded<ChunkBytes>([&] { return detail::ReadData(source, chunk); });
 }
 
 // The PE certificate table of a source, if it has one.

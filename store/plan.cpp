@@ -2,6 +2,7 @@
 #include "store/plan.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "store/edit.h"
 #include "store/scan.h"
@@ -28,12 +29,27 @@ void ResizeTable(const tailpack::CertificateTable& table, std::int64_t change, s
   splices.push_back(SetField32(table.offset, table.entryLength + change));
 }
 
+// True when the zero bytes in front of a table at end + padding (those the bytes in front of end
+// end with, and the padding) would let the rule of up to 7 zero bytes of padding find a marker:
+// a chunk where there is none, once no front chunk is left to end in front of the table.
+bool MarkerShowsThrough(const ByteSource& source, std::uint64_t floor, std::uint64_t end, std::uint64_t padding) {
+  char tail[kMarker.size() + 7];
+  std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(end - floor, sizeof tail));
+  if (!source.readAt(end - n, tail, n).ok()) return false;
+  std::size_t zeros = 0;
+  while (zeros < n && tail[n - 1 - zeros] == 0) ++zeros;
+  return zeros + padding <= 7 && n - zeros >= kMarker.size() &&
+         std::string_view(tail + n - zeros - kMarker.size(), kMarker.size()) == kMarker;
+}
+
 // The front chunks lose the bytes [from, to), which end at or before frontEnd: the table follows
 // them to the next multiple of 8, zero bytes filling the gap, and the directory's address follows
-// the table.
-void CutFront(const tailpack::CertificateTable& table, std::uint64_t frontEnd, std::uint64_t from, std::uint64_t to,
-              std::vector<Splice>& splices) {
+// the table. When no front chunk is left (emptied), 8 more zero bytes go in where the bytes in
+// front would otherwise read as a chunk.
+void CutFront(const ByteSource& source, const tailpack::CertificateTable& table, std::uint64_t frontEnd,
+              std::uint64_t from, std::uint64_t to, bool emptied, std::vector<Splice>& splices) {
   std::uint64_t end = frontEnd - (to - from), address = RoundUp8(end);
+  if (emptied && MarkerShowsThrough(source, table.headersEnd, end, address - end)) address += 8;
   splices.push_back(SetField32(table.directoryAt, address));
   std::string padding(address - end, '\0');
   if (to == frontEnd) {
@@ -100,7 +116,7 @@ Status PlanStrip(const ByteSource& source, EditPlan& plan) {
     plan.splices.push_back(Splice{oldest[0].start, source.size - oldest[0].start, {}});
   }
   const std::uint64_t frontEnd = layout.regions.region[1].end;
-  if (found[1]) CutFront(table, frontEnd, oldest[1].start, frontEnd, plan.splices);
+  if (found[1]) CutFront(source, table, frontEnd, oldest[1].start, frontEnd, true, plan.splices);
   if (found[0] || found[1]) RelyOnTable(table, plan);
   plan.breaksSignature = found[1];
   Order(plan.splices);
@@ -113,7 +129,7 @@ Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t
   plan = {};
   FileLayout layout;
   std::size_t seen = 0;
-  bool same = true, nextInRegion = false;
+  bool same = true, nextInRegion = false, olderInRegion = false;
   tailpack::Trailer cut, newer;
   std::uint64_t nextStart = 0;
   Status status = WalkTrailers(
@@ -121,6 +137,7 @@ Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t
       [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
         std::size_t number = expected.size() - seen;  // the chunk's number, if the file is unchanged
         if (seen >= expected.size() || !(RecordOf(trailer) == expected[number - 1])) return same = false;
+        if (number + 1 == index && newer.place == trailer.place) olderInRegion = true;
         if (number == index) {
           cut = trailer;
           nextInRegion = seen > 0 && newer.place == trailer.place;
@@ -140,7 +157,8 @@ Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t
   const bool isFront = cut.place == tailpack::Place::Front;
   const std::uint64_t cutEnd = nextInRegion ? nextStart : isFront ? layout.regions.region[1].end : source.size;
   if (isFront) {
-    CutFront(table, layout.regions.region[1].end, cut.start, cutEnd, plan.splices);
+    CutFront(source, table, layout.regions.region[1].end, cut.start, cutEnd, !nextInRegion && !olderInRegion,
+             plan.splices);
     plan.breaksSignature = true;
   } else {
     if (cut.place == tailpack::Place::Signature) ResizeTable(table, -static_cast<std::int64_t>(cutEnd - cut.start), plan.splices);

@@ -38,6 +38,8 @@ struct ByteSource {
   std::uint64_t size = 0;
   // Reads exactly n bytes at the 0-based offset.
   std::function<Status(std::uint64_t offset, char* out, std::size_t n)> readAt;
+  const char* memory = nullptr;  // the bytes themselves, when they are in memory
+
 };
 
 ByteSource MemorySource(std::string_view bytes);

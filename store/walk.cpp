@@ -6,6 +6,7 @@ tailpack::Source ReaderSource(const ByteSource& source) {
   tailpack::Source reader;
   reader.size = source.size;
   reader.context = &source;
+  reader.memory = source.memory;
   reader.readAt = [](const void* context, std::uint64_t offset, char* out, std::size_t n, std::string& error) {
     Status status = static_cast<const ByteSource*>(context)->readAt(offset, out, n);
     if (!status.ok()) error = status.message.empty() ? "The file could not be read" : status.message;

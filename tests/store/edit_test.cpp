@@ -301,6 +301,16 @@ TEST(SignedEdit, InFrontOfTheCertificateTable) {
   EXPECT_TRUE(stripped.breaksSignature);
   EXPECT_EQ(Apply(stripped, path), signedWith({}, {}));
   EXPECT_EQ(CutChunkBytes(signedWith({first, second}, {inside}), table, 2), signedWith({first}, {inside}));
+
+  // A program whose own bytes end with a marker and a zero byte: once no chunk is left in front of
+  // the table, 8 more zero bytes keep those bytes from reading as one.
+  const std::string odd = body + "{TlPk}" + std::string(1, '\0');
+  std::string oddSigned = Signed(odd + first + std::string(5, '\0'));
+  PutFile(path, oddSigned);
+  EXPECT_EQ(Places(path), "F");
+  std::string expected = Signed(odd + std::string(9, '\0'));
+  EXPECT_EQ(Apply(StripTailpack(path), path), expected);
+  EXPECT_EQ(Places(path), "");
 }
 
 // A certificate table that cannot hold chunks leaves the file to the plain rules: an add goes
