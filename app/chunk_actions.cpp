@@ -8,6 +8,7 @@
 #include "app/signature_warning.h"
 #include "app/state.h"
 #include "store/edit.h"
+#include "store/plan.h"
 #include "store/wholefile.h"
 #include "tools/add_dialog.h"
 #include "tools/extraction.h"
@@ -20,24 +21,26 @@ struct Failure {
   Status status;
 };
 
-// The executable with the picked file appended, to be copied into it as it is written. Nothing is
-// to be written when a file cannot be read (a vanished executable is not recreated empty) or when
-// AppendChunk refuses the add (an empty file): edit.changed stays false.
-Failure PrepareAppend(const std::string& exe, const std::string& file, const std::string& kind, EditResult& edit) {
+// Writes the executable with the picked file appended, copied into it as it is written. Nothing
+// is written when a file cannot be read (a vanished executable is not recreated empty) or when
+// AppendChunk refuses the add (an empty file), so the executable keeps its content.
+Failure AppendFile(const std::string& exe, const std::string& file, const std::string& kind,
+                   const Progress& progress) {
   SourceFile data;
   Status read = StampSource(file, data);
   if (!read.ok()) return {"Could not read file:", file, read};
-  edit = AppendChunk(ExeFile{exe}, kind, data);
+  EditResult edit = AppendChunk(ExeFile{exe}, kind, data);
   if (!edit.status.ok()) return {"Could not read file:", exe, edit.status};
-  return {};
+  if (!edit.changed) return {};
+  return {"Could not write file:", exe, WriteWholeFile(edit.content, exe, progress)};
 }
 
 }  // namespace
 
 // Appends a chosen file as a new chunk under a descriptor asked from the user. Cancelling either
-// dialog changes nothing; otherwise the list is rebuilt, and a failure is reported over it. An add
-// that would break a signed program's signature is asked about first. The copy runs off the
-// window's thread and can be cancelled, which leaves the file as it was.
+// dialog, or keeping a signature that the add would break, changes nothing; otherwise the list is
+// rebuilt, and a failure is reported over it. The copy runs off the window's thread and can be
+// cancelled, which leaves the file as it was.
 void AddChunkAction(ui::Window window) {
   std::string file = ui::AskOpenFile(window, OpenDialogOptions("Select resource", "All files (*.*)", "*.*", ""));
   if (file.empty()) return;
@@ -47,18 +50,11 @@ void AddChunkAction(ui::Window window) {
 void AddFileAsChunk(ui::Window window, const std::string& file) {
   std::string kind = AskDescriptor(window);
   if (kind.empty()) return;
+  if (AddBreaksSignature(Signature()) && !AcceptSignatureLoss(window, SignatureChange::Add)) return;
   const std::string exe = ExePath();
   Failure failure;
-  EditResult edit;
-  RunBusy(window, "Adding a chunk to:", exe, false,
-          [&](const Progress&) { failure = PrepareAppend(exe, file, kind, edit); });
-  bool write = failure.status.ok() && edit.changed;
-  if (write && edit.breaksSignature) write = AcceptSignatureLoss(window, SignatureChange::Add);
-  if (write) {
-    RunBusy(window, "Adding a chunk to:", exe, true, [&](const Progress& progress) {
-      failure = {"Could not write file:", exe, WriteWholeFile(edit.content, exe, progress)};
-    });
-  }
+  RunBusy(window, "Adding a chunk to:", exe, true,
+          [&](const Progress& progress) { failure = AppendFile(exe, file, kind, progress); });
   RefreshAfterChange(window, failure.what, failure.path, failure.status);
 }
 

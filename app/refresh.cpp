@@ -49,11 +49,12 @@ std::string CountText(std::size_t count) {
 
 // The scan reads the whole of a large chunk up to its first zero byte for its Type, so it runs
 // off the window's thread; it cannot be stopped half-way, since the list must show every chunk.
-Status ScanOffThread(ui::Window window, const std::string& path, ChunkTable& table, std::vector<bool>& binary) {
+Status ScanOffThread(ui::Window window, const std::string& path, ChunkTable& table, std::vector<bool>& binary,
+                     SignatureInfo& signature) {
   if (path.empty()) return Status::Success();
   Status status;
   RunBusy(window, "Reading file:", path, false,
-          [&](const Progress&) { status = ScanTailpackTypes(path, table, binary); });
+          [&](const Progress&) { status = ScanTailpackTypes(path, table, binary, &signature); });
   return status;
 }
 
@@ -73,8 +74,10 @@ Status RefreshChunkList(ui::Window window) {
   }
   ChunkTable table;
   std::vector<bool> binary;
-  Status status = ScanOffThread(window, ExePath(), table, binary);
+  SignatureInfo signature;
+  Status status = ScanOffThread(window, ExePath(), table, binary, signature);
   if (status.code != Status::Failed) Chunks() = std::move(table);
+  Signature() = signature;
   FillRows(window, std::move(binary));
   if (!Chunks().empty()) ui::ListSelect(window, kChunkList, 0);
   EnableChunkButtons(window, !Chunks().empty());

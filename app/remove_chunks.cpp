@@ -6,7 +6,6 @@
 #include "app/signature_warning.h"
 #include "app/state.h"
 #include "store/edit.h"
-#include "store/plan.h"
 #include "store/wholefile.h"
 
 namespace {
@@ -45,9 +44,7 @@ void ApplyEdit(ui::Window window, const char* doing, const std::function<EditRes
 // file changed by someone else never loses the wrong bytes.
 void RemoveOneChunk(ui::Window window) {
   if (SelectedChunk(window) == 0) return;
-  if (RemovalBreaksSignature(ExePath(), Chunks(), SelectedChunk(window)) &&
-      !AcceptSignatureLoss(window, SignatureChange::RemoveOne))
-    return;
+  if (!RemovalMayGoOn(window, SelectedChunk(window), SignatureChange::RemoveOne)) return;
   if (!Confirmed(window, "stowr - remove one")) return;
   std::size_t index = SelectedChunk(window);
   if (index == 0) return;
@@ -59,8 +56,7 @@ void RemoveOneChunk(ui::Window window) {
 
 // Rewrites the executable with its own bytes only (and a signed one's certificate table).
 void RemoveAllChunks(ui::Window window) {
-  if (RemovalBreaksSignature(ExePath(), Chunks(), 0) && !AcceptSignatureLoss(window, SignatureChange::RemoveAll))
-    return;
+  if (!RemovalMayGoOn(window, 0, SignatureChange::RemoveAll)) return;
   if (!Confirmed(window, "stowr - remove all")) return;
   ApplyEdit(window, "Removing every chunk from:", StripTailpack, "Could not read file:");
 }

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "app/state.h"
+#include "store/plan.h"
+
 namespace {
 
 // The first paragraph names the change; the rest says what the user will see on Windows.
@@ -35,4 +38,8 @@ bool AcceptSignatureLoss(ui::Window window, SignatureChange change) {
                      Question(change);
   return ui::ShowMessage(window, text, "stowr - signature",
                          ui::kMbYesNo | ui::kMbIconWarning | ui::kMbDefaultButton2) == ui::kIdYes;
+}
+
+bool RemovalMayGoOn(ui::Window window, std::size_t index, SignatureChange change) {
+  return !RemovalBreaksSignature(Signature(), Chunks(), index) || AcceptSignatureLoss(window, change);
 }

@@ -3,6 +3,7 @@
 namespace {
 std::string gExePath;
 ChunkTable gChunkTable;
+SignatureInfo gSignature;
 }  // namespace
 
 // Plain globals behind accessors, so that every user names the same two objects and tests can
@@ -10,3 +11,5 @@ ChunkTable gChunkTable;
 std::string& ExePath() { return gExePath; }
 
 ChunkTable& Chunks() { return gChunkTable; }
+
+SignatureInfo& Signature() { return gSignature; }

@@ -9,3 +9,5 @@
 std::string& ExePath();
 // The chunks of ExePath() found by the last refresh, oldest first (row k shows Chunks()[k - 1]).
 ChunkTable& Chunks();
+// The code signature of ExePath() as the last refresh found it.
+SignatureInfo& Signature();

@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "store/edit.h"
-#include "store/scan.h"
 #include "store/walk.h"
 
 namespace {
@@ -177,10 +176,11 @@ Status ExpectPlanned(const ByteSource& source, const EditPlan& plan, SourceFile&
   return Status::Success();
 }
 
-bool RemovalBreaksSignature(const std::string& path, const ChunkTable& table, std::size_t index) {
-  ByteSource source;
-  EditPlan plan;
-  if (!OpenFileSource(path, source).ok()) return false;
-  Status status = index == 0 ? PlanStrip(source, plan) : PlanCut(source, table, index, plan);
-  return status.ok() && plan.breaksSignature;
+bool AddBreaksSignature(const SignatureInfo& signature) { return signature.present && !signature.holdsChunks; }
+
+bool RemovalBreaksSignature(const SignatureInfo& signature, const ChunkTable& table, std::size_t index) {
+  if (!signature.present || table.empty()) return false;
+  auto outside = [](const ChunkRecord& record) { return record.Place != ChunkPlace::Signature; };
+  if (index == 0) return std::any_of(table.begin(), table.end(), outside);
+  return index <= table.size() && outside(table[index - 1]);
 }

@@ -38,6 +38,9 @@ Status ExpectPlanned(const ByteSource& source, const EditPlan& plan, SourceFile&
 // otherwise the result is kChangedOnDisk. An index outside expected plans nothing.
 Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t index, EditPlan& plan);
 
-// Whether removing chunk `index` of table (index 0: every chunk) from the file at path would break
-// its signature; false when the file cannot be read, which the removal itself then reports.
-bool RemovalBreaksSignature(const std::string& path, const ChunkTable& table, std::size_t index);
+// What the plans above say about a signature, told from a scan's findings alone: whether adding a
+// chunk, or removing chunk `index` of table (index 0: every chunk), breaks the signature. The
+// same verdict as the plan's for every file, except a crafted one whose certificate table holds
+// a damaged chunk (the plan then says the removal breaks it; these do not).
+bool AddBreaksSignature(const SignatureInfo& signature);
+bool RemovalBreaksSignature(const SignatureInfo& signature, const ChunkTable& table, std::size_t index);

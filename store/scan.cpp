@@ -72,7 +72,7 @@ void LogFound(const ChunkRecord& record) {
 // Walks the file's trailers, logging each chunk as it is found (newest first), and appends the
 // records oldest first, with their types when binary is given. On a read failure the table (and
 // binary) are left as they were.
-Status ScanFile(const std::string& path, ChunkTable& table, std::vector<bool>* binary) {
+Status ScanFile(const std::string& path, ChunkTable& table, std::vector<bool>* binary, SignatureInfo* signature) {
   ByteSource source;
   Status status = OpenFileSource(path, source);
   if (!status.ok()) return status;
@@ -80,12 +80,17 @@ Status ScanFile(const std::string& path, ChunkTable& table, std::vector<bool>* b
   const std::size_t first = table.size(), firstType = binary ? binary->size() : 0;
   const bool logging = LogEnabled();
   std::unique_ptr<char[]> buffer;
-  status = WalkRecords(source, [&](const ChunkRecord& record, const tailpack::Blocks& blocks) {
-    table.push_back(record);
-    if (binary) binary->push_back(ChunkTypeInWalk(source, blocks, record, buffer));
-    if (logging) LogFound(record);
-    return true;
-  });
+  FileLayout layout;
+  status = WalkTrailers(
+      source,
+      [&](const tailpack::Trailer& trailer, const tailpack::Blocks& blocks) {
+        const ChunkRecord& record = table.emplace_back(RecordOf(trailer));
+        if (binary) binary->push_back(ChunkTypeInWalk(source, blocks, record, buffer));
+        if (logging) LogFound(record);
+        return true;
+      },
+      &layout);
+  if (signature) *signature = SignatureInfo{layout.table.present, layout.table.holdsChunks};
   if (!status.ok()) {
     table.resize(first);
     if (binary) binary->resize(firstType);
@@ -99,10 +104,11 @@ Status ScanFile(const std::string& path, ChunkTable& table, std::vector<bool>* b
 
 }  // namespace
 
-Status ScanTailpack(const std::string& path, ChunkTable& table) { return ScanFile(path, table, nullptr); }
+Status ScanTailpack(const std::string& path, ChunkTable& table) { return ScanFile(path, table, nullptr, nullptr); }
 
-Status ScanTailpackTypes(const std::string& path, ChunkTable& table, std::vector<bool>& binary) {
-  return ScanFile(path, table, &binary);
+Status ScanTailpackTypes(const std::string& path, ChunkTable& table, std::vector<bool>& binary,
+                         SignatureInfo* signature) {
+  return ScanFile(path, table, &binary, signature);
 }
 
 Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row) {

@@ -18,7 +18,9 @@ Status ScanTailpack(const std::string& path, ChunkTable& table);
 // IsBinaryChunk of the data of the k-th record appended; false when unreadable), all through one
 // open of the file: the walk reads the trailers in blocks from the end, small chunks are tested in
 // those blocks, and a large chunk costs only the reading of its own bytes up to its first zero.
-Status ScanTailpackTypes(const std::string& path, ChunkTable& table, std::vector<bool>& binary);
+// The file's signature goes to *signature when given.
+Status ScanTailpackTypes(const std::string& path, ChunkTable& table, std::vector<bool>& binary,
+                         SignatureInfo* signature = nullptr);
 
 // The records and types of ScanTailpackTypes handed to row one by one, oldest first, without
 // holding the table: for listings of any number of chunks in little memory. Logs as ScanTailpack.

@@ -33,6 +33,12 @@ struct ChunkRecord {
 // Oldest chunk first: row k of the chunk list shows ChunkTable[k - 1].
 using ChunkTable = std::vector<ChunkRecord>;
 
+// What a scan found out about a file's code signature.
+struct SignatureInfo {
+  bool present = false;      // the file carries a certificate table: it is a signed program
+  bool holdsChunks = false;  // chunks go into that table, where adding and removing keep the signature
+};
+
 // Random access to bytes of a known size: a file on disk, or a byte string in memory.
 struct ByteSource {
   std::uint64_t size = 0;
