@@ -556,7 +556,25 @@ inline CertificateTable FindCertificateTable(const Source& source) {
 #include <filesystem>
 
 #if defined(_WIN32)
+// <windows.h> lean, so that a program may include <winsock2.h> after this header, and without its
+// min and max macros; the two macros are taken back afterwards when they were not the program's.
+#if !defined(WIN32_LEAN_AND_MEAN)
+#define WIN32_LEAN_AND_MEAN
+#define TAILPACK_READER_LEAN_DEFINED
+#endif
+#if !defined(NOMINMAX)
+#define NOMINMAX
+#define TAILPACK_READER_NOMINMAX_DEFINED
+#endif
 #include <windows.h>
+#if defined(TAILPACK_READER_LEAN_DEFINED)
+#undef WIN32_LEAN_AND_MEAN
+#undef TAILPACK_READER_LEAN_DEFINED
+#endif
+#if defined(TAILPACK_READER_NOMINMAX_DEFINED)
+#undef NOMINMAX
+#undef TAILPACK_READER_NOMINMAX_DEFINED
+#endif
 #else
 #include <cerrno>
 #include <climits>
@@ -572,7 +590,11 @@ inline CertificateTable FindCertificateTable(const Source& source) {
 namespace tailpack {
 
 struct SelfPathResult {
+  // The file to read. On Linux this is /proc/self/exe itself, which stays the running program's
+  // file even after another file was renamed over its name (as stowr writes); it means this
+  // process's file only, so hand it to no other process.
   std::filesystem::path path;
+  std::filesystem::path name;  // the program's path, for messages
   std::string error;
   bool ok() const { return error.empty(); }
 };
@@ -764,7 +786,7 @@ inline CertificateTable FindCertificateTable(const std::filesystem::path& file) 
 // True when the file is a signed executable: adding or removing chunks breaks its signature.
 inline bool HasCertificateTable(const std::filesystem::path& file) { return FindCertificateTable(file).present; }
 
-// The running program's own file.
+// The running program's own file, and its name.
 inline SelfPathResult SelfPath() {
   SelfPathResult result;
   try {
@@ -786,7 +808,7 @@ inline SelfPathResult SelfPath() {
       }
       buffer.resize(buffer.size() * 2);
     }
-    result.path = buffer;
+    result.path = result.name = buffer;
 #elif defined(__APPLE__)
     std::uint32_t size = 0;
     _NSGetExecutablePath(nullptr, &size);
@@ -798,7 +820,7 @@ inline SelfPathResult SelfPath() {
     buffer.resize(std::strlen(buffer.c_str()));
     std::error_code ec;
     std::filesystem::path canonical = std::filesystem::canonical(buffer, ec);
-    result.path = ec ? std::filesystem::path(buffer) : canonical;
+    result.path = result.name = ec ? std::filesystem::path(buffer) : canonical;
 #elif defined(__linux__)
     std::string buffer(256, '\0');
     for (;;) {
@@ -813,7 +835,11 @@ inline SelfPathResult SelfPath() {
       }
       buffer.resize(buffer.size() * 2);
     }
-    result.path = buffer;
+    constexpr std::string_view kDeleted = " (deleted)";  // the link's text once the name went to another file
+    if (buffer.size() > kDeleted.size() && buffer.compare(buffer.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0)
+      buffer.resize(buffer.size() - kDeleted.size());
+    result.name = buffer;
+    result.path = "/proc/self/exe";
 #else
     result.error = "Finding the program's own file is not supported on this system";
 #endif

@@ -21,11 +21,11 @@ int main() {
   }
   tailpack::ChunkBytes text = tailpack::ReadChunk(self.path, "TXT");
   if (!text.ok()) {
-    std::fprintf(stderr, "tailpack-example: cannot read %s: %s\n", Shown(self.path).c_str(), text.error.c_str());
+    std::fprintf(stderr, "tailpack-example: cannot read %s: %s\n", Shown(self.name).c_str(), text.error.c_str());
     return 1;
   }
   if (!text.found) {
-    std::printf("no TXT chunk in %s\n", Shown(self.path).c_str());
+    std::printf("no TXT chunk in %s\n", Shown(self.name).c_str());
     return 0;
   }
   std::fwrite(text.bytes.data(), 1, text.bytes.size(), stdout);

@@ -9,6 +9,8 @@
 #include <random>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "store/edit.h"
 #include "store/scan.h"
@@ -159,6 +161,15 @@ TEST(Reader, ReadsOnlyTrailersAndTheChunkAskedFor) {
   file.read = 0;
   EXPECT_TRUE(tailpack::ListChunks(file.AsSource()).chunks.empty());
   EXPECT_LE(file.read, tailpack::kBlockSize + 512);
+
+  // By kind the walk stops at the newest chunk of that kind: in front of it lie 9 blocks of older
+  // chunks that are never read.
+  file.bytes = "MZ";
+  for (int i = 0; i < 30000; ++i) file.bytes += Chunk("OLD", "x");
+  file.bytes += Chunk("TXT", "newest");
+  file.read = 0;
+  EXPECT_EQ(tailpack::ReadChunk(file.AsSource(), "TXT").bytes, "newest");
+  EXPECT_LE(file.read, tailpack::kBlockSize + 512 + 6);
 }
 
 // A PE file with chunks in front of its certificate table (added before signing) and inside it
@@ -325,6 +336,46 @@ TEST(Reader, FindsItsOwnExecutable) {
   tailpack::SelfPathResult self = tailpack::SelfPath();
   ASSERT_TRUE(self.ok()) << self.error;
   EXPECT_TRUE(fs::equivalent(self.path, "/proc/self/exe"));
+  EXPECT_TRUE(fs::equivalent(self.name, "/proc/self/exe"));
+}
+
+// A running program whose file another was renamed over (as every write of stowr does) still
+// reads its own chunks, and still names itself by its path.
+TEST(Reader, ReadsItsOwnFileAfterARenameReplacedIt) {
+  Scratch scratch;
+  std::ifstream in(STOWR_SELF_READER, std::ios::binary);
+  const std::string program((std::istreambuf_iterator<char>(in)), {});
+  const fs::path path = scratch.Write("self", program + Chunk("TXT", "the running one"));
+  fs::permissions(path, fs::perms::owner_all);
+  int toChild[2], fromChild[2];
+  ASSERT_EQ(pipe(toChild), 0);
+  ASSERT_EQ(pipe(fromChild), 0);
+  pid_t child = fork();
+  if (child == 0) {
+    dup2(toChild[0], 0);
+    dup2(fromChild[1], 1);
+    execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(toChild[0]);
+  close(fromChild[1]);
+  auto readAll = [&](std::size_t atLeast) {
+    std::string out;
+    char buffer[256];
+    ssize_t n;
+    while (out.size() < atLeast && (n = read(fromChild[0], buffer, sizeof buffer)) > 0) out.append(buffer, n);
+    return out;
+  };
+  EXPECT_EQ(readAll(6), "ready\n");
+  fs::path newer = scratch.Write("newer", program + Chunk("TXT", "the new one"));
+  fs::rename(newer, path);
+  ASSERT_EQ(write(toChild[1], "\n", 1), 1);
+  close(toChild[1]);
+  std::string out = readAll(SIZE_MAX);
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(out, "the running one\n" + path.string());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 }  // namespace
