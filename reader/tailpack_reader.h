@@ -146,14 +146,14 @@ inline constexpr HexDigits kHexDigits{};
 // (no digit gives 0), kept to 32 bits.
 inline std::uint32_t ParseLength(std::string_view field) {
   if (field.size() == 8) {  // the usual case: eight digits, looked up independently of each other
-    int digits[8];
-    int any = 0;
-    for (int i = 0; i < 8; ++i) any |= digits[i] = kHexDigits.value[static_cast<unsigned char>(field[i])];
-    if (any >= 0) {
-      std::uint32_t value = 0;
-      for (int i = 0; i < 8; ++i) value |= static_cast<std::uint32_t>(digits[i]) << (28 - 4 * i);
-      return value;
+    std::uint32_t value = 0;
+    int bad = 0;
+    for (int i = 0; i < 8; ++i) {
+      int digit = kHexDigits.value[static_cast<unsigned char>(field[i])];
+      bad |= digit;
+      value = (value << 4) | static_cast<std::uint32_t>(digit & 15);
     }
+    if (bad >= 0) return value;
   }
   std::uint32_t value = 0;
   for (char c : field) {
@@ -247,18 +247,15 @@ Walked WalkRegion(Blocks& blocks, std::uint64_t floor, std::uint64_t end, Place 
                   std::string& error) {
   std::uint64_t remaining = end;
   while (remaining - floor >= kMarker.size()) {
-    std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(remaining - floor, kTrailerSize));
+    const std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(remaining - floor, kTrailerSize));
     const char* bytes = blocks.Before(remaining, n, error);
     if (bytes == nullptr) return Walked::Failed;
-    std::string_view tail(bytes, n);
-    if (tail.substr(n - kMarker.size()) != kMarker) break;
-    tail.remove_suffix(kMarker.size());
+    if (std::memcmp(bytes + n - kMarker.size(), kMarker.data(), kMarker.size()) != 0) break;
     Trailer trailer;
     trailer.end = remaining;
-    std::size_t kindSize = (std::min<std::size_t>)(tail.size(), 3);
-    trailer.kind = tail.substr(tail.size() - kindSize);
-    tail.remove_suffix(kindSize);
-    trailer.length = detail::ParseLength(tail);
+    const std::size_t kindSize = (std::min<std::size_t>)(n - kMarker.size(), 3), fieldSize = n - kMarker.size() - kindSize;
+    trailer.kind = std::string_view(bytes + fieldSize, kindSize);
+    trailer.length = detail::ParseLength(std::string_view(bytes, fieldSize));
     trailer.place = place;
     remaining -= kMarker.size() + kindSize;
     trailer.whole = remaining - floor >= std::uint64_t{trailer.length} + 8;

@@ -18,7 +18,7 @@ LogSink SetLogSink(LogSink sink);
 
 // n in decimal with a comma between groups of three digits: 1234567 gives "1,234,567", 0 gives "0".
 std::string Grouped(std::uint64_t n);
-// The same text written backwards into the kGroupedMax characters in front of end; returns where
-// it begins. For callers that format millions of numbers.
+// The same text written at out (at most kGroupedMax characters); returns where it ends. For
+// callers that format millions of numbers.
 inline constexpr std::size_t kGroupedMax = 26;
-char* GroupedInto(std::uint64_t n, char* end);
+char* PutGrouped(std::uint64_t n, char* out);

@@ -25,9 +25,9 @@ tailpack::Source ReaderSource(const ByteSource& source);
 inline void SetRecord(const tailpack::Trailer& trailer, ChunkRecord& record) {
   record.Offset = trailer.offset + 1;
   record.Length = trailer.length;
-  std::uint32_t kind = 0;  // one store of all four bytes, Kind[3] staying NUL
-  std::memcpy(&kind, trailer.kind.data(), std::min<std::size_t>(trailer.kind.size(), kKindSize));
-  std::memcpy(record.Kind, &kind, sizeof kind);
+  const std::size_t n = std::min<std::size_t>(trailer.kind.size(), kKindSize);
+  std::memcpy(record.Kind, trailer.kind.data(), n);
+  std::memset(record.Kind + n, 0, sizeof record.Kind - n);  // Kind[3] stays NUL
   record.Place = static_cast<ChunkPlace>(trailer.place);
 }
 inline ChunkRecord RecordOf(const tailpack::Trailer& trailer) {

@@ -1,6 +1,7 @@
 #include "tools/chunk_row.h"
 
-#include <cstring>
+#include <algorithm>
+#include <charconv>
 
 #include "store/log.h"
 
@@ -16,27 +17,28 @@ ChunkRow MakeChunkRow(std::size_t number, const ChunkRecord& record, bool binary
   return row;
 }
 
-void AppendChunkRowLine(std::size_t number, const ChunkRecord& record, bool binary, std::string& text) {
-  char line[3 * kGroupedMax + 32];
-  char* end = line + sizeof line;
-  char* at = end;
-  *--at = '\n';
-  at = GroupedInto(record.Offset, at);
-  *--at = ' ';
-  *--at = '@';
-  *--at = '\t';
-  *--at = 'B';
-  *--at = ' ';
-  at = GroupedInto(record.Length, at);
-  *--at = '\t';
+char* PutChunkRowLine(std::size_t number, const ChunkRecord& record, bool binary, char* out) {
+  out = std::to_chars(out, out + 20, number).ptr;
+  *out++ = '\t';
+  for (const char* kind = record.Kind; kind < record.Kind + 3 && *kind != '\0';) *out++ = *kind++;
+  *out++ = '\t';
   std::string_view type = ChunkTypeName(binary);
-  for (std::size_t i = type.size(); i-- > 0;) *--at = type[i];
-  *--at = '\t';
-  for (std::size_t i = std::strlen(record.Kind); i-- > 0;) *--at = record.Kind[i];
-  *--at = '\t';
-  do *--at = static_cast<char>('0' + number % 10);
-  while ((number /= 10) != 0);
-  text.append(at, static_cast<std::size_t>(end - at));
+  out = std::copy(type.begin(), type.end(), out);
+  *out++ = '\t';
+  out = PutGrouped(record.Length, out);
+  *out++ = ' ';
+  *out++ = 'B';
+  *out++ = '\t';
+  *out++ = '@';
+  *out++ = ' ';
+  out = PutGrouped(record.Offset, out);
+  *out++ = '\n';
+  return out;
+}
+
+void AppendChunkRowLine(std::size_t number, const ChunkRecord& record, bool binary, std::string& text) {
+  char line[kMaxRowLine];
+  text.append(line, static_cast<std::size_t>(PutChunkRowLine(number, record, binary, line) - line));
 }
 
 std::string_view ChunkTypeName(bool binary) {

@@ -18,8 +18,11 @@ struct ChunkRow {
 // (ChunkIsBinary in store/scan.h).
 ChunkRow MakeChunkRow(std::size_t number, const ChunkRecord& record, bool binary);
 
-// The five cells of MakeChunkRow separated by tabs, and a line feed, appended to text: the line of
-// a command-line listing, formatted without a string per cell.
+// The five cells of MakeChunkRow separated by tabs, and a line feed: the line of a command-line
+// listing, formatted without a string per cell. Put writes it at out, which has room for
+// kMaxRowLine characters, and returns where it ends; Append adds it to text.
+inline constexpr std::size_t kMaxRowLine = 128;
+char* PutChunkRowLine(std::size_t number, const ChunkRecord& record, bool binary, char* out);
 void AppendChunkRowLine(std::size_t number, const ChunkRecord& record, bool binary, std::string& text);
 
 // "Binary" or "Text".
