@@ -1,13 +1,14 @@
 #include "bench/cli_memory.h"
 
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+
+#include "bench/child.h"
 
 namespace {
 
@@ -35,20 +36,7 @@ Status RunCli(const std::string& folder, const std::vector<std::string>& args, s
   const std::string report = folder + "/peak.txt";
   std::vector<std::string> words = {"/usr/bin/time", "-f", "%M", "-o", report, STOWR_CLI};
   words.insert(words.end(), args.begin(), args.end());
-  pid_t pid = fork();
-  if (pid < 0) return Errno("fork");
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
-    argv.push_back(nullptr);
-    int null = open("/dev/null", O_WRONLY);
-    if (null < 0 || dup2(null, STDOUT_FILENO) < 0 || chdir(folder.c_str()) != 0) _exit(127);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return Errno("wait");
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return Status::Error("stowr-cli " + args[0] + " failed");
+  if (!RunQuietly(words, folder)) return Status::Error("stowr-cli " + args[0] + " failed");
   std::ifstream in(report);
   std::uint64_t kib = 0;
   if (!(in >> kib)) return Status::Error("no peak from /usr/bin/time (Debian package: time)");

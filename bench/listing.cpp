@@ -1,14 +1,12 @@
 #include "bench/listing.h"
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+
+#include "bench/child.h"
 
 namespace {
 
@@ -30,22 +28,10 @@ Status WriteManyChunks(const std::string& path, std::uint64_t chunks, std::uint6
   return out ? Status::Success() : Status::Error("cannot write " + path);
 }
 
-// Seconds a program takes with its standard output going to /dev/null; negative on failure.
+// Seconds a program takes with its standard output thrown away; negative on failure.
 double Run(const std::vector<std::string>& words) {
   auto start = std::chrono::steady_clock::now();
-  pid_t pid = fork();
-  if (pid < 0) return -1;
-  if (pid == 0) {
-    std::vector<char*> argv;
-    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
-    argv.push_back(nullptr);
-    int null = open("/dev/null", O_WRONLY);
-    if (null < 0 || dup2(null, STDOUT_FILENO) < 0) _exit(127);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  if (!RunQuietly(words)) return -1;
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 

@@ -45,6 +45,15 @@ struct FileLayout {
 // Reads the PE headers and the certificate table through blocks.
 Status ReadLayout(tailpack::Blocks& blocks, FileLayout& layout);
 
+// What a walk over a ByteSource holds: the reader's view of it, the block read last, the layout.
+struct SourceWalk {
+  explicit SourceWalk(const ByteSource& source) : reader(ReaderSource(source)), blocks(reader) {}
+  Status Start() { return ReadLayout(blocks, layout); }
+  tailpack::Source reader;
+  tailpack::Blocks blocks;
+  FileLayout layout;
+};
+
 // Walks the chunks of source newest first, handing visit(const tailpack::Trailer&, const
 // tailpack::Blocks&) each chunk and the block its trailer was read from (so that a small chunk's
 // bytes can be looked at without another read); visit answers false to stop. The layout found is
@@ -52,15 +61,13 @@ Status ReadLayout(tailpack::Blocks& blocks, FileLayout& layout);
 template <typename Visit>
 Status WalkTrailers(const ByteSource& source, Visit&& visit, FileLayout* layout = nullptr,
                     std::uint64_t* body = nullptr) {
-  tailpack::Source reader = ReaderSource(source);
-  tailpack::Blocks blocks(reader);
-  FileLayout found;
-  Status status = ReadLayout(blocks, found);
+  SourceWalk walk(source);
+  Status status = walk.Start();
   if (!status.ok()) return status;
-  if (layout) *layout = found;
+  if (layout) *layout = walk.layout;
   std::string error;
   std::uint64_t stopped = source.size;
-  if (tailpack::WalkRegions(blocks, found.regions, visit, stopped, error) == tailpack::Walked::Failed)
+  if (tailpack::WalkRegions(walk.blocks, walk.layout.regions, visit, stopped, error) == tailpack::Walked::Failed)
     return Status::Error(error);
   if (body) *body = stopped;
   return Status::Success();
@@ -82,12 +89,11 @@ Status WalkRecords(const ByteSource& source, Visit&& visit) {
 template <typename Newest, typename Oldest>
 Status WalkRecordsOldestFirst(const ByteSource& source, Newest&& newest, Oldest&& oldest) {
   constexpr std::size_t kStretch = 64;
-  tailpack::Source reader = ReaderSource(source);
-  tailpack::Blocks blocks(reader);
-  FileLayout layout;
-  Status status = ReadLayout(blocks, layout);
+  SourceWalk walk(source);
+  Status status = walk.Start();
   if (!status.ok()) return status;
-  const tailpack::Regions& regions = layout.regions;
+  tailpack::Blocks& blocks = walk.blocks;
+  const tailpack::Regions& regions = walk.layout.regions;
   std::string error;
   std::vector<std::uint64_t> notes[2];  // stretch k of region r ends at notes[r][k]
   std::uint64_t count[2] = {}, bottom[2] = {};  // bottom: where the first walk of the region stopped
