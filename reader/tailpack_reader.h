@@ -182,9 +182,17 @@ class Blocks {
   Blocks& operator=(const Blocks&) = delete;
 
   // The n bytes in front of end (n at most kBlockSize, end at most the size), or nullptr with
-  // the reason in error.
+  // the reason in error. A block that served only one request is followed by a small one (large
+  // chunks cost a few KiB per trailer), one that served more by a block twice as large, up to
+  // kBlockSize (many small chunks cost one read per 64 KiB).
   const char* Before(std::uint64_t end, std::size_t n, std::string& error) {
-    if (!Holds(end - n, n) && !Fill(end > kBlockSize ? end - kBlockSize : 0, end, error)) return nullptr;
+    if (Holds(end - n, n)) {
+      ++served_;
+    } else {
+      want_ = served_ > 1 ? (std::min)(want_ * 2, kBlockSize) : kFirstBlock;
+      served_ = 1;
+      if (!Fill(end > want_ ? end - want_ : 0, end, error)) return nullptr;
+    }
     return At(end - n);
   }
 
@@ -216,10 +224,13 @@ class Blocks {
     return true;
   }
 
+  static constexpr std::size_t kFirstBlock = std::size_t{4} << 10;
   const Source& source_;
   std::vector<char> block_;
   const char* base_ = nullptr;         // the bytes of [start_, end_)
   std::uint64_t start_ = 0, end_ = 0;  // the range of the source held
+  std::size_t want_ = kFirstBlock;     // the size of the block read last
+  std::size_t served_ = 0;             // requests it served
 };
 
 // One chunk as the walk finds it. kind points into the walk's block and lives only as long as
