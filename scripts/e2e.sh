@@ -37,6 +37,9 @@ for exe in "$program" "$driver" "$uiCheck"; do
 done
 
 export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# A wineserver still lingering from an earlier Wine program (stowr-cli.exe, say) keeps the display
+# it started with, or none: windows of the cases would never reach this run's display.
+wineserver -k 2>/dev/null || true
 xvfbPid=
 cleanup() {
   wineserver -k 2>/dev/null || true

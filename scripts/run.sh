@@ -24,6 +24,7 @@ if [ -z "${DISPLAY:-}" ]; then
   Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
   xvfbPid=$!
   export DISPLAY=":$n"
+  wineserver -k 2>/dev/null || true  # a lingering one would keep its old display
   sleep 1
 fi
 bash scripts/wine-prefix.sh
