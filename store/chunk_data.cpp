@@ -2,14 +2,10 @@
 // chunk stream through the same checked copy as every write.
 #include "store/chunk_data.h"
 
-#include <algorithm>
-
 #include "store/scan.h"
 #include "store/wholefile.h"
 
 namespace {
-
-Status BeyondTheEnd() { return Status::Error("The chunk lies beyond the end of the file"); }
 
 // A changed executable is named: the caller names the file written to, and the message would
 // otherwise read as if that one had changed.
@@ -20,19 +16,13 @@ Status NameChangedSource(Status status, const std::string& exePath) {
 
 }  // namespace
 
-bool ChunkLiesWithin(const ChunkRecord& record, std::uint64_t size) {
-  return record.Offset >= 1 && record.Offset - 1 <= size && record.Length <= size - (record.Offset - 1);
-}
-
 EditResult ChunkContent(const std::string& exePath, const ChunkRecord& record) {
   EditResult result;
   SourceFile file;
   result.status = StampSource(exePath, file);
   if (!result.status.ok()) return result;
-  if (!ChunkLiesWithin(record, file.stamp.size)) {
-    result.status = BeyondTheEnd();
-    return result;
-  }
+  result.status = CheckChunkWithin(record, file.stamp.size);
+  if (!result.status.ok()) return result;
   result.content.sources.push_back(std::move(file));
   result.content.pieces.push_back(Piece{true, record.Offset - 1, record.Length, {}});
   result.changed = true;
@@ -51,16 +41,4 @@ Status CopyChunk(const std::string& exePath, const ChunkRecord& record, platform
   EditResult chunk = ChunkContent(exePath, record);
   if (!chunk.status.ok()) return chunk.status;
   return NameChangedSource(CopyContent(chunk.content, to, progress), exePath);
-}
-
-Status ReadChunkHead(const std::string& exePath, const ChunkRecord& record, std::size_t n, std::string& bytes) {
-  bytes.clear();
-  ByteSource source;
-  Status status = OpenFileSource(exePath, source);
-  if (!status.ok()) return status;
-  if (!ChunkLiesWithin(record, source.size)) return BeyondTheEnd();
-  std::string head(std::min<std::size_t>(n, record.Length), '\0');
-  status = source.readAt(record.Offset - 1, head.data(), head.size());
-  if (status.ok()) bytes = std::move(head);
-  return status;
 }

@@ -8,9 +8,6 @@
 #include "platform/status.h"
 #include "store/edit.h"
 
-// True when the record's data lies inside a file of `size` bytes.
-bool ChunkLiesWithin(const ChunkRecord& record, std::uint64_t size);
-
 // The content of a file holding exactly the record's data: one piece copied from the executable
 // when it is written, refused then if the executable changed meanwhile. Fails when the
 // executable is missing or unreadable or the data does not lie inside it.
@@ -22,5 +19,3 @@ Status ExtractChunk(const std::string& exePath, const ChunkRecord& record, const
 // Writes the record's data to an open file, such as standard output.
 Status CopyChunk(const std::string& exePath, const ChunkRecord& record, platform::FileHandle to,
                  const Progress& progress = {});
-// The first n bytes of the record's data, or all of them when it is shorter.
-Status ReadChunkHead(const std::string& exePath, const ChunkRecord& record, std::size_t n, std::string& bytes);

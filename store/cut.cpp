@@ -1,22 +1,7 @@
 // Cutting one chunk out of a file: its data and trailer go, the gap closes, nothing else moves.
-#include <algorithm>
-
 #include "store/edit.h"
 #include "store/plan.h"
 #include "store/scan.h"
-
-// Positions are clamped to the file, so a table that does not fit it can never make a piece
-// reach outside the file.
-std::vector<Piece> CutPieces(std::uint64_t size, const ChunkTable& table, std::size_t index) {
-  if (index < 1 || index > table.size()) return {};
-  std::uint64_t cutStart = std::min(table[index - 1].Offset - 1, size);
-  std::uint64_t cutEnd = index < table.size() ? table[index].Offset - 1 : size;
-  cutEnd = std::clamp(cutEnd, cutStart, size);
-  std::vector<Piece> pieces;
-  if (cutStart > 0) pieces.push_back(Piece{true, 0, cutStart, {}});
-  if (cutEnd < size) pieces.push_back(Piece{true, cutEnd, size - cutEnd, {}});
-  return pieces;
-}
 
 // Scans the file again and cuts only when it still holds exactly the chunks of table: another
 // program may have changed it since the table was built, and cutting by stale offsets would

@@ -40,10 +40,6 @@ EditResult StripTailpack(const std::string& path);
 // kChangedOnDisk as message and nothing is cut.
 EditResult CutChunk(const std::string& path, const ChunkTable& table, std::size_t index);
 
-// The pieces of a file of `size` bytes with chunk `index` of table cut out, from the start of its
-// data to the start of the next chunk's data (or the end of the file). Empty for a bad index.
-std::vector<Piece> CutPieces(std::uint64_t size, const ChunkTable& table, std::size_t index);
-
 // The in-memory forms, for byte strings (tests, the bytes form above).
 std::string StripTailpackBytes(std::string_view bytes);
 std::string CutChunkBytes(std::string_view bytes, const ChunkTable& table, std::size_t index);

@@ -133,29 +133,36 @@ Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row) {
   return Status::Success();
 }
 
+Status CheckChunkWithin(const ChunkRecord& record, std::uint64_t size) {
+  if (record.Offset >= 1 && record.Offset - 1 <= size && record.Length <= size - (record.Offset - 1))
+    return Status::Success();
+  return Status::Error("The chunk lies beyond the end of the file");
+}
+
 namespace {
 
 // Opens the file behind record and checks that the chunk's data lies inside it.
 Status OpenChunk(const std::string& path, const ChunkRecord& record, ByteSource& source) {
   Status status = OpenFileSource(path, source);
-  if (!status.ok()) return status;
-  if (record.Offset == 0 || record.Offset - 1 > source.size || record.Length > source.size - (record.Offset - 1))
-    return Status::Error("The chunk lies beyond the end of the file");
-  return Status::Success();
+  return status.ok() ? CheckChunkWithin(record, source.size) : status;
 }
 
 }  // namespace
 
-// Checks the record against the file's size and reads only the chunk's bytes.
-Status TryReadChunk(const std::string& path, const ChunkRecord& record, std::string& bytes) {
+// Checks the record against the file's size and reads only the bytes asked for.
+Status ReadChunkHead(const std::string& path, const ChunkRecord& record, std::size_t n, std::string& bytes) {
   bytes.clear();
   ByteSource source;
   Status status = OpenChunk(path, record, source);
   if (!status.ok()) return status;
-  std::string data(record.Length, '\0');
-  status = source.readAt(record.Offset - 1, data.data(), data.size());
-  if (status.ok()) bytes = std::move(data);
+  std::string head(std::min<std::size_t>(n, record.Length), '\0');
+  status = source.readAt(record.Offset - 1, head.data(), head.size());
+  if (status.ok()) bytes = std::move(head);
   return status;
+}
+
+Status TryReadChunk(const std::string& path, const ChunkRecord& record, std::string& bytes) {
+  return ReadChunkHead(path, record, record.Length, bytes);
 }
 
 std::string ReadChunk(const std::string& path, const ChunkRecord& record) {

@@ -27,6 +27,13 @@ Status ScanTailpackTypes(const std::string& path, ChunkTable& table, std::vector
 using ChunkRowVisit = std::function<void(const ChunkRecord& record, bool binary)>;
 Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row);
 
+// Success when the record's data lies inside a file of `size` bytes; otherwise the error that
+// says the chunk lies beyond the end of the file.
+Status CheckChunkWithin(const ChunkRecord& record, std::uint64_t size);
+
+// The first n bytes of the record's data, or all of them when it is shorter.
+Status ReadChunkHead(const std::string& path, const ChunkRecord& record, std::size_t n, std::string& bytes);
+
 // The record's data bytes, or empty when the file is missing or too short.
 std::string ReadChunk(const std::string& path, const ChunkRecord& record);
 // The same, telling why nothing could be read.

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/state.h"
-#include "store/chunk_data.h"
 #include "store/log.h"
 #include "store/scan.h"
 #include "viewer/hex_preview.h"

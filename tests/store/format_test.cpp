@@ -5,6 +5,7 @@
 
 #include "store/edit.h"
 #include "store/log.h"
+#include "store/plan.h"
 #include "store/scan.h"
 #include "store/tailpack.h"
 #include "store/walk.h"
@@ -240,7 +241,9 @@ TEST(Walk, OffsetsPastFourGiBAndReadsOnlyTrailers) {
   EXPECT_LE(big.bytesRead, 2 * tailpack::kBlockSize + 64);  // the DOS header, the block at the end, the one in front of the big chunk
 
   // Cutting the middle chunk keeps everything in front and behind it, with 64-bit positions.
-  std::vector<Piece> pieces = CutPieces(big.Source().size, table, 2);
+  EditPlan plan;
+  ASSERT_TRUE(PlanCut(big.Source(), table, 2, plan).ok());
+  std::vector<Piece> pieces = SplicePieces(big.Source().size, plan.splices);
   ASSERT_EQ(pieces.size(), 2u);
   EXPECT_EQ(pieces[0].length, table[1].Offset - 1);
   EXPECT_EQ(pieces[1].offset, table[2].Offset - 1);
