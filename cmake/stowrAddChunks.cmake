@@ -13,7 +13,6 @@
 include_guard(GLOBAL)
 
 set(STOWR_CLI "" CACHE FILEPATH "A stowr-cli that runs on the build machine, for stowr_add_chunks")
-set(_STOWR_APPEND_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/stowrAppendChunks.cmake)
 
 # The stowr-cli to run: a path or a generator expression in out_cli, and the target to build
 # first (or nothing) in out_target.
@@ -76,8 +75,10 @@ function(stowr_add_chunks target)
     add_dependencies(${target} ${cliTarget})
   endif()
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${files})
+  # The step's script lies beside this file (a variable set here would not reach other folders).
+  set(script ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/stowrAppendChunks.cmake)
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -P ${_STOWR_APPEND_SCRIPT} ${cli} $<TARGET_FILE:${target}> ${pairs}
+    COMMAND ${CMAKE_COMMAND} -P ${script} -- ${cli} $<TARGET_FILE:${target}> ${pairs}
     COMMENT "Appending ${kinds} to ${target}"
     VERBATIM)
 endfunction()

@@ -1,11 +1,12 @@
-# cmake -P stowrAppendChunks.cmake CLI EXE KIND FILE [KIND FILE]...
+# cmake -P stowrAppendChunks.cmake -- CLI EXE KIND FILE [KIND FILE]...
 # The step after a link: EXE gets exactly these chunks, in one write. Chunks already there (a
 # step run again without a link) are stripped first. When the step fails, EXE is deleted, so that
 # the next build links it again rather than keeping a program without its data.
-math(EXPR first "0")
-foreach(i RANGE ${CMAKE_ARGC})
-  if(CMAKE_ARGV${i} STREQUAL "-P")
-    math(EXPR first "${i} + 2")
+set(first 0)
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE ${last})
+  if(CMAKE_ARGV${i} STREQUAL "--")
+    math(EXPR first "${i} + 1")
     break()
   endif()
 endforeach()

@@ -6,9 +6,8 @@ include(CMakePackageConfigHelpers)
 
 set(STOWR_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/stowr)
 
-install(TARGETS tailpack_reader stowr-cli EXPORT stowrTargets
-        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
-        INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(TARGETS tailpack_reader EXPORT stowrTargets INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(TARGETS stowr-cli EXPORT stowrTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${STOWR_READER_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(EXPORT stowrTargets NAMESPACE stowr:: DESTINATION ${STOWR_CMAKE_DIR})
 
@@ -25,5 +24,6 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/stowrConfig.cmake
 
 # The .pc file finds its prefix from where it lies, so an installed tree can be moved.
 file(RELATIVE_PATH STOWR_PC_TO_PREFIX /${CMAKE_INSTALL_DATADIR}/pkgconfig /)
+string(REGEX REPLACE "/$" "" STOWR_PC_TO_PREFIX "${STOWR_PC_TO_PREFIX}")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/stowr-reader.pc.in ${CMAKE_CURRENT_BINARY_DIR}/stowr-reader.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/stowr-reader.pc DESTINATION ${CMAKE_INSTALL_DATADIR}/pkgconfig)

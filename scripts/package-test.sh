@@ -44,11 +44,14 @@ else
   check "stowr.exe starts and shows its window" ok "$(tail -3 "$work/e2e.log")"
 fi
 
-# On Linux, cmake --install puts the tool and the reader's header under the prefix.
+# On Linux, cmake --install puts the tool, the reader's header and the package files for CMake
+# and pkg-config under the prefix.
 if [ -f build/native/build.ninja ]; then
   cmake --build build/native -j2 --target stowr-cli >/dev/null
   cmake --install build/native --prefix "$work/prefix" >/dev/null
-  check "cmake --install" "bin/stowr-cli include/tailpack_reader.h" \
+  check "cmake --install" "bin/stowr-cli include/tailpack_reader.h lib/cmake/stowr/stowrAddChunks.cmake \
+lib/cmake/stowr/stowrAppendChunks.cmake lib/cmake/stowr/stowrConfig.cmake lib/cmake/stowr/stowrConfigVersion.cmake \
+lib/cmake/stowr/stowrTargets-relwithdebinfo.cmake lib/cmake/stowr/stowrTargets.cmake share/pkgconfig/stowr-reader.pc" \
     "$(cd "$work/prefix" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ' | sed 's/ $//')"
 fi
 
