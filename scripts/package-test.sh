@@ -23,6 +23,9 @@ trap 'rm -rf "$work"' EXIT
 unzip -q "$zip" -d "$work"
 dir=$work/$name
 check "header as in the source" "" "$(cmp "$dir/tailpack_reader.h" reader/tailpack_reader.h 2>&1)"
+check "README for Windows users" "" "$(cmp "$dir/README.md" docs/README-windows.md 2>&1)"
+# It speaks of nothing the zip does not hold: no set-up on Linux, no scripts, no pictures.
+check "README names no missing file" "" "$(grep -nE 'apt-get|Debian|scripts/|\.png|reader/example' "$dir/README.md")"
 for exe in stowr.exe stowr-cli.exe; do
   check "$exe version resource" "$version" "$(strings -el "$dir/$exe" | sed -n '/^FileVersion$/{n;p;q}')"
 done
