@@ -17,8 +17,11 @@ constexpr std::string_view kStandardInput = "-";
 int CheckKind(std::string_view typed, const ChunkTable& table, const std::vector<NewChunk>& earlier,
               std::string& descriptor) {
   DescriptorCheck check = CheckDescriptor(typed, table);
-  for (const NewChunk& chunk : earlier)
-    if (check.verdict == DescriptorVerdict::Accepted && chunk.kind == check.descriptor) check.verdict = DescriptorVerdict::InUse;
+  for (const NewChunk& chunk : earlier) {
+    if (check.verdict == DescriptorVerdict::Accepted && chunk.kind == check.descriptor) {
+      check.verdict = DescriptorVerdict::InUse;
+    }
+  }
   switch (check.verdict) {
     case DescriptorVerdict::Invalid:
       return Refused("Invalid descriptor! Please type only 3 characters among A-Z and 0-9.");
@@ -53,7 +56,8 @@ int ReadInput(std::string& bytes) {
 }
 
 // Checks one KIND FILE pair and adds it to chunks.
-int TakeChunk(const std::string& kind, const std::string& path, const ChunkTable& table, std::vector<NewChunk>& chunks) {
+int TakeChunk(const std::string& kind, const std::string& path, const ChunkTable& table,
+              std::vector<NewChunk>& chunks) {
   NewChunk chunk;
   if (int code = CheckKind(kind, table, chunks, chunk.kind)) return code;
   if (path == kStandardInput) {

@@ -25,6 +25,7 @@ foreach(step "strip;${exe}" "add;${exe};${pairs}")
   if(NOT result EQUAL 0)
     file(REMOVE ${exe})
     list(GET step 0 command)
-    message(FATAL_ERROR "stowr-cli ${command} ${exe} failed (${result}); the program was deleted so that the next build links it again")
+    message(FATAL_ERROR "stowr-cli ${command} ${exe} failed (${result}); "
+                        "the program was deleted so that the next build links it again")
   endif()
 endforeach()

@@ -47,7 +47,8 @@ echo "consumer-test: pkg-config"
 pc=$prefix/share/pkgconfig
 check "pkg-config --cflags stowr-reader" "-I$prefix/include" \
   "$(PKG_CONFIG_PATH=$pc pkg-config --cflags stowr-reader | sed "s|$pc/../..|$prefix|; s/ *$//")"
-if c++ -std=c++17 $(PKG_CONFIG_PATH=$pc pkg-config --cflags stowr-reader) -fsyntax-only "$root/examples/consumer/main.cpp"; then
+flags=$(PKG_CONFIG_PATH=$pc pkg-config --cflags stowr-reader)
+if c++ -std=c++17 $flags -fsyntax-only "$root/examples/consumer/main.cpp"; then
   pass "the example compiles with pkg-config's flags"
 else
   fail "the example compiles with pkg-config's flags"
@@ -86,6 +87,17 @@ for way in installed subdirectory; do
     before=$(md5sum <"$exe")
     cmake --build "$src/build" -j"$jobs" >"$src/build.log" 2>&1 || fail "$name: build with nothing changed failed"
     check "$name: nothing changed, nothing done" "$before" "$(md5sum <"$exe")"
+    [ "$way-$platform" = installed-native ] || continue
+    # A data file stowr-cli refuses (empty) fails the build and leaves no program without its data.
+    : >"$src/config.txt"
+    if cmake --build "$src/build" -j"$jobs" >"$src/build.log" 2>&1; then
+      fail "$name: a refused data file fails the build"
+    else
+      check "$name: a refused data file leaves no program" "" "$(ls "$exe" 2>/dev/null)"
+    fi
+    printf 'fixed' >"$src/config.txt"
+    cmake --build "$src/build" -j"$jobs" >"$src/build.log" 2>&1 || fail "$name: build after the fix"
+    check "$name: built again after the fix" "$(printf 'CFG: fixed\nMSG: hello native')" "$(run "$exe")"
   done
 done
 
