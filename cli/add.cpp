@@ -1,16 +1,27 @@
-// stowr-cli add EXE KIND FILE
+// stowr-cli add EXE KIND FILE [KIND FILE]...
 #include <cstdint>
+#include <vector>
 
 #include "cli/commands.h"
+#include "platform/console.h"
 #include "store/edit.h"
 #include "store/log.h"
 #include "tools/descriptor.h"
 
 namespace {
 
-// The descriptor must pass the same check as in the window's Add dialog.
-int CheckKind(std::string_view typed, const ChunkTable& table, std::string& descriptor) {
+constexpr std::string_view kStandardInput = "-";
+
+// The descriptor must pass the same check as in the window's Add dialog, and no two chunks of one
+// command may share it.
+int CheckKind(std::string_view typed, const ChunkTable& table, const std::vector<NewChunk>& earlier,
+              std::string& descriptor) {
   DescriptorCheck check = CheckDescriptor(typed, table);
+  for (const NewChunk& chunk : earlier) {
+    if (check.verdict == DescriptorVerdict::Accepted && chunk.kind == check.descriptor) {
+      check.verdict = DescriptorVerdict::InUse;
+    }
+  }
   switch (check.verdict) {
     case DescriptorVerdict::Invalid:
       return Refused("Invalid descriptor! Please type only 3 characters among A-Z and 0-9.");
@@ -36,20 +47,52 @@ int CheckData(const std::string& path, SourceFile& data) {
   return kExitOk;
 }
 
+// The data of "-": all of standard input, held in memory.
+int ReadInput(std::string& bytes) {
+  Status status = platform::ReadStandardInput(bytes, UINT32_MAX);
+  if (!status.ok()) return FileFailure("cannot read", "standard input", status);
+  if (bytes.empty()) return Refused("standard input is empty; a chunk needs at least one byte");
+  return kExitOk;
+}
+
+// Checks one KIND FILE pair and adds it to chunks.
+int TakeChunk(const std::string& kind, const std::string& path, const ChunkTable& table,
+              std::vector<NewChunk>& chunks) {
+  NewChunk chunk;
+  if (int code = CheckKind(kind, table, chunks, chunk.kind)) return code;
+  if (path == kStandardInput) {
+    for (const NewChunk& earlier : chunks)
+      if (!earlier.file) return Refused("standard input can give the data of one chunk only");
+    if (int code = ReadInput(chunk.bytes)) return code;
+  } else {
+    chunk.file.emplace();
+    if (int code = CheckData(path, *chunk.file)) return code;
+  }
+  chunks.push_back(std::move(chunk));
+  return kExitOk;
+}
+
+// One chunk goes through the single add, as it always has; several through one write.
+EditResult Append(const std::string& exe, const std::vector<NewChunk>& chunks) {
+  if (chunks.size() > 1) return AppendChunks(ExeFile{exe}, chunks);
+  const NewChunk& chunk = chunks.front();
+  if (chunk.file) return AppendChunk(ExeFile{exe}, chunk.kind, *chunk.file);
+  return AppendChunk(ExeFile{exe}, chunk.kind, std::string_view(chunk.bytes));
+}
+
 }  // namespace
 
 // Every check comes before the one write, so a refused or failed add leaves the executable as
 // it was.
 int RunAdd(const Args& args) {
-  if (args.size() != 3) return Usage();
+  if (args.size() < 3 || args.size() % 2 == 0) return Usage();
   const std::string& exe = args[0];
   ChunkTable table;
-  std::string descriptor;
-  SourceFile data;
+  std::vector<NewChunk> chunks;
   if (int code = LoadTable(exe, table)) return code;
-  if (int code = CheckKind(args[1], table, descriptor)) return code;
-  if (int code = CheckData(args[2], data)) return code;
-  EditResult added = AppendChunk(ExeFile{exe}, descriptor, data);
+  for (std::size_t i = 1; i < args.size(); i += 2)
+    if (int code = TakeChunk(args[i], args[i + 1], table, chunks)) return code;
+  EditResult added = Append(exe, chunks);
   if (!added.status.ok()) return FileFailure("cannot read", exe, added.status);
   if (!added.changed) return Refused("the chunk was refused; " + exe + " is unchanged");
   return WriteBack(added.content, exe, added.breaksSignature);

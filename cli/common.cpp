@@ -3,23 +3,31 @@
 #include <charconv>
 #include <iostream>
 
+#include "cli/options.h"
 #include "store/scan.h"
 #include "store/wholefile.h"
 
 namespace {
 
 constexpr std::string_view kUsage =
-    "usage: stowr-cli list [--json] EXE\n"
-    "       stowr-cli add EXE KIND FILE\n"
-    "       stowr-cli remove EXE N\n"
+    "usage: stowr-cli list EXE [--json]\n"
+    "       stowr-cli add EXE KIND FILE [KIND FILE]...\n"
+    "       stowr-cli set EXE KIND FILE\n"
+    "       stowr-cli remove EXE CHUNK\n"
     "       stowr-cli strip EXE\n"
-    "       stowr-cli extract EXE N [OUT]\n"
+    "       stowr-cli extract EXE CHUNK [OUT]\n"
     "       stowr-cli extract-all EXE\n"
-    "       stowr-cli cat EXE N\n"
+    "       stowr-cli cat EXE CHUNK\n"
     "       stowr-cli --version\n"
-    "N is a chunk's number as listed, from 1. KIND is 3 characters among A-Z and 0-9.\n"
+    "CHUNK is a chunk's number as listed, from 1, or :KIND for the newest chunk of that kind.\n"
+    "KIND is 3 characters among A-Z and 0-9. FILE - reads standard input; OUT - writes\n"
+    "standard output. Options go anywhere; -- ends them.\n"
+    "set replaces the newest chunk of that kind in place, or adds it when there is none;\n"
+    "unchanged bytes write nothing.\n"
+    "add, set, remove and strip refuse a change that would break a code signature unless given\n"
+    "--break-signature.\n"
     "Exit status: 0 done, 1 wrong usage, 2 a file could not be read or written,\n"
-    "3 request refused (bad or used KIND, no chunk N, empty data).\n";
+    "3 request refused (bad or used KIND, no such chunk, empty data, a signature to keep).\n";
 
 }  // namespace
 
@@ -72,6 +80,7 @@ int PickChunk(const std::string& exe, const std::string& text, const ChunkTable&
 // A write whose rename the disk did not confirm has still changed the file: it is a success, and
 // the user hears that it may not have reached the disk.
 int WriteBack(const Content& content, const std::string& exe, bool breaksSignature) {
+  if (breaksSignature && !GivenOptions().breakSignature) return RefuseBreakingSignature(exe);
   if (breaksSignature) WarnSignatureBroken(exe);
   Status status = WriteWholeFile(content, exe);
   if (!status.ok()) return FileFailure("cannot write", exe, status);

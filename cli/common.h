@@ -24,8 +24,10 @@ void WarnIfUnconfirmed(const std::string& path, const Status& status);
 int LoadTable(const std::string& exe, ChunkTable& table);
 // Reads a chunk number as listed (1 to the table's size) into index.
 int PickChunk(const std::string& exe, const std::string& text, const ChunkTable& table, std::size_t& index);
+// Refuses a change that would break exe's code signature, saying which option allows it.
+int RefuseBreakingSignature(const std::string& exe);
 // Warns on standard error that exe's code signature will no longer verify after the change.
 void WarnSignatureBroken(const std::string& exe);
-// Writes an edited executable back over itself, after the signature warning when the edit breaks
-// its signature.
+// Writes an edited executable back over itself. An edit that breaks its signature is refused,
+// unless --break-signature was given: then it is written after the signature warning.
 int WriteBack(const Content& content, const std::string& exe, bool breaksSignature);

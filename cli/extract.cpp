@@ -1,7 +1,8 @@
-// stowr-cli extract EXE N [OUT], stowr-cli extract-all EXE, stowr-cli cat EXE N
+// stowr-cli extract EXE CHUNK [OUT], stowr-cli extract-all EXE, stowr-cli cat EXE CHUNK
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/select.h"
 #include "platform/console.h"
 #include "store/chunk_data.h"
 #include "tools/extract_name.h"
@@ -19,15 +20,25 @@ int ExtractTo(const std::string& exe, const ChunkTable& table, std::size_t index
   return kExitOk;
 }
 
+// The chunk's bytes, unchanged, on standard output, copied in blocks.
+int CopyToOutput(const std::string& exe, const ChunkTable& table, std::size_t index) {
+  std::cout.flush();
+  Status status = CopyChunk(exe, table[index - 1], platform::StandardOutput());
+  if (!status.ok()) return FileFailure("cannot copy chunk " + std::to_string(index) + " of", exe, status);
+  return kExitOk;
+}
+
 }  // namespace
 
+// OUT "-" is standard output, as with cat.
 int RunExtract(const Args& args) {
   if (args.size() != 2 && args.size() != 3) return Usage();
   const std::string& exe = args[0];
   ChunkTable table;
   std::size_t index = 0;
   if (int code = LoadTable(exe, table)) return code;
-  if (int code = PickChunk(exe, args[1], table, index)) return code;
+  if (int code = SelectChunk(exe, args[1], table, index)) return code;
+  if (args.size() == 3 && args[2] == "-") return CopyToOutput(exe, table, index);
   std::string out = args.size() == 3 ? args[2] : DefaultExtractName(exe, table[index - 1]);
   return ExtractTo(exe, table, index, out);
 }
@@ -47,16 +58,12 @@ int RunExtractAll(const Args& args) {
   return result;
 }
 
-// The chunk's bytes, unchanged, on standard output, copied in blocks.
 int RunCat(const Args& args) {
   if (args.size() != 2) return Usage();
   const std::string& exe = args[0];
   ChunkTable table;
   std::size_t index = 0;
   if (int code = LoadTable(exe, table)) return code;
-  if (int code = PickChunk(exe, args[1], table, index)) return code;
-  std::cout.flush();
-  Status status = CopyChunk(exe, table[index - 1], platform::StandardOutput());
-  if (!status.ok()) return FileFailure("cannot copy chunk " + args[1] + " of", exe, status);
-  return kExitOk;
+  if (int code = SelectChunk(exe, args[1], table, index)) return code;
+  return CopyToOutput(exe, table, index);
 }

@@ -1,4 +1,4 @@
-// stowr-cli list [--json] EXE
+// stowr-cli list EXE [--json]
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/json.h"
+#include "cli/options.h"
 #include "cli/terminal_text.h"
 #include "store/scan.h"
 #include "store/wholefile.h"
@@ -61,14 +62,15 @@ std::string_view PlaceName(ChunkPlace place) {
   return "end";
 }
 
-// One element of a JSON array, with plain numbers.
+// One element of a JSON array, with plain numbers. The offset is 0-based, as the reader's
+// Chunk::offset and dd's skip= take it; the plain listing keeps the 1-based position.
 void PrintJson(std::size_t number, const ChunkRecord& record, bool binary, Output& out) {
   std::string text = number == 1 ? "\n" : ",\n";
   text.append("  {\"index\": ").append(std::to_string(number));
   text.append(", \"kind\": ").append(JsonString(KindText(record)));
   text.append(", \"type\": \"").append(ChunkTypeName(binary));
   text.append("\", \"length\": ").append(std::to_string(record.Length));
-  text.append(", \"offset\": ").append(std::to_string(record.Offset));
+  text.append(", \"offset\": ").append(std::to_string(record.Offset - 1));
   text.append(", \"place\": \"").append(PlaceName(record.Place)).append("\"}");
   out.Append(text);
 }
@@ -89,8 +91,8 @@ void PrintLine(std::size_t number, const ChunkRecord& record, bool binary, Outpu
 // Chunks oldest first, one line each, or a JSON array. The file is opened once and the rows are
 // printed as the scan hands them over, so no table of the chunks is held.
 int RunList(const Args& args) {
-  bool json = !args.empty() && args[0] == "--json";
-  if (args.size() != (json ? 2u : 1u)) return Usage();
+  const bool json = GivenOptions().json;
+  if (args.size() != 1) return Usage();
   const std::string& exe = args.back();
   if (!FileExists(exe)) return FileFailure("cannot read", exe, Status::NotFound());
   Output out;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "cli/options.h"
 #include "platform/console.h"
 
 namespace {
@@ -12,12 +13,17 @@ namespace {
 struct Command {
   std::string_view name;
   int (*run)(const Args&);
+  std::string_view options;  // the options it takes, separated by spaces
 };
 
 constexpr Command kCommands[] = {
-    {"list", RunList},       {"add", RunAdd},   {"remove", RunRemove},
-    {"strip", RunStrip},     {"extract", RunExtract},
-    {"extract-all", RunExtractAll}, {"cat", RunCat},
+    {"list", RunList, "--json"},
+    {"add", RunAdd, "--break-signature"},
+    {"remove", RunRemove, "--break-signature"},
+    {"strip", RunStrip, "--break-signature"},
+    {"extract", RunExtract, ""},
+    {"extract-all", RunExtractAll, ""},
+    {"cat", RunCat, ""},
 };
 
 int Run(int argc, char** argv) {
@@ -33,7 +39,9 @@ int Run(int argc, char** argv) {
   }
   Args args(argv + 2, argv + argc);
   for (const Command& command : kCommands) {
-    if (command.name == name) return command.run(args);
+    if (command.name != name) continue;
+    if (!TakeOptions(args, command.options)) return Usage();
+    return command.run(args);
   }
   return Usage();
 }

@@ -1,15 +1,16 @@
-// stowr-cli remove EXE N, stowr-cli strip EXE
+// stowr-cli remove EXE CHUNK, stowr-cli strip EXE
 #include "cli/commands.h"
+#include "cli/select.h"
 #include "store/edit.h"
 
-// Cuts chunk N out; the store checks that the file still holds the chunks just scanned.
+// Cuts the chunk out; the store checks that the file still holds the chunks just scanned.
 int RunRemove(const Args& args) {
   if (args.size() != 2) return Usage();
   const std::string& exe = args[0];
   ChunkTable table;
   std::size_t index = 0;
   if (int code = LoadTable(exe, table)) return code;
-  if (int code = PickChunk(exe, args[1], table, index)) return code;
+  if (int code = SelectChunk(exe, args[1], table, index)) return code;
   EditResult cut = CutChunk(exe, table, index);
   if (!cut.status.ok()) return FileFailure("cannot remove a chunk from", exe, cut.status);
   return WriteBack(cut.content, exe, cut.breaksSignature);

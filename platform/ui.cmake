@@ -12,18 +12,18 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_dpi.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_drop.cpp)
-  target_include_directories(stowr_ui_win32 PUBLIC ${CMAKE_SOURCE_DIR})
+  target_include_directories(stowr_ui_win32 PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(stowr_ui_win32 PUBLIC comctl32 comdlg32 gdi32 shell32 user32)
 
   add_library(stowr_process STATIC ${CMAKE_CURRENT_LIST_DIR}/process_win32.cpp)
 
   add_library(stowr_win_main OBJECT ${CMAKE_CURRENT_LIST_DIR}/win_main.cpp)
-  target_include_directories(stowr_win_main PRIVATE ${CMAKE_SOURCE_DIR})
+  target_include_directories(stowr_win_main PRIVATE ${PROJECT_SOURCE_DIR})
 else()
   add_library(stowr_process STATIC ${CMAKE_CURRENT_LIST_DIR}/process_posix.cpp
                                    ${CMAKE_CURRENT_LIST_DIR}/module_path_posix.cpp)
 endif()
-target_include_directories(stowr_process PUBLIC ${CMAKE_SOURCE_DIR})
+target_include_directories(stowr_process PUBLIC ${PROJECT_SOURCE_DIR})
 
 include(${CMAKE_CURRENT_LIST_DIR}/ui_fake.cmake OPTIONAL)
 

@@ -23,6 +23,9 @@ trap 'rm -rf "$work"' EXIT
 unzip -q "$zip" -d "$work"
 dir=$work/$name
 check "header as in the source" "" "$(cmp "$dir/tailpack_reader.h" reader/tailpack_reader.h 2>&1)"
+check "README for Windows users" "" "$(cmp "$dir/README.md" docs/README-windows.md 2>&1)"
+# It speaks of nothing the zip does not hold: no set-up on Linux, no scripts, no pictures.
+check "README names no missing file" "" "$(grep -nE 'apt-get|Debian|scripts/|\.png|reader/example' "$dir/README.md")"
 for exe in stowr.exe stowr-cli.exe; do
   check "$exe version resource" "$version" "$(strings -el "$dir/$exe" | sed -n '/^FileVersion$/{n;p;q}')"
 done
@@ -44,11 +47,14 @@ else
   check "stowr.exe starts and shows its window" ok "$(tail -3 "$work/e2e.log")"
 fi
 
-# On Linux, cmake --install puts the tool and the reader's header under the prefix.
+# On Linux, cmake --install puts the tool, the reader's header and the package files for CMake
+# and pkg-config under the prefix.
 if [ -f build/native/build.ninja ]; then
   cmake --build build/native -j2 --target stowr-cli >/dev/null
   cmake --install build/native --prefix "$work/prefix" >/dev/null
-  check "cmake --install" "bin/stowr-cli include/tailpack_reader.h" \
+  check "cmake --install" "bin/stowr-cli include/tailpack_reader.h lib/cmake/stowr/stowrAddChunks.cmake \
+lib/cmake/stowr/stowrAppendChunks.cmake lib/cmake/stowr/stowrConfig.cmake lib/cmake/stowr/stowrConfigVersion.cmake \
+lib/cmake/stowr/stowrTargets-relwithdebinfo.cmake lib/cmake/stowr/stowrTargets.cmake share/pkgconfig/stowr-reader.pc" \
     "$(cd "$work/prefix" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ' | sed 's/ $//')"
 fi
 

@@ -32,6 +32,10 @@ if [ -x scripts/reader-e2e.sh ]; then
   step "the Tailpack reader example, natively and under Wine"
   bash scripts/reader-e2e.sh
 fi
+if [ -x scripts/consumer-test.sh ]; then
+  step "a project using stowr: installed and as a subdirectory, natively and under Wine"
+  bash scripts/consumer-test.sh
+fi
 if [ -x scripts/package-test.sh ]; then
   step "the release zip: its contents, and its programs started under Wine"
   bash scripts/package-test.sh

@@ -28,7 +28,7 @@ std::string_view TrimSpaces(std::string_view kind) {
   return kind.substr(first, kind.find_last_not_of(' ') - first + 1);
 }
 
-std::string NewChunk(std::string_view kind, std::string_view data) {
+std::string ChunkWithTrailer(std::string_view kind, std::string_view data) {
   std::string chunk(data);
   chunk += MakeTrailer(data.size(), TrimSpaces(kind));
   return chunk;
@@ -74,7 +74,7 @@ EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_vi
   if (!result.status.ok() || !AcceptChunk(kind, data.size())) return result;
   result.status = MakeRoom(exe, data.size() + kTrailerSize, result);
   if (!result.status.ok()) return result;
-  result.content.pieces.push_back(Piece{false, 0, 0, NewChunk(kind, data)});
+  result.content.pieces.push_back(Piece{false, 0, 0, ChunkWithTrailer(kind, data)});
   FinishAppend(result);
   return result;
 }
@@ -98,7 +98,49 @@ std::string AppendChunk(std::string_view exeBytes, std::string_view kind, std::s
   EditPlan plan;
   PlanAppend(MemorySource(exeBytes), data.size() + kTrailerSize, plan);  // bytes in memory cannot fail to read
   std::string result = SplicedBytes(exeBytes, plan.splices);
-  result += NewChunk(kind, data);
+  result += ChunkWithTrailer(kind, data);
   LogLine("Done. New file is " + Grouped(result.size()) + " Bytes>");
+  return result;
+}
+
+namespace {
+
+std::uint64_t DataSize(const NewChunk& chunk) { return chunk.file ? chunk.file->stamp.size : chunk.bytes.size(); }
+
+// The chunk's data and trailer behind the content's pieces.
+void PushChunk(const NewChunk& chunk, Content& content) {
+  if (!chunk.file) return content.pieces.push_back(Piece{false, 0, 0, ChunkWithTrailer(chunk.kind, chunk.bytes)});
+  content.pieces.push_back(Piece{true, 0, chunk.file->stamp.size, {}, content.sources.size()});
+  content.sources.push_back(*chunk.file);
+  content.pieces.push_back(Piece{false, 0, 0, MakeTrailer(chunk.file->stamp.size, TrimSpaces(chunk.kind))});
+}
+
+}  // namespace
+
+EditResult AppendChunks(const ExeFile& exe, const std::vector<NewChunk>& chunks) {
+  EditResult result = StartAppend(exe);
+  if (!result.status.ok() || chunks.empty()) return result;
+  std::vector<std::uint64_t> sizes, paddings;
+  for (const NewChunk& chunk : chunks) {
+    if (!AcceptChunk(chunk.kind, DataSize(chunk))) return result;
+    sizes.push_back(DataSize(chunk) + kTrailerSize);
+  }
+  ByteSource source;
+  result.status = OpenFileSource(exe.path, source);
+  if (!result.status.ok()) return result;
+  if (source.size != result.content.sources.front().stamp.size) {
+    result.status = Status::Error(std::string(kChangedOnDisk));
+    return result;
+  }
+  EditPlan plan;
+  result.status = PlanAppendAll(source, sizes, plan, paddings);
+  if (!result.status.ok()) return result;
+  result.content.pieces = SplicePieces(source.size, plan.splices);
+  result.breaksSignature = plan.breaksSignature;
+  for (std::size_t i = 0; i < chunks.size(); ++i) {
+    if (paddings[i] > 0) result.content.pieces.push_back(Piece{false, 0, 0, std::string(paddings[i], '\0')});
+    PushChunk(chunks[i], result.content);
+  }
+  FinishAppend(result);
   return result;
 }

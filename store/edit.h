@@ -1,6 +1,7 @@
 #pragma once
 // Adding, clearing and cutting chunks. Nothing here writes the executable: each operation returns
 // its new content, which the caller writes back with WriteWholeFile.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,15 @@ EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_vi
 // The same with the data copied from a file (stamped with StampSource) when the content is
 // written, so that a large file is never read whole.
 EditResult AppendChunk(const ExeFile& exe, std::string_view kind, const SourceFile& data);
+// Several chunks in one write, oldest first, with the bytes adding them one after the other would
+// give. Each chunk's data comes from a stamped file (copied when the content is written) or, when
+// it has none, from bytes. Refused (unchanged) when any chunk would be.
+struct NewChunk {
+  std::string kind;
+  std::optional<SourceFile> file;
+  std::string bytes;
+};
+EditResult AppendChunks(const ExeFile& exe, const std::vector<NewChunk>& chunks);
 // Bytes form: the same on an executable held in memory.
 std::string AppendChunk(std::string_view exeBytes, std::string_view kind, std::string_view data);
 

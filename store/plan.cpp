@@ -85,6 +85,26 @@ Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& p
   return Status::Success();
 }
 
+Status PlanAppendAll(const ByteSource& source, const std::vector<std::uint64_t>& chunkSizes, EditPlan& plan,
+                     std::vector<std::uint64_t>& paddings) {
+  plan = {};
+  paddings.assign(chunkSizes.size(), 0);
+  std::string error;
+  tailpack::CertificateTable table = tailpack::detail::FindCertificateTable(ReaderSource(source), error);
+  if (!error.empty()) return Status::Error(error);
+  std::uint64_t added = 0;
+  for (std::size_t i = 0; i < chunkSizes.size(); ++i) added += (8 - chunkSizes[i] % 8) % 8 + chunkSizes[i];
+  if (!table.holdsChunks || table.size + added > 0xFFFFFFFF || table.entryLength + added > 0xFFFFFFFF) {
+    plan.breaksSignature = table.present;
+    return Status::Success();
+  }
+  for (std::size_t i = 0; i < chunkSizes.size(); ++i) paddings[i] = (8 - chunkSizes[i] % 8) % 8;
+  ResizeTable(table, static_cast<std::int64_t>(added), plan.splices);
+  RelyOnTable(table, plan);
+  Order(plan.splices);
+  return Status::Success();
+}
+
 // The oldest chunk of each region goes with everything behind it in that region.
 Status PlanStrip(const ByteSource& source, EditPlan& plan) {
   plan = {};

@@ -29,6 +29,12 @@ struct EditPlan {
 // Adding a chunk of chunkSize bytes (data and trailer): the splices make room for it, and the
 // chunk itself goes behind them, at the new end of the file.
 Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& plan);
+// Adding several chunks (data and trailer of each in chunkSizes) in one write, with the bytes each
+// would get when added one after the other: paddings[i] zero bytes go in front of chunk i (inside
+// a certificate table; none elsewhere). The splices make room for all of them; the paddings and
+// chunks go behind them, at the new end of the file.
+Status PlanAppendAll(const ByteSource& source, const std::vector<std::uint64_t>& chunkSizes, EditPlan& plan,
+                     std::vector<std::uint64_t>& paddings);
 // Removing every chunk.
 Status PlanStrip(const ByteSource& source, EditPlan& plan);
 // Adds what the plan relies on to the bytes file must still hold when the content is written.

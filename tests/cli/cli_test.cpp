@@ -7,11 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include "reader/tailpack_reader.h"
+#include "tests/model/random_files.h"
 #include "tests/support/pe_image.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -56,11 +59,13 @@ class Cli : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir); }
 
-  // Runs stowr-cli in the test folder with standard output and error captured in files, killed
+  // Runs stowr-cli in the test folder with `input` on standard input and standard output and
+  // error captured in files, killed
   // after 30 seconds (a run that hangs fails instead of stopping the tests), with at most
   // memoryLimit bytes of address space when it is given.
   Outcome Stowr(const std::vector<std::string>& args, rlim_t memoryLimit = RLIM_INFINITY) {
-    fs::path out = dir / ".out", err = dir / ".err";
+    fs::path in = dir / ".in", out = dir / ".out", err = dir / ".err";
+    Spit(in, input);
     pid_t pid = fork();
     if (pid == 0) {
       std::vector<char*> argv{const_cast<char*>(STOWR_CLI)};
@@ -68,7 +73,8 @@ class Cli : public ::testing::Test {
       argv.push_back(nullptr);
       int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      if (outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0 || chdir(dir.c_str()) != 0) _exit(127);
+      int inFd = open(in.c_str(), O_RDONLY);
+      if (inFd < 0 || dup2(inFd, 0) < 0 || outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0 || chdir(dir.c_str()) != 0) _exit(127);
       const rlimit memory{memoryLimit, memoryLimit};
       if (setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
       if (!preload.empty()) setenv("LD_PRELOAD", preload.c_str(), 1);
@@ -88,6 +94,7 @@ class Cli : public ::testing::Test {
   std::string body;
   std::string exe;
   std::string preload;  // a library the runs of stowr-cli get through LD_PRELOAD
+  std::string input;    // standard input of the runs of stowr-cli
 };
 
 TEST_F(Cli, ListPrintsTheFiveCellsOfEveryChunkOldestFirst) {
@@ -119,10 +126,10 @@ TEST_F(Cli, ListJsonEscapesAnyKindByte) {
   EXPECT_EQ(run.code, 0) << run.err;
   EXPECT_EQ(run.out,
             "[\n"
-            "  {\"index\": 1, \"kind\": \"TXT\", \"type\": \"Text\", \"length\": 5, \"offset\": 1001, \"place\": \"end\"},\n"
-            "  {\"index\": 2, \"kind\": \"\\\"\\\\\\u0001\", \"type\": \"Binary\", \"length\": 1, \"offset\": 1023, "
+            "  {\"index\": 1, \"kind\": \"TXT\", \"type\": \"Text\", \"length\": 5, \"offset\": 1000, \"place\": \"end\"},\n"
+            "  {\"index\": 2, \"kind\": \"\\\"\\\\\\u0001\", \"type\": \"Binary\", \"length\": 1, \"offset\": 1022, "
             "\"place\": \"end\"},\n"
-            "  {\"index\": 3, \"kind\": \"\\u00E9/\\u007F\", \"type\": \"Text\", \"length\": 1, \"offset\": 1041, "
+            "  {\"index\": 3, \"kind\": \"\\u00E9/\\u007F\", \"type\": \"Text\", \"length\": 1, \"offset\": 1040, "
             "\"place\": \"end\"}\n"
             "]\n");
 }
@@ -289,8 +296,8 @@ bool Shell(const fs::path& dir, const std::string& command) {
 // A program signed here with a throwaway certificate. Chunks added, removed and cleared inside its
 // certificate table leave its signature valid after every step, and clearing gives back the
 // signed bytes; a chunk added before signing is listed in front of the table, and removing it
-// breaks the signature, with the warning. So does any change to a program whose table cannot
-// hold chunks.
+// is refused until --break-signature allows it; then it breaks the signature, with the warning.
+// So does any change to a program whose table cannot hold chunks.
 TEST_F(Cli, SignedProgramsKeepTheirSignature) {
   const std::string kWarning = "signature will no longer verify";
   ASSERT_TRUE(Shell(dir, "openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 "
@@ -313,7 +320,9 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
       {{"add", exe, "TXT", "data.txt"}, "s"},
       {{"add", exe, "BIN", "data.bin"}, "ss"},
       {{"add", exe, "ONE", "data.txt"}, "sss"},
-      {{"remove", exe, "2"}, "ss"},
+      {{"add", exe, "TWO", "data.bin", "TRE", "data.txt"}, "sssss"},
+      {{"remove", exe, "2"}, "ssss"},
+      {{"remove", exe, ":TWO"}, "sss"},
       {{"strip", exe}, ""},
   };
   for (const auto& step : inside) {
@@ -328,18 +337,120 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
   EXPECT_EQ(Slurp(exe), program);
   EXPECT_EQ(Stowr({"list", exe}).out, "");
 
-  sign(pe_image::MinimalPe(true) + Chunk("before", "OLD"));
+  // Several chunks in one write give the bytes of adding them one by one.
+  Stowr({"add", exe, "TWO", "data.bin"});
+  Stowr({"add", exe, "TRE", "data.txt"});
+  const std::string oneByOne = Slurp(exe);
+  Spit(exe, program);
+  EXPECT_EQ(Stowr({"add", exe, "TWO", "data.bin", "TRE", "data.txt"}).code, 0);
+  EXPECT_EQ(Slurp(exe), oneByOne);
+  EXPECT_TRUE(verifies());
+
+  const std::string front = sign(pe_image::MinimalPe(true) + Chunk("before", "OLD"));
   EXPECT_NE(Stowr({"list", "--json", exe}).out.find("\"place\": \"front\""), std::string::npos);
-  Outcome removed = Stowr({"remove", exe, "1"});
+  Outcome refused = Stowr({"remove", exe, "1"});
+  EXPECT_EQ(refused.code, 3);
+  EXPECT_EQ(refused.err, "stowr-cli: " + exe + " is signed and this change would break its signature, so nothing "
+                         "was written; --break-signature allows it\n");
+  EXPECT_EQ(Slurp(exe), front);
+  EXPECT_TRUE(verifies());
+  Outcome removed = Stowr({"remove", exe, "1", "--break-signature"});
   EXPECT_EQ(removed.code, 0) << removed.err;
   EXPECT_NE(removed.err.find(kWarning), std::string::npos) << removed.err;
   EXPECT_FALSE(verifies());
 
   Spit(exe, pe_image::Signed(pe_image::MinimalPe(true)) + "\x01");  // the table no longer ends the file
-  Outcome plain = Stowr({"add", exe, "TXT", "data.txt"});
+  EXPECT_EQ(Stowr({"add", exe, "TXT", "data.txt"}).code, 3);
+  EXPECT_EQ(Stowr({"strip", exe, "--break-signature"}).code, 0);  // nothing to strip: nothing to break
+  Outcome plain = Stowr({"--break-signature", "add", exe, "TXT", "data.txt"});
+  EXPECT_EQ(plain.code, 1);
+  plain = Stowr({"add", "--break-signature", exe, "TXT", "data.txt"});
   EXPECT_EQ(plain.code, 0) << plain.err;
   EXPECT_NE(plain.err.find(kWarning), std::string::npos) << plain.err;
   EXPECT_EQ(Slurp(exe), pe_image::Signed(pe_image::MinimalPe(true)) + "\x01" + Chunk("hello", "TXT"));
+}
+
+// Several chunks in one write, chunks named by kind, standard input and output as "-", and
+// options among the arguments. Each case starts from the same file.
+TEST_F(Cli, PipelineCases) {
+  const std::string original =
+      body + Chunk("old", "TXT") + Chunk("bin\0"s, "BIN") + Chunk("digits", "123") + Chunk("new", "TXT");
+  Spit(dir / "a.txt", "alpha");
+  Spit(dir / "b.bin", "be\0ta"s);
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;  // standard input
+    int code;
+    std::string out;    // standard output
+    std::string after;  // the file afterwards
+    std::string err;    // part of standard error
+  };
+  const Case cases[] = {
+      {{"add", "app.exe", "ONE", "a.txt", "TWO", "b.bin"}, "", 0, "", original + Chunk("alpha", "ONE") + Chunk("be\0ta"s, "TWO"), ""},
+      {{"add", "app.exe", "one", "-", "TWO", "a.txt"}, "pi\0ped"s, 0, "", original + Chunk("pi\0ped"s, "ONE") + Chunk("alpha", "TWO"), ""},
+      {{"add", "app.exe", "ONE", "a.txt", "TXT", "b.bin"}, "", 3, "", original, "already in use"},
+      {{"add", "app.exe", "ONE", "a.txt", "one", "b.bin"}, "", 3, "", original, "already in use"},
+      {{"add", "app.exe", "ONE", "a.txt", "TWO"}, "", 1, "", original, "usage:"},
+      {{"add", "app.exe", "ONE", "-"}, "", 3, "", original, "standard input is empty"},
+      {{"add", "app.exe", "ONE", "-", "TWO", "-"}, "x", 3, "", original, "one chunk only"},
+      {{"cat", "app.exe", ":BIN"}, "", 0, "bin\0"s, original, ""},
+      {{"cat", "app.exe", ":TXT"}, "", 0, "new", original, ""},  // the newest of that kind
+      {{"cat", "app.exe", ":123"}, "", 0, "digits", original, ""},
+      {{"cat", "app.exe", "3"}, "", 0, "digits", original, ""},
+      {{"cat", "app.exe", "123"}, "", 3, "", original, "no chunk 123"},
+      {{"cat", "app.exe", ":XYZ"}, "", 3, "", original, "no chunk of kind XYZ"},
+      {{"cat", "app.exe", ":"}, "", 1, "", original, "usage:"},
+      {{"cat", "app.exe", ":ABCD"}, "", 1, "", original, "usage:"},
+      {{"extract", "app.exe", ":BIN", "-"}, "", 0, "bin\0"s, original, ""},
+      {{"remove", "app.exe", ":TXT"}, "", 0, "", body + Chunk("old", "TXT") + Chunk("bin\0"s, "BIN") + Chunk("digits", "123"), ""},
+      {{"remove", ":TXT", "app.exe"}, "", 2, "", original, "cannot read :TXT"},
+      {{"list", "app.exe", "--json"}, "", 0, "[\n  {\"index\": 1, \"kind\": \"TXT\", \"type\": \"Text\", \"length\": 3, \"offset\": 1000", original, ""},
+      {{"cat", "app.exe", "--json", "1"}, "", 1, "", original, "usage:"},
+      {{"list", "--break-signature", "app.exe"}, "", 1, "", original, "usage:"},
+  };
+  for (const Case& c : cases) {
+    Spit(exe, original);
+    input = c.input;
+    Outcome run = Stowr(c.args);
+    std::string what;
+    for (const std::string& arg : c.args) what += arg + " ";
+    EXPECT_EQ(run.code, c.code) << what << "\n" << run.err;
+    EXPECT_EQ(run.out.substr(0, c.code == 0 && c.args[0] == "list" ? c.out.size() : std::string::npos), c.out) << what;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << what << "\n" << run.err;
+    EXPECT_TRUE(Slurp(exe) == c.after) << what;
+  }
+}
+
+// list --json against the reader, for generated files: the same chunks, numbered from 1 where
+// the reader's indexes start at 0, at the same 0-based offsets.
+TEST_F(Cli, JsonListingAgreesWithTheReader) {
+  Spit(dir / "data.txt", "hello");
+  std::vector<std::string> files;
+  for (std::uint64_t seed = 1; seed <= 60; ++seed) files.push_back(randomfiles::MakeRandomFile(seed).bytes);
+  Spit(exe, pe_image::Signed(pe_image::MinimalPe(true)));
+  ASSERT_EQ(Stowr({"add", exe, "ONE", "data.txt", "TWO", "data.txt"}).code, 0);
+  files.push_back(Slurp(exe));
+  int compared = 0;
+  for (const std::string& bytes : files) {
+    tailpack::Listing listing = tailpack::ListChunksInMemory(bytes);
+    if (!listing.ok()) continue;
+    Spit(exe, bytes);
+    Outcome run = Stowr({"list", exe, "--json"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    std::string expected = "[";
+    for (std::size_t i = 0; i < listing.chunks.size(); ++i) {
+      const tailpack::Chunk& chunk = listing.chunks[i];
+      expected += (i ? "," : "") + "\n  {\"index\": "s + std::to_string(i + 1) + ", \"length\": " +
+                  std::to_string(chunk.length) + ", \"offset\": " + std::to_string(chunk.offset) + "}";
+    }
+    expected += listing.chunks.empty() ? "]\n" : "\n]\n";
+    // The listing with its kind, type and place cells taken out.
+    std::string listed = std::regex_replace(run.out, std::regex(", \"kind\": \"([^\"\\\\]|\\\\.)*\", \"type\": \"\\w+\""), "");
+    listed = std::regex_replace(listed, std::regex(", \"place\": \"\\w+\""), "");
+    EXPECT_EQ(listed, expected);
+    ++compared;
+  }
+  EXPECT_GT(compared, 30);
 }
 
 TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
