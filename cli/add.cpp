@@ -8,9 +8,16 @@
 
 namespace {
 
-// The descriptor must pass the same check as in the window's Add dialog.
-int CheckKind(std::string_view typed, const ChunkTable& table, std::string& descriptor) {
-  DescriptorCheck check = CheckDescriptor(typed, table);
+// The descriptor must pass the same check as in the window's Add dialog; whether a chunk already
+// has it is found by a walk that holds no table.
+int CheckKind(std::string_view typed, const ChunkFile& exe, std::string& descriptor) {
+  DescriptorCheck check = CheckDescriptor(typed, {});
+  FoundChunk used;
+  if (check.verdict == DescriptorVerdict::Accepted) {
+    Status status = FindChunkOfKind(exe, check.descriptor, used);
+    if (!status.ok()) return FileFailure("cannot read", exe.Path(), status);
+    if (used.found) check.verdict = DescriptorVerdict::InUse;
+  }
   switch (check.verdict) {
     case DescriptorVerdict::Invalid:
       return Refused("Invalid descriptor! Please type only 3 characters among A-Z and 0-9.");
@@ -43,11 +50,12 @@ int CheckData(const std::string& path, SourceFile& data) {
 int RunAdd(const Args& args) {
   if (args.size() != 3) return Usage();
   const std::string& exe = args[0];
-  ChunkTable table;
+  ChunkFile file;
   std::string descriptor;
   SourceFile data;
-  if (int code = LoadTable(exe, table)) return code;
-  if (int code = CheckKind(args[1], table, descriptor)) return code;
+  if (int code = OpenExe(exe, file)) return code;
+  if (int code = CheckKind(args[1], file, descriptor)) return code;
+  file.Close();
   if (int code = CheckData(args[2], data)) return code;
   EditResult added = AppendChunk(ExeFile{exe}, descriptor, data);
   if (!added.status.ok()) return FileFailure("cannot read", exe, added.status);

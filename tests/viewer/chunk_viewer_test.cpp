@@ -61,7 +61,7 @@ class PreviewTest : public testing::Test {
     std::ofstream(folder / "app.exe", std::ios::binary) << file;
     ExePath() = (folder / "app.exe").string();
     Chunks().clear();
-    ASSERT_TRUE(ScanTailpack(ExePath(), Chunks()).ok());
+    ASSERT_TRUE(ScanTailpack(ExePath(), Chunks(), &ChunksStamp()).ok());
     ASSERT_EQ(Chunks().size(), chunks.size());
   }
 
