@@ -18,7 +18,8 @@ constexpr std::string_view kUsage =
     "       stowr-cli --version\n"
     "N is a chunk's number as listed, from 1. KIND is 3 characters among A-Z and 0-9.\n"
     "Exit status: 0 done, 1 wrong usage, 2 a file could not be read or written,\n"
-    "3 request refused (bad or used KIND, no chunk N, empty data).\n";
+    "3 request refused (bad or used KIND, no chunk N, empty data, an output name\n"
+    "that is a symbolic link or the executable itself).\n";
 
 }  // namespace
 
