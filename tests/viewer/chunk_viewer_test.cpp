@@ -218,6 +218,20 @@ TEST_F(PreviewTest, UnreadableChunkShowsAnEmptyTextView) {
   EXPECT_TRUE(Images().calls.empty());
 }
 
+// An executable changed since the scan (here: chunk 1 gone, another chunk ending where it did)
+// is reported, nothing is shown, and the caller hears that the list must be read again.
+TEST_F(PreviewTest, ChangedFileIsReportedNotShown) {
+  UseChunks({"hello", "world"});
+  std::ofstream(ExePath(), std::ios::binary | std::ios::trunc)
+      << "MZ program body" + std::string(22, 'w') + MakeTrailer(22, "DAT");
+  EXPECT_TRUE(PreviewChunk(owner, 1));
+  EXPECT_EQ(fake::FindWindow(kViewer), nullptr);
+  ASSERT_EQ(fake::Messages().size(), 1u);
+  EXPECT_EQ(fake::Messages()[0].text, "Could not read the chunk:\rThe file has changed since it was last read: " +
+                                          ExePath() + "\rThe list of chunks is read again.");
+  EXPECT_EQ(fake::Messages()[0].caption, "stowr - error");
+}
+
 // A Text chunk beyond what the text view holds is refused with a message; a Binary one beyond what
 // is handed to the picture decoder shows its hex dump, for which only its first bytes are read.
 TEST_F(PreviewTest, LargeChunksStayWithinTheViewsLimits) {
