@@ -421,7 +421,7 @@ TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
 }
 
 // Large chunks and files, and files of many chunks, go through a small, fixed amount of memory.
-TEST_F(Cli, WorksInBoundedMemoryAndReportsRunningOut) {
+TEST_F(Cli, WorksInBoundedMemoryOnLargeAndManyChunks) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
 #endif
