@@ -62,15 +62,18 @@ void AddFileAsChunk(ui::Window window, const std::string& file) {
 void PreviewAction(ui::Window window) {
   std::size_t index = SelectedChunk(window);
   if (index == 0) return;
-  PreviewChunk(window, static_cast<int>(index));
+  if (PreviewChunk(window, static_cast<int>(index))) RefreshAndReport(window);
 }
 
 // Saves the first selected chunk to a file the user names; nothing when no row is selected.
 void ExtractOneAction(ui::Window window) {
   std::size_t index = SelectedChunk(window);
   if (index == 0) return;
-  ExtractOneChunk(window, index);
+  if (ExtractOneChunk(window, index)) RefreshAndReport(window);
 }
 
 // Saves every chunk to default-named files beside the executable.
-void ExtractAllAction(ui::Window window) { ExtractAllChunks(window); }
+// A file changed since the list was read: nothing is written, and the list is read again.
+void ExtractAllAction(ui::Window window) {
+  if (ExtractAllChunks(window)) RefreshAndReport(window);
+}

@@ -50,11 +50,11 @@ std::string CountText(std::size_t count) {
 // The scan reads the whole of a large chunk up to its first zero byte for its Type, so it runs
 // off the window's thread; it cannot be stopped half-way, since the list must show every chunk.
 Status ScanOffThread(ui::Window window, const std::string& path, ChunkTable& table, std::vector<bool>& binary,
-                     SignatureInfo& signature) {
+                     SignatureInfo& signature, platform::FileStamp& stamp) {
   if (path.empty()) return Status::Success();
   Status status;
   RunBusy(window, "Reading file:", path, false,
-          [&](const Progress&) { status = ScanTailpackTypes(path, table, binary, &signature); });
+          [&](const Progress&) { status = ScanTailpackTypes(path, table, binary, &signature, &stamp); });
   return status;
 }
 
@@ -75,8 +75,10 @@ Status RefreshChunkList(ui::Window window) {
   ChunkTable table;
   std::vector<bool> binary;
   SignatureInfo signature;
-  Status status = ScanOffThread(window, ExePath(), table, binary, signature);
+  platform::FileStamp stamp;
+  Status status = ScanOffThread(window, ExePath(), table, binary, signature, stamp);
   if (status.code != Status::Failed) Chunks() = std::move(table);
+  ChunksStamp() = stamp;
   Signature() = signature;
   FillRows(window, std::move(binary));
   if (!Chunks().empty()) ui::ListSelect(window, kChunkList, 0);

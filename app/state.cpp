@@ -3,6 +3,7 @@
 namespace {
 std::string gExePath;
 ChunkTable gChunkTable;
+platform::FileStamp gChunksStamp;
 SignatureInfo gSignature;
 }  // namespace
 
@@ -11,5 +12,7 @@ SignatureInfo gSignature;
 std::string& ExePath() { return gExePath; }
 
 ChunkTable& Chunks() { return gChunkTable; }
+
+platform::FileStamp& ChunksStamp() { return gChunksStamp; }
 
 SignatureInfo& Signature() { return gSignature; }

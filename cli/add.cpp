@@ -13,14 +13,21 @@ namespace {
 constexpr std::string_view kStandardInput = "-";
 
 // The descriptor must pass the same check as in the window's Add dialog, and no two chunks of one
-// command may share it.
-int CheckKind(std::string_view typed, const ChunkTable& table, const std::vector<NewChunk>& earlier,
+// command may share it; whether a chunk of the file already has it is found by a walk that holds
+// no table.
+int CheckKind(std::string_view typed, const ChunkFile& exe, const std::vector<NewChunk>& earlier,
               std::string& descriptor) {
-  DescriptorCheck check = CheckDescriptor(typed, table);
+  DescriptorCheck check = CheckDescriptor(typed, {});
   for (const NewChunk& chunk : earlier) {
     if (check.verdict == DescriptorVerdict::Accepted && chunk.kind == check.descriptor) {
       check.verdict = DescriptorVerdict::InUse;
     }
+  }
+  FoundChunk used;
+  if (check.verdict == DescriptorVerdict::Accepted) {
+    Status status = FindChunkOfKind(exe, check.descriptor, used);
+    if (!status.ok()) return FileFailure("cannot read", exe.Path(), status);
+    if (used.found) check.verdict = DescriptorVerdict::InUse;
   }
   switch (check.verdict) {
     case DescriptorVerdict::Invalid:
@@ -56,10 +63,10 @@ int ReadInput(std::string& bytes) {
 }
 
 // Checks one KIND FILE pair and adds it to chunks.
-int TakeChunk(const std::string& kind, const std::string& path, const ChunkTable& table,
+int TakeChunk(const std::string& kind, const std::string& path, const ChunkFile& exe,
               std::vector<NewChunk>& chunks) {
   NewChunk chunk;
-  if (int code = CheckKind(kind, table, chunks, chunk.kind)) return code;
+  if (int code = CheckKind(kind, exe, chunks, chunk.kind)) return code;
   if (path == kStandardInput) {
     for (const NewChunk& earlier : chunks)
       if (!earlier.file) return Refused("standard input can give the data of one chunk only");
@@ -87,11 +94,12 @@ EditResult Append(const std::string& exe, const std::vector<NewChunk>& chunks) {
 int RunAdd(const Args& args) {
   if (args.size() < 3 || args.size() % 2 == 0) return Usage();
   const std::string& exe = args[0];
-  ChunkTable table;
+  ChunkFile file;
   std::vector<NewChunk> chunks;
-  if (int code = LoadTable(exe, table)) return code;
+  if (int code = OpenExe(exe, file)) return code;
   for (std::size_t i = 1; i < args.size(); i += 2)
-    if (int code = TakeChunk(args[i], args[i + 1], table, chunks)) return code;
+    if (int code = TakeChunk(args[i], args[i + 1], file, chunks)) return code;
+  file.Close();
   EditResult added = Append(exe, chunks);
   if (!added.status.ok()) return FileFailure("cannot read", exe, added.status);
   if (!added.changed) return Refused("the chunk was refused; " + exe + " is unchanged");

@@ -4,7 +4,6 @@
 #include <iostream>
 
 #include "cli/options.h"
-#include "store/scan.h"
 #include "store/wholefile.h"
 
 namespace {
@@ -27,7 +26,8 @@ constexpr std::string_view kUsage =
     "add, set, remove and strip refuse a change that would break a code signature unless given\n"
     "--break-signature.\n"
     "Exit status: 0 done, 1 wrong usage, 2 a file could not be read or written,\n"
-    "3 request refused (bad or used KIND, no such chunk, empty data, a signature to keep).\n";
+    "3 request refused (bad or used KIND, no such chunk, empty data, a signature to keep,\n"
+    "an output name that is a symbolic link or the executable itself).\n";
 
 }  // namespace
 
@@ -41,7 +41,7 @@ int Usage() {
 // Messages name the file and the reason the system gave.
 int FileFailure(std::string_view action, const std::string& path, const Status& status) {
   std::cerr << "stowr-cli: " << action << ' ' << path << ": " << status.message << '\n';
-  return kExitFile;
+  return status.code == Status::Refused ? kExitRefused : kExitFile;
 }
 
 void WarnIfUnconfirmed(const std::string& path, const Status& status) {
@@ -53,25 +53,27 @@ int Refused(std::string_view message) {
   return kExitRefused;
 }
 
-// The scan leaves the table empty for a missing file, which here is an error: every command
-// works on an executable that exists.
-int LoadTable(const std::string& exe, ChunkTable& table) {
+// Every command works on an executable that exists.
+int OpenExe(const std::string& exe, ChunkFile& file) {
   if (!FileExists(exe)) return FileFailure("cannot read", exe, Status::NotFound());
-  Status status = ScanTailpack(exe, table);
+  Status status = file.Open(exe);
   if (!status.ok()) return FileFailure("cannot read", exe, status);
   return kExitOk;
 }
 
 // Anything but plain decimal digits is wrong usage; a number with no chunk behind it is a
 // refused request.
-int PickChunk(const std::string& exe, const std::string& text, const ChunkTable& table, std::size_t& index) {
+int PickChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk, std::size_t& index) {
   std::size_t number = 0;
   const char* end = text.data() + text.size();
   auto [stop, error] = std::from_chars(text.data(), end, number);
   bool digitsOnly = !text.empty() && text.front() != '-' && stop == end;
   if (!digitsOnly) return Usage();
-  if (error != std::errc() || number == 0 || number > table.size()) {
-    return Refused(exe + " has no chunk " + text + " (it has " + std::to_string(table.size()) + ")");
+  if (error != std::errc()) number = 0;
+  Status status = FindChunk(file, number, chunk);
+  if (!status.ok()) return FileFailure("cannot read", file.Path(), status);
+  if (!chunk.found) {
+    return Refused(file.Path() + " has no chunk " + text + " (it has " + std::to_string(chunk.count) + ")");
   }
   index = number;
   return kExitOk;

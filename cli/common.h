@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/status.h"
+#include "store/chunk_find.h"
 #include "store/content.h"
 #include "store/tailpack.h"
 
@@ -15,15 +16,17 @@ enum ExitCode { kExitOk = 0, kExitUsage = 1, kExitFile = 2, kExitRefused = 3 };
 
 int Usage();
 void PrintUsage(bool toStdout);
+// Reports a failure on path; a refused request (Status::Refused) exits with kExitRefused.
 int FileFailure(std::string_view action, const std::string& path, const Status& status);
 int Refused(std::string_view message);
 // Passes on a success's warning (the disk did not confirm a write) on standard error.
 void WarnIfUnconfirmed(const std::string& path, const Status& status);
 
-// Scans exe into table; a missing or unreadable exe is reported.
-int LoadTable(const std::string& exe, ChunkTable& table);
-// Reads a chunk number as listed (1 to the table's size) into index.
-int PickChunk(const std::string& exe, const std::string& text, const ChunkTable& table, std::size_t& index);
+// Opens exe for reading its chunks; a missing or unreadable exe is reported.
+int OpenExe(const std::string& exe, ChunkFile& file);
+// Reads a chunk number as listed (1 to the number of chunks) and finds that chunk in file
+// without holding the table.
+int PickChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk, std::size_t& index);
 // Refuses a change that would break exe's code signature, saying which option allows it.
 int RefuseBreakingSignature(const std::string& exe);
 // Warns on standard error that exe's code signature will no longer verify after the change.

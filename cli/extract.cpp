@@ -9,61 +9,70 @@
 
 namespace {
 
-// Writes chunk index of exe to out, streaming, and prints out's name; a chunk that cannot be
-// read or a file that cannot be written is an error, never an empty or partial file passed off
-// as done.
-int ExtractTo(const std::string& exe, const ChunkTable& table, std::size_t index, const std::string& out) {
-  Status status = ExtractChunk(exe, table[index - 1], out);
+// Writes the chunk to out, streaming from the open executable, and prints out's name; a chunk that
+// cannot be read or a file that cannot be written is an error, never an empty or partial file
+// passed off as done. An output that is a link or the executable itself is refused (exit 3).
+int ExtractTo(const ChunkFile& exe, const ChunkRecord& record, std::size_t index, const std::string& out) {
+  Status status = ExtractChunk(exe, record, out);
   if (!status.ok()) return FileFailure("cannot extract chunk " + std::to_string(index) + " to", out, status);
   WarnIfUnconfirmed(out, status);
   std::cout << out << '\n';
   return kExitOk;
 }
 
-// The chunk's bytes, unchanged, on standard output, copied in blocks.
-int CopyToOutput(const std::string& exe, const ChunkTable& table, std::size_t index) {
+// The chunk's bytes, unchanged, on standard output, copied in blocks from the open executable.
+int CopyToOutput(const ChunkFile& exe, const ChunkRecord& record, std::size_t index) {
   std::cout.flush();
-  Status status = CopyChunk(exe, table[index - 1], platform::StandardOutput());
-  if (!status.ok()) return FileFailure("cannot copy chunk " + std::to_string(index) + " of", exe, status);
+  Status status = exe.CopyTo(record, platform::StandardOutput());
+  if (!status.ok()) return FileFailure("cannot copy chunk " + std::to_string(index) + " of", exe.Path(), status);
   return kExitOk;
 }
 
 }  // namespace
 
-// OUT "-" is standard output, as with cat.
+// The chunk is found and read through one open of the executable, holding no table; OUT "-" is
+// standard output, as with cat.
 int RunExtract(const Args& args) {
   if (args.size() != 2 && args.size() != 3) return Usage();
   const std::string& exe = args[0];
-  ChunkTable table;
+  ChunkFile file;
+  FoundChunk chunk;
   std::size_t index = 0;
-  if (int code = LoadTable(exe, table)) return code;
-  if (int code = SelectChunk(exe, args[1], table, index)) return code;
-  if (args.size() == 3 && args[2] == "-") return CopyToOutput(exe, table, index);
-  std::string out = args.size() == 3 ? args[2] : DefaultExtractName(exe, table[index - 1]);
-  return ExtractTo(exe, table, index, out);
+  if (int code = OpenExe(exe, file)) return code;
+  if (int code = SelectChunk(args[1], file, chunk, index)) return code;
+  if (args.size() == 3 && args[2] == "-") return CopyToOutput(file, chunk.record, index);
+  std::string out = args.size() == 3 ? args[2] : DefaultExtractName(exe, chunk.record);
+  return ExtractTo(file, chunk.record, index, out);
 }
 
-// Every chunk to its default name, last chunk first, so that of two chunks of one Kind the
-// older one ends up in the file. A chunk that cannot be written is reported and the others are
-// still tried; the status tells at the end whether any failed.
+// Every chunk, last chunk first: the newest chunk of a Kind gets the default name, an older one of
+// the same name its numbered name (ExtractAllNames). A chunk that cannot be written is reported
+// and the others are still tried; the status tells at the end whether any failed (3 when every
+// failure was a refusal). The chunks are handed over one at a time, never held as a table.
 int RunExtractAll(const Args& args) {
   if (args.size() != 1) return Usage();
   const std::string& exe = args[0];
-  ChunkTable table;
-  if (int code = LoadTable(exe, table)) return code;
+  ChunkFile file;
+  if (int code = OpenExe(exe, file)) return code;
+  ExtractAllNames names;
   int result = kExitOk;
-  for (std::size_t index = table.size(); index >= 1; --index) {
-    if (ExtractTo(exe, table, index, DefaultExtractName(exe, table[index - 1])) != kExitOk) result = kExitFile;
-  }
+  Status status = WalkChunksNewestFirst(file, [&](const ChunkRecord& record, std::size_t index) {
+    int code = ExtractTo(file, record, index, names.Next(exe, record, index));
+    if (code != kExitOk && result != kExitFile) result = code;
+    return true;
+  });
+  if (!status.ok()) return FileFailure("cannot read", exe, status);
   return result;
 }
 
+// The chunk's bytes, unchanged, on standard output.
 int RunCat(const Args& args) {
   if (args.size() != 2) return Usage();
   const std::string& exe = args[0];
-  ChunkTable table;
+  ChunkFile file;
+  FoundChunk chunk;
   std::size_t index = 0;
-  if (int code = LoadTable(exe, table)) return code;
-  if (int code = SelectChunk(exe, args[1], table, index)) return code;
-  return CopyToOutput(exe, table, index);
+  if (int code = OpenExe(exe, file)) return code;
+  if (int code = SelectChunk(args[1], file, chunk, index)) return code;
+  return CopyToOutput(file, chunk.record, index);
 }

@@ -2,16 +2,20 @@
 #include "cli/commands.h"
 #include "cli/select.h"
 #include "store/edit.h"
+#include "store/wholefile.h"
 
-// Cuts the chunk out; the store checks that the file still holds the chunks just scanned.
+// Cuts the chunk out, planned from its record alone; the store checks that the file still holds
+// that chunk at that number.
 int RunRemove(const Args& args) {
   if (args.size() != 2) return Usage();
   const std::string& exe = args[0];
-  ChunkTable table;
+  ChunkFile file;
+  FoundChunk chunk;
   std::size_t index = 0;
-  if (int code = LoadTable(exe, table)) return code;
-  if (int code = SelectChunk(exe, args[1], table, index)) return code;
-  EditResult cut = CutChunk(exe, table, index);
+  if (int code = OpenExe(exe, file)) return code;
+  if (int code = SelectChunk(args[1], file, chunk, index)) return code;
+  file.Close();
+  EditResult cut = CutChunk(exe, chunk.count, index, chunk.record);
   if (!cut.status.ok()) return FileFailure("cannot remove a chunk from", exe, cut.status);
   return WriteBack(cut.content, exe, cut.breaksSignature);
 }
@@ -20,8 +24,7 @@ int RunRemove(const Args& args) {
 int RunStrip(const Args& args) {
   if (args.size() != 1) return Usage();
   const std::string& exe = args[0];
-  ChunkTable table;
-  if (int code = LoadTable(exe, table)) return code;
+  if (!FileExists(exe)) return FileFailure("cannot read", exe, Status::NotFound());
   EditResult stripped = StripTailpack(exe);
   if (!stripped.status.ok()) return FileFailure("cannot read", exe, stripped.status);
   if (!stripped.changed) return kExitOk;

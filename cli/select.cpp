@@ -9,16 +9,13 @@ std::string StoredKindField(std::string_view kind) {
 
 }  // namespace
 
-int SelectChunk(const std::string& exe, const std::string& text, const ChunkTable& table, std::size_t& index) {
-  if (text.empty() || text.front() != ':') return PickChunk(exe, text, table, index);
+int SelectChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk, std::size_t& index) {
+  if (text.empty() || text.front() != ':') return PickChunk(text, file, chunk, index);
   const std::string kind = text.substr(1);
   if (kind.empty() || kind.size() > 3) return Usage();
-  const std::string wanted = StoredKindField(kind);
-  for (std::size_t number = table.size(); number >= 1; --number) {
-    if (KindText(table[number - 1]) == wanted) {
-      index = number;
-      return kExitOk;
-    }
-  }
-  return Refused(exe + " has no chunk of kind " + kind);
+  Status status = FindChunkOfKind(file, StoredKindField(kind), chunk);
+  if (!status.ok()) return FileFailure("cannot read", file.Path(), status);
+  if (!chunk.found) return Refused(file.Path() + " has no chunk of kind " + kind);
+  index = chunk.number;
+  return kExitOk;
 }

@@ -7,6 +7,7 @@
 
 #include "cli/common.h"
 
-// Finds the chunk text names in table and sets index (1-based). A malformed name is wrong usage;
-// a name with no chunk behind it is a refused request.
-int SelectChunk(const std::string& exe, const std::string& text, const ChunkTable& table, std::size_t& index);
+// Finds the chunk text names in file (chunk.record, chunk.count) and sets index (1-based),
+// holding no table. A malformed name is wrong usage; a name with no chunk behind it is a refused
+// request.
+int SelectChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk, std::size_t& index);

@@ -16,12 +16,17 @@ namespace file_records {
 
 using FileHandle = std::intptr_t;  // a file descriptor, or a HANDLE on Windows
 
-// What tells that a file changed: its size and its last modification time (in the system's own
-// units: nanoseconds on POSIX, 100 ns on Windows).
+// What tells that a file changed: its size, its last modification time (in the system's own
+// units: nanoseconds on POSIX, 100 ns on Windows) and which file it is (device and inode on
+// POSIX, volume serial number and file index on Windows), so that another file renamed into its
+// place counts as a change even with the same size and time.
 struct FileStamp {
   std::uint64_t size = 0;
   std::int64_t modified = 0;
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
   bool operator==(const FileStamp&) const = default;
+  bool SameFile(const FileStamp& other) const { return volume == other.volume && index == other.index; }
 };
 
 // The new content of a file while it is written, beside the file it is to replace.
@@ -29,6 +34,10 @@ struct TempFile {
   FileHandle file = -1;
   std::string path;  // its name; empty while it has none
 };
+
+// What the last component of a path names, the link itself when it is a symbolic link (a reparse
+// point on Windows): nothing, a plain file, a link, or anything else (a folder, a device).
+enum class NameKind { Missing, File, Link, Other };
 
 }  // namespace file_records
 
@@ -58,6 +67,10 @@ std::string ReplaceTarget(const std::string& path);
 // Checks that path may be replaced: a missing file may be created; an existing one must be a
 // plain file this user may write (no read-only attribute on Windows, write permission on POSIX).
 Status CheckReplaceable(const std::string& path);
+
+// What the last component of a path names (InspectName).
+using file_records::NameKind;
+Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp);
 
 // Creates the temporary file for a replace of path, in path's folder and with its permission
 // bits. With `unnamed`, and where the system allows it, the file has no name until ReplaceFile

@@ -31,6 +31,15 @@ bool KernelCopyRefused(int error) {
   return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == EBADF;
 }
 
+FileStamp StampFrom(const struct stat& info) {
+  FileStamp stamp;
+  stamp.size = static_cast<std::uint64_t>(info.st_size);
+  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  stamp.volume = static_cast<std::uint64_t>(info.st_dev);
+  stamp.index = static_cast<std::uint64_t>(info.st_ino);
+  return stamp;
+}
+
 }  // namespace
 
 std::string ReplaceTarget(const std::string& path) {
@@ -71,8 +80,18 @@ Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& siz
 Status StampOf(FileHandle file, FileStamp& stamp) {
   struct stat info;
   if (fstat(Fd(file), &info) != 0) return LastError();
-  stamp.size = static_cast<std::uint64_t>(info.st_size);
-  stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  stamp = StampFrom(info);
+  return Status::Success();
+}
+
+// lstat: a link is reported as a link, never as the file it names.
+Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
+  struct stat info;
+  stamp = FileStamp{};
+  kind = NameKind::Missing;
+  if (lstat(path.c_str(), &info) != 0) return errno == ENOENT ? Status::Success() : LastError();
+  kind = S_ISLNK(info.st_mode) ? NameKind::Link : S_ISREG(info.st_mode) ? NameKind::File : NameKind::Other;
+  stamp = StampFrom(info);
   return Status::Success();
 }
 

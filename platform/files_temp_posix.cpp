@@ -44,10 +44,11 @@ int CreateNamed(const std::string& path, std::string& name) {
 }
 
 // The new file takes the target's permission bits and, where allowed, its owner, so that an
-// executable stays executable after the rename. A new target keeps what the umask gave.
+// executable stays executable after the rename. A new target keeps what the umask gave, and so
+// does a target that is not a plain file: a link is never followed for them.
 Status CopyPermissions(const std::string& path, int fd) {
   struct stat info;
-  if (stat(path.c_str(), &info) != 0) return Status::Success();
+  if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return Status::Success();
   if (fchmod(fd, info.st_mode & 07777) != 0) return LastError();
   if (fchown(fd, info.st_uid, info.st_gid) != 0) {
     // Only root may give a file away; otherwise the file stays ours, as a plain write would.

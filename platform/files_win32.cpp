@@ -45,6 +45,16 @@ HANDLE OpenExisting(const std::string& path, DWORD access, DWORD share) {
   return handle;
 }
 
+FileStamp StampFrom(const BY_HANDLE_FILE_INFORMATION& info) {
+  FileStamp stamp;
+  stamp.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+  stamp.modified = static_cast<std::int64_t>((std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) |
+                                             info.ftLastWriteTime.dwLowDateTime);
+  stamp.volume = info.dwVolumeSerialNumber;
+  stamp.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+  return stamp;
+}
+
 // Opens path for writing without changing it.
 HANDLE OpenForWriteCheck(const std::string& path) {
   return OpenExisting(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
@@ -78,11 +88,35 @@ Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& siz
 }
 
 Status StampOf(FileHandle file, FileStamp& stamp) {
-  LARGE_INTEGER length;
-  FILETIME written;
-  if (!GetFileSizeEx(Handle(file), &length) || !GetFileTime(Handle(file), nullptr, nullptr, &written)) return LastError();
-  stamp.size = static_cast<std::uint64_t>(length.QuadPart);
-  stamp.modified = static_cast<std::int64_t>((std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(Handle(file), &info)) return LastError();
+  stamp = StampFrom(info);
+  return Status::Success();
+}
+
+// Opens the last component itself (FILE_FLAG_OPEN_REPARSE_POINT), so that a link is seen as a
+// link; folders open with FILE_FLAG_BACKUP_SEMANTICS. No access is asked for: only attributes
+// are read.
+Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
+  kind = NameKind::Missing;
+  stamp = FileStamp{};
+  HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? Status::Success() : ErrorStatus(error);
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  Status status = GetFileType(handle) != FILE_TYPE_DISK ? Status::Error("Not a regular file (a pipe or a device)")
+                  : GetFileInformationByHandle(handle, &info) ? Status::Success()
+                                                              : LastError();
+  CloseHandle(handle);
+  if (!status.ok()) return status;
+  const DWORD attributes = info.dwFileAttributes;
+  kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? NameKind::Link
+         : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? NameKind::Other
+                                                     : NameKind::File;
+  stamp = StampFrom(info);
   return Status::Success();
 }
 

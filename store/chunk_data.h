@@ -6,14 +6,13 @@
 #include "platform/files.h"
 #include "platform/progress.h"
 #include "platform/status.h"
-#include "store/edit.h"
+#include "store/chunk_file.h"
 
-// The content of a file holding exactly the record's data: one piece copied from the executable
-// when it is written, refused then if the executable changed meanwhile. Fails when the
-// executable is missing or unreadable or the data does not lie inside it.
-EditResult ChunkContent(const std::string& exePath, const ChunkRecord& record);
-
-// Writes the record's data to outPath (atomically, streaming; see WriteWholeFile).
+// Writes the record's data, checked and streamed from file (store/chunk_file.h), to outPath as an
+// output file (WriteOutputFile: never through a link, never over the executable itself).
+Status ExtractChunk(const ChunkFile& file, const ChunkRecord& record, const std::string& outPath,
+                    const Progress& progress = {});
+// The same from the executable at exePath, opened for this one chunk.
 Status ExtractChunk(const std::string& exePath, const ChunkRecord& record, const std::string& outPath,
                     const Progress& progress = {});
 // Writes the record's data to an open file, such as standard output.

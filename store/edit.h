@@ -49,6 +49,9 @@ EditResult StripTailpack(const std::string& path);
 // The file is scanned again first; when it no longer matches table, status is Failed with
 // kChangedOnDisk as message and nothing is cut.
 EditResult CutChunk(const std::string& path, const ChunkTable& table, std::size_t index);
+// The same planned from one record, without a table: the file must still hold `count` chunks
+// with `record` as chunk `index` (store/chunk_find.h finds it).
+EditResult CutChunk(const std::string& path, std::size_t count, std::size_t index, const ChunkRecord& record);
 
 // The in-memory forms, for byte strings (tests, the bytes form above).
 std::string StripTailpackBytes(std::string_view bytes);

@@ -142,9 +142,13 @@ Status PlanStrip(const ByteSource& source, EditPlan& plan) {
   return Status::Success();
 }
 
-// The walk checks every record against expected as it goes and notes where the chunk to cut
-// begins and where the next one in its region begins (or the region ends).
-Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t index, EditPlan& plan) {
+namespace {
+
+// The walk checks every record (with its number, if the file holds `count` chunks) against
+// matches as it goes and notes where the chunk to cut begins and where the next one in its region
+// begins (or the region ends).
+template <typename Matches>
+Status PlanCutWalk(const ByteSource& source, std::size_t count, std::size_t index, Matches&& matches, EditPlan& plan) {
   plan = {};
   FileLayout layout;
   std::size_t seen = 0;
@@ -154,8 +158,8 @@ Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t
   Status status = WalkTrailers(
       source,
       [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
-        std::size_t number = expected.size() - seen;  // the chunk's number, if the file is unchanged
-        if (seen >= expected.size() || !(RecordOf(trailer) == expected[number - 1])) return same = false;
+        std::size_t number = count - seen;  // the chunk's number, if the file is unchanged
+        if (seen >= count || !matches(number, RecordOf(trailer))) return same = false;
         if (number + 1 == index && newer.place == trailer.place) olderInRegion = true;
         if (number == index) {
           cut = trailer;
@@ -168,8 +172,8 @@ Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t
       },
       &layout);
   if (!status.ok()) return status;
-  if (!same || seen != expected.size()) return Status::Error(std::string(kChangedOnDisk));
-  if (index < 1 || index > expected.size()) return Status::Success();
+  if (!same || seen != count) return Status::Error(std::string(kChangedOnDisk));
+  if (index < 1 || index > count) return Status::Success();
   const tailpack::CertificateTable& table = layout.table;
   RelyOnTrailer(cut, plan);
   if (table.holdsChunks) RelyOnTable(table, plan);
@@ -186,6 +190,19 @@ Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t
   }
   Order(plan.splices);
   return Status::Success();
+}
+
+}  // namespace
+
+Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t index, EditPlan& plan) {
+  auto same = [&](std::size_t number, const ChunkRecord& record) { return record == expected[number - 1]; };
+  return PlanCutWalk(source, expected.size(), index, same, plan);
+}
+
+Status PlanCutOne(const ByteSource& source, std::size_t count, std::size_t index, const ChunkRecord& record,
+                  EditPlan& plan) {
+  auto same = [&](std::size_t number, const ChunkRecord& found) { return number != index || found == record; };
+  return PlanCutWalk(source, count, index, same, plan);
 }
 
 Status ExpectPlanned(const ByteSource& source, const EditPlan& plan, SourceFile& file) {

@@ -43,6 +43,10 @@ Status ExpectPlanned(const ByteSource& source, const EditPlan& plan, SourceFile&
 // Removing chunk `index` (1-based) of expected, which must be the file's chunks as they are now:
 // otherwise the result is kChangedOnDisk. An index outside expected plans nothing.
 Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t index, EditPlan& plan);
+// The same from one record: the file must still hold `count` chunks with `record` as chunk
+// `index`, and nothing else of it is held.
+Status PlanCutOne(const ByteSource& source, std::size_t count, std::size_t index, const ChunkRecord& record,
+                  EditPlan& plan);
 
 // What the plans above say about a signature, told from a scan's findings alone: whether adding a
 // chunk, or removing chunk `index` of table (index 0: every chunk), breaks the signature. The

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/files.h"
+#include "store/chunk_file.h"
 #include "store/log.h"
 #include "store/walk.h"
 
@@ -72,10 +73,13 @@ void LogFound(const ChunkRecord& record) {
 // Walks the file's trailers, logging each chunk as it is found (newest first), and appends the
 // records oldest first, with their types when binary is given. On a read failure the table (and
 // binary) are left as they were.
-Status ScanFile(const std::string& path, ChunkTable& table, std::vector<bool>* binary, SignatureInfo* signature) {
-  ByteSource source;
-  Status status = OpenFileSource(path, source);
+Status ScanFile(const std::string& path, ChunkTable& table, std::vector<bool>* binary, SignatureInfo* signature,
+                platform::FileStamp* stamp) {
+  ChunkFile file;
+  Status status = file.Open(path);
   if (!status.ok()) return status;
+  if (stamp) *stamp = file.Stamp();
+  const ByteSource& source = file.Source();
   LogLine("<Parsing Tailpack of file " + path + " (" + Grouped(source.size) + " Bytes)");
   const std::size_t first = table.size(), firstType = binary ? binary->size() : 0;
   const bool logging = LogEnabled();
@@ -104,11 +108,13 @@ Status ScanFile(const std::string& path, ChunkTable& table, std::vector<bool>* b
 
 }  // namespace
 
-Status ScanTailpack(const std::string& path, ChunkTable& table) { return ScanFile(path, table, nullptr, nullptr); }
+Status ScanTailpack(const std::string& path, ChunkTable& table, platform::FileStamp* stamp) {
+  return ScanFile(path, table, nullptr, nullptr, stamp);
+}
 
 Status ScanTailpackTypes(const std::string& path, ChunkTable& table, std::vector<bool>& binary,
-                         SignatureInfo* signature) {
-  return ScanFile(path, table, &binary, signature);
+                         SignatureInfo* signature, platform::FileStamp* stamp) {
+  return ScanFile(path, table, &binary, signature, stamp);
 }
 
 Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row) {
@@ -139,26 +145,12 @@ Status CheckChunkWithin(const ChunkRecord& record, std::uint64_t size) {
   return Status::Error("The chunk lies beyond the end of the file");
 }
 
-namespace {
-
-// Opens the file behind record and checks that the chunk's data lies inside it.
-Status OpenChunk(const std::string& path, const ChunkRecord& record, ByteSource& source) {
-  Status status = OpenFileSource(path, source);
-  return status.ok() ? CheckChunkWithin(record, source.size) : status;
-}
-
-}  // namespace
-
-// Checks the record against the file's size and reads only the bytes asked for.
+// Each read opens the file for itself and checks the record against it (ChunkFile::Check).
 Status ReadChunkHead(const std::string& path, const ChunkRecord& record, std::size_t n, std::string& bytes) {
   bytes.clear();
-  ByteSource source;
-  Status status = OpenChunk(path, record, source);
-  if (!status.ok()) return status;
-  std::string head(std::min<std::size_t>(n, record.Length), '\0');
-  status = source.readAt(record.Offset - 1, head.data(), head.size());
-  if (status.ok()) bytes = std::move(head);
-  return status;
+  ChunkFile file;
+  Status status = file.Open(path);
+  return status.ok() ? file.ReadHead(record, n, bytes) : status;
 }
 
 Status TryReadChunk(const std::string& path, const ChunkRecord& record, std::string& bytes) {
@@ -171,11 +163,7 @@ std::string ReadChunk(const std::string& path, const ChunkRecord& record) {
   return bytes;
 }
 
-// Reads the chunk in blocks through one buffer and stops at the first zero byte, so a listing
-// holds at most one block however large the chunks are.
 bool ChunkIsBinary(const std::string& path, const ChunkRecord& record) {
-  ByteSource source;
-  if (!OpenChunk(path, record, source).ok()) return false;
-  std::unique_ptr<char[]> buffer;
-  return StreamHasZero(source, record.Offset - 1, record.Length, buffer);
+  ChunkFile file;
+  return file.Open(path).ok() && file.IsBinary(record);
 }

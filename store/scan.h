@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/status.h"
 #include "store/tailpack.h"
 
@@ -12,15 +13,17 @@ Status OpenFileSource(const std::string& path, ByteSource& source);
 
 // Appends one record per chunk of the file at path to table, oldest first. A missing file
 // leaves the table unchanged and logs nothing. The returned status tells an unreadable file.
-Status ScanTailpack(const std::string& path, ChunkTable& table);
+// The stamp of the file read goes to *stamp when given: a later read of the table's chunks
+// checks it (store/chunk_file.h).
+Status ScanTailpack(const std::string& path, ChunkTable& table, platform::FileStamp* stamp = nullptr);
 
 // ScanTailpack, and the Text/Binary type of every record appended (binary[k] is
 // IsBinaryChunk of the data of the k-th record appended; false when unreadable), all through one
 // open of the file: the walk reads the trailers in blocks from the end, small chunks are tested in
 // those blocks, and a large chunk costs only the reading of its own bytes up to its first zero.
-// The file's signature goes to *signature when given.
+// The file's signature goes to *signature and its stamp to *stamp when given.
 Status ScanTailpackTypes(const std::string& path, ChunkTable& table, std::vector<bool>& binary,
-                         SignatureInfo* signature = nullptr);
+                         SignatureInfo* signature = nullptr, platform::FileStamp* stamp = nullptr);
 
 // The records and types of ScanTailpackTypes handed to row one by one, oldest first, without
 // holding the table: for listings of any number of chunks in little memory. Logs as ScanTailpack.
@@ -31,7 +34,8 @@ Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row);
 // says the chunk lies beyond the end of the file.
 Status CheckChunkWithin(const ChunkRecord& record, std::uint64_t size);
 
-// The first n bytes of the record's data, or all of them when it is shorter.
+// The first n bytes of the record's data, or all of them when it is shorter. These reads check the
+// chunk's trailer first (ChunkFile::Check).
 Status ReadChunkHead(const std::string& path, const ChunkRecord& record, std::size_t n, std::string& bytes);
 
 // The record's data bytes, or empty when the file is missing or too short.

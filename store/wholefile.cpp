@@ -79,3 +79,30 @@ Status WriteWholeFile(const Content& content, const std::string& link, const Pro
       path, [&](platform::FileHandle temp) { return CopyContent(content, temp, progress); },
       [&] { return CheckSourcesUnchanged(content); });
 }
+
+namespace {
+
+// A link is refused rather than followed or replaced; so is the source file under another name.
+Status CheckOutputName(const std::string& path, const platform::FileStamp& source) {
+  platform::NameKind kind = platform::NameKind::Missing;
+  platform::FileStamp found;
+  Status status = platform::InspectName(path, kind, found);
+  if (!status.ok()) return status;
+  if (kind == platform::NameKind::Link) return Status::Refuse("It is a symbolic link, which is never written through");
+  if (kind == platform::NameKind::File && found.SameFile(source)) return Status::Refuse("It is the executable being read");
+  return platform::CheckReplaceable(path);
+}
+
+}  // namespace
+
+// The name is checked before the temporary file is made and again just before the rename.
+Status WriteOutputFile(const std::string& path, const platform::FileStamp& source,
+                       const std::function<Status(platform::FileHandle)>& fill,
+                       const std::function<Status()>& beforeReplace) {
+  Status status = CheckOutputName(path, source);
+  if (!status.ok()) return status;
+  return ReplaceWith(path, fill, [&] {
+    Status ready = beforeReplace ? beforeReplace() : Status::Success();
+    return ready.ok() ? CheckOutputName(path, source) : ready;
+  });
+}

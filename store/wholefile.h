@@ -1,8 +1,10 @@
 #pragma once
 // Whole-file operations: every file stowr reads or writes goes through them.
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
 #include "platform/progress.h"
 #include "platform/status.h"
 #include "store/content.h"
@@ -23,3 +25,13 @@ Status WriteWholeFile(std::string_view content, const std::string& path);
 // answers false the write stops, the target keeps its old content and the result is
 // Status::Cancelled.
 Status WriteWholeFile(const Content& content, const std::string& path, const Progress& progress = {});
+
+// Writes a file that stowr makes for the user, such as an extracted chunk, atomically as above
+// (fill writes its content, beforeReplace may still refuse), but as an output: a symbolic link at
+// path is refused (Status::Refused) and never followed, nor is anything replaced through it; so
+// is `source`, the file the content is read from, under any name (a hard link, "..", the same
+// path). Only the name is replaced, never the file behind it, so a link planted there meanwhile
+// redirects nothing.
+Status WriteOutputFile(const std::string& path, const platform::FileStamp& source,
+                       const std::function<Status(platform::FileHandle)>& fill,
+                       const std::function<Status()>& beforeReplace = {});

@@ -51,18 +51,44 @@ bool IsDeviceName(std::string_view fileName) {
   return base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && std::isdigit(base[3]);
 }
 
-}  // namespace
+// The 3 bytes of the kind field up to its first NUL, as one number: two records give the same
+// default name exactly when they give the same key.
+std::uint32_t NameKey(const ChunkRecord& record) {
+  std::uint32_t key = 0;
+  for (std::size_t i = 0; i < kKindSize && record.Kind[i] != 0; ++i)
+    key |= std::uint32_t{static_cast<unsigned char>(record.Kind[i])} << (8 * i);
+  return key;
+}
 
 // The default name drops the last three characters of the executable's path (its extension
-// letters, keeping the dot) and appends "tpak." and the Kind. The cut never reaches into the
-// folder part, so a file name shorter than three characters cannot send the output into a parent
-// folder. A name that Windows would take for a device gets a '_' in front.
-std::string DefaultExtractName(std::string_view exePath, const ChunkRecord& record) {
+// letters, keeping the dot) and appends "tpak", the tag, "." and the Kind. The cut never reaches
+// into the folder part, so a file name shorter than three characters cannot send the output into
+// a parent folder. A name that Windows would take for a device gets a '_' in front.
+std::string ExtractName(std::string_view exePath, const ChunkRecord& record, std::string_view tag) {
   const std::string_view exeName = AfterLastSeparator(exePath);
   std::string name(exeName.substr(0, exeName.size() - std::min(kExtensionSize, exeName.size())));
-  name += "tpak." + KindPart(KindText(record));
+  name += "tpak" + std::string(tag) + "." + KindPart(KindText(record));
   if (IsDeviceName(name)) name = "_" + name;
   return std::string(exePath.substr(0, exePath.size() - exeName.size())) + name;
+}
+
+}  // namespace
+
+std::string DefaultExtractName(std::string_view exePath, const ChunkRecord& record) {
+  return ExtractName(exePath, record, "");
+}
+
+// No Kind gives a numbered name as its default name: the default names all have a dot right
+// after "tpak".
+std::string NumberedExtractName(std::string_view exePath, const ChunkRecord& record, std::size_t number) {
+  return ExtractName(exePath, record, std::to_string(number));
+}
+
+std::string ExtractAllNames::Next(std::string_view exePath, const ChunkRecord& record, std::size_t number) {
+  const std::uint32_t key = NameKey(record);
+  if (taken_[key]) return NumberedExtractName(exePath, record, number);
+  taken_[key] = true;
+  return DefaultExtractName(exePath, record);
 }
 
 std::string_view AfterLastSeparator(std::string_view path) {

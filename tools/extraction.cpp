@@ -6,6 +6,8 @@
 #include "app/state.h"
 #include "platform/process.h"
 #include "store/chunk_data.h"
+#include "store/chunk_file.h"
+#include "store/content.h"
 #include "tools/extract_name.h"
 
 namespace {
@@ -24,14 +26,16 @@ struct SavedLines {
 
 // Every chunk of table, last first, out of exe (copied in blocks by ExtractChunk: a chunk that
 // cannot be read is a failure, never an empty file). progress hears the bytes of all chunks
-// together; a cancelled copy ends the run, its chunk unwritten.
-SavedLines SaveAll(const std::string& exe, const ChunkTable& table, const Progress& progress) {
+// together; a cancelled copy ends the run, its chunk unwritten, and so does a file that changed
+// meanwhile.
+SavedLines SaveAll(const ChunkFile& exe, const ChunkTable& table, const Progress& progress) {
   std::uint64_t total = 0, before = 0;
   for (const ChunkRecord& record : table) total += record.Length;
   const Progress overall = [&](std::uint64_t done, std::uint64_t) { return progress(before + done, total); };
   SavedLines lines;
+  ExtractAllNames names;
   for (std::size_t i = table.size(); i >= 1; --i) {
-    std::string path = DefaultExtractName(exe, table[i - 1]);
+    std::string path = names.Next(exe.Path(), table[i - 1], i);
     std::string line = "- " + std::string(AfterLastSeparator(path));
     Status saved = ExtractChunk(exe, table[i - 1], path, overall);
     if (saved.code == Status::Cancelled) break;
@@ -39,6 +43,7 @@ SavedLines SaveAll(const std::string& exe, const ChunkTable& table, const Progre
       lines.written += line + Unconfirmed(saved) + "\r";
     } else {
       lines.failed += line + ": " + saved.message + "\r";
+      if (IsChangedOnDisk(saved)) break;
     }
     before += table[i - 1].Length;
   }
@@ -84,34 +89,55 @@ std::string ProgramName(std::string_view modulePath) {
 // An index outside the table names no chunk and does nothing. Cancelling the dialog is silent, and
 // so is cancelling the copy, which runs off the window's thread and leaves no file behind;
 // otherwise the user learns either where the chunk went or why it did not get there.
-void ExtractOneChunk(ui::Window owner, std::size_t index) {
-  if (index < 1 || index > Chunks().size()) return;
+bool ExtractOneChunk(ui::Window owner, std::size_t index) {
+  if (index < 1 || index > Chunks().size()) return false;
   const ChunkRecord record = Chunks()[index - 1];
   const std::string exe = ExePath();
   std::string path = ui::AskSaveFile(owner, SaveAsOptions(DefaultExtractName(exe, record)));
-  if (path.empty()) return;
+  if (path.empty()) return false;
   Status saved;
-  RunBusy(owner, "Saving the tailpack as:", path, true,
-          [&](const Progress& progress) { saved = ExtractChunk(exe, record, path, progress); });
-  if (saved.code == Status::Cancelled) return;
+  RunBusy(owner, "Saving the tailpack as:", path, true, [&](const Progress& progress) {
+    ChunkFile file;
+    saved = file.Open(exe, &ChunksStamp());
+    if (saved.ok()) saved = ExtractChunk(file, record, path, progress);
+  });
+  if (saved.code == Status::Cancelled) return false;
+  const bool changed = IsChangedOnDisk(saved);
   if (!saved.ok()) {
-    ReportError(owner, "Could not save the tailpack as:\r" + path + "\r" + saved.message);
-    return;
+    ReportError(owner, "Could not save the tailpack as:\r" + path + "\r" + saved.message +
+                           (changed ? std::string("\r") + kListReadAgain : ""));
+    return changed;
   }
   Confirm(owner, std::string(kSavedText) + "\r" + path + Unconfirmed(saved));
+  return false;
 }
 
-// Last chunk first, so when two chunks share a Kind the older one is what the file holds at the
-// end. Every chunk is tried; the confirmation lists the files written (when there are any) and
-// an error box lists the others with their reasons. The copies run off the window's thread;
-// Cancel stops them at the chunk being copied, which is not written, and the boxes tell what was
-// done until then.
-void ExtractAllChunks(ui::Window owner) {
+// Last chunk first, so the newest chunk of a Kind keeps the default name. Every chunk is tried;
+// the confirmation lists the files written (when there are any) and an error box lists the
+// others with their reasons. The copies run off the window's thread; Cancel stops them at the
+// chunk being copied, which is not written, and the boxes tell what was done until then. An
+// executable that is no longer the file the list was read from is refused before anything is
+// written.
+bool ExtractAllChunks(ui::Window owner) {
   const ChunkTable table = Chunks();
   const std::string exe = ExePath();
   SavedLines lines;
+  Status opened;
   RunBusy(owner, "Saving the tailpacks in folder:", std::string(BeforeLastSeparator(exe)), true,
-          [&](const Progress& progress) { lines = SaveAll(exe, table, progress); });
+          [&](const Progress& progress) {
+            ChunkFile file;
+            opened = file.Open(exe, &ChunksStamp());
+            if (opened.ok()) lines = SaveAll(file, table, progress);
+          });
+  if (!opened.ok()) {
+    ReportError(owner, "Could not read file:\r" + exe + "\r" + opened.message +
+                           (IsChangedOnDisk(opened) ? std::string("\r") + kListReadAgain : ""));
+    return IsChangedOnDisk(opened);
+  }
+  const bool changed = lines.failed.find(kChangedOnDisk) != std::string::npos;
   if (!lines.written.empty()) Confirm(owner, std::string(kSavedText) + "\r" + lines.written + InFolderLine());
-  if (!lines.failed.empty()) ReportError(owner, "Could not save the tailpacks:\r" + lines.failed + InFolderLine());
+  if (!lines.failed.empty())
+    ReportError(owner, "Could not save the tailpacks:\r" + lines.failed + InFolderLine() +
+                           (changed ? std::string("\r") + kListReadAgain : ""));
+  return changed;
 }

@@ -8,11 +8,15 @@
 
 // Asks for a file name in the Save As dialog, preset with the chunk's default name, and writes
 // the data of chunk index (1-based in Chunks()) there. Confirms what was written, or reports
-// why nothing was.
-void ExtractOneChunk(ui::Window owner, std::size_t index);
-// Writes every chunk, last first, to its default name beside the executable, then lists what
-// was written and, in an error box, what could not be.
-void ExtractAllChunks(ui::Window owner);
+// why nothing was. True when nothing was written because the executable is no longer the file
+// Chunks() was read from (kChangedOnDisk): the caller reads the list again.
+bool ExtractOneChunk(ui::Window owner, std::size_t index);
+// Writes every chunk, last first, to its default name beside the executable (a numbered name
+// for an older chunk whose name a newer one took), then lists what was written and, in an error
+// box, what could not be. True as above, and then nothing is written.
+bool ExtractAllChunks(ui::Window owner);
+// The line that tells, under a kChangedOnDisk error, that the list is read again.
+inline constexpr const char* kListReadAgain = "The list of chunks is read again.";
 
 // The Save As dialog of ExtractOneChunk, preset with defaultName.
 ui::FileDialogOptions SaveAsOptions(const std::string& defaultName);

@@ -4,6 +4,7 @@
 
 #include "app/state.h"
 #include "store/log.h"
+#include "store/chunk_file.h"
 #include "store/scan.h"
 #include "viewer/hex_preview.h"
 #include "viewer/image_preview.h"
@@ -41,9 +42,9 @@ void RefuseLargeText(ui::Window owner, const ChunkRecord& record) {
 
 // The view's text: the chunk's bytes for a Text chunk, the hex dump of its first bytes (all that
 // is read) for a Binary one. A chunk that cannot be read gives an empty text.
-std::string ViewText(const ChunkRecord& record, bool binary) {
+std::string ViewText(const ChunkFile& exe, const ChunkRecord& record, bool binary) {
   std::string bytes;
-  bool read = ReadChunkHead(ExePath(), record, binary ? kHexPreviewLimit : record.Length, bytes).ok();
+  bool read = exe.ReadHead(record, binary ? kHexPreviewLimit : record.Length, bytes).ok();
   return binary ? FormatHexPreview(bytes, read ? record.Length : 0) : bytes;
 }
 
@@ -53,13 +54,27 @@ std::string ViewText(const ChunkRecord& record, bool binary) {
 // A chunk without a zero byte is text, shown byte for byte even when it happens to be a picture
 // file. A Binary chunk is offered to the picture decoder first (up to its size limit) and falls
 // back to the hex dump of its first bytes.
-void PreviewChunk(ui::Window owner, int index) {
-  if (index < 1 || static_cast<std::size_t>(index) > Chunks().size()) return;
+// Before anything is read the executable must still be the file the table was read from, and
+// the chunk's trailer where the table says; otherwise an error box says so and nothing is shown.
+bool PreviewChunk(ui::Window owner, int index) {
+  if (index < 1 || static_cast<std::size_t>(index) > Chunks().size()) return false;
   const ChunkRecord record = Chunks()[static_cast<std::size_t>(index) - 1];
-  const bool binary = ChunkIsBinary(ExePath(), record);
-  if (!binary && record.Length > kTextLimit) return RefuseLargeText(owner, record);
+  ChunkFile exe;
+  Status status = exe.Open(ExePath(), &ChunksStamp());
+  if (status.ok()) status = exe.Check(record);
+  if (IsChangedOnDisk(status)) {
+    ui::ShowMessage(owner, "Could not read the chunk:\r" + status.message + "\rThe list of chunks is read again.",
+                    "stowr - error", ui::kMbOk | ui::kMbIconError);
+    return true;
+  }
+  const bool binary = exe.IsBinary(record);
+  if (!binary && record.Length > kTextLimit) {
+    RefuseLargeText(owner, record);
+    return false;
+  }
 
   ui::Window viewer = ui::CreateWindowFromLayout(ViewerWindowLayout(owner));
-  if (binary && record.Length <= kPictureLimit && ShowImagePreview(viewer, ExePath(), record)) return;
-  ShowTextPreview(viewer, ViewText(record, binary));
+  if (binary && record.Length <= kPictureLimit && ShowImagePreview(viewer, exe, record)) return false;
+  ShowTextPreview(viewer, ViewText(exe, record, binary));
+  return false;
 }

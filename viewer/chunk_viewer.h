@@ -4,4 +4,6 @@
 
 // Shows chunk index (1-based) of the ChunkTable, read from ExePath, in a modal Viewer owned by
 // owner. Does nothing when index names no chunk.
-void PreviewChunk(ui::Window owner, int index);
+// True when nothing was shown because the executable is no longer the file the ChunkTable was
+// read from (the error box says so): the caller reads the list again.
+bool PreviewChunk(ui::Window owner, int index);

@@ -30,11 +30,11 @@ std::string TempImagePath() { return TempImagePath(platform::ModulePath()); }
 // file of that name is never shown in place of the chunk. The picture is drawn once, into the area's
 // bitmap, before the Viewer is shown; it is released before its file is deleted because the
 // decoder keeps the file open while the picture lives.
-bool ShowImagePreview(ui::Window viewer, const std::string& exePath, const ChunkRecord& record) {
+bool ShowImagePreview(ui::Window viewer, const ChunkFile& exe, const ChunkRecord& record) {
   const std::string path = TempImagePath();
   if (path.empty()) return false;
   platform::Picture picture = nullptr;
-  if (ExtractChunk(exePath, record, path).ok()) picture = platform::LoadPicture(path);
+  if (ExtractChunk(exe, record, path).ok()) picture = platform::LoadPicture(path);
   if (picture == nullptr) {
     platform::RemoveFile(path);
     return false;

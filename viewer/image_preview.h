@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/ui.h"
+#include "store/chunk_file.h"
 #include "store/tailpack.h"
 
 // The temporary image file beside the program: the folder of modulePath, then "temp.img"; empty
@@ -16,4 +17,4 @@ std::string TempImagePath();
 // it is a picture, shows it unscaled at the top-left of a grey area in viewer, runs viewer until
 // it is closed, then releases the picture and deletes the file: true. Otherwise deletes the file
 // and adds nothing: false.
-bool ShowImagePreview(ui::Window viewer, const std::string& exePath, const ChunkRecord& record);
+bool ShowImagePreview(ui::Window viewer, const ChunkFile& exe, const ChunkRecord& record);

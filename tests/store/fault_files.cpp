@@ -18,6 +18,7 @@ bool PathExists(const std::string& path);
 std::string ReplaceTarget(const std::string& path);
 Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size);
 Status StampOf(FileHandle file, FileStamp& stamp);
+Status InspectName(const std::string& path, file_records::NameKind& kind, FileStamp& stamp);
 Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n);
 void CloseFile(FileHandle file);
 Status CheckReplaceable(const std::string& path);
@@ -38,9 +39,24 @@ int gCountdown = 0;
 std::string gFailName;  // the primitive whose next call fails
 bool gFired = false;
 bool gNamedTemps = false;
+std::string gHookName;  // the primitive before whose next call gHook runs
+std::function<void()> gHook;
+
+// Runs the hook armed for the primitive `name`, once.
+void RunHook(std::string_view name) {
+  std::function<void()> action;
+  {
+    std::lock_guard<std::mutex> hold(gLock);
+    if (gHookName != name) return;
+    gHookName.clear();
+    action = std::move(gHook);
+  }
+  if (action) action();
+}
 
 // True when this call, of the primitive `name`, is the one to fail.
 bool Fail(std::string_view name) {
+  RunHook(name);
   std::lock_guard<std::mutex> hold(gLock);
   if (!gFailName.empty()) {
     if (name != gFailName) return false;
@@ -93,6 +109,12 @@ bool FaultFired() {
 
 void UseNamedTemps(bool named) { gNamedTemps = named; }
 
+void BeforeNextCall(std::string_view primitive, std::function<void()> action) {
+  std::lock_guard<std::mutex> hold(gLock);
+  gHookName = primitive;
+  gHook = std::move(action);
+}
+
 namespace platform {
 
 bool PathExists(const std::string& path) { return posix_impl::PathExists(path); }
@@ -102,6 +124,9 @@ Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& siz
   std::lock_guard<std::mutex> hold(gLock);
   if (status.ok()) gOpenFiles[file] = path;
   return status;
+}
+Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
+  return Fail("InspectName") ? Injected() : posix_impl::InspectName(path, kind, stamp);
 }
 Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
   return Fail("ReadAt") ? Injected() : posix_impl::ReadAt(file, offset, buffer, n);

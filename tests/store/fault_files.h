@@ -1,5 +1,6 @@
 #pragma once
 // A file layer for tests: forwards to the real primitives and can fail the Nth call.
+#include <functional>
 #include <string_view>
 
 // Makes call number n (1-based, counted from now) of a file primitive fail; 0 fails none.
@@ -10,3 +11,6 @@ void ArmFaultAt(std::string_view primitive);
 bool FaultFired();
 // Makes every temporary file a named one, as where the system offers no unnamed files.
 void UseNamedTemps(bool named);
+// Runs action once, just before the next call of the primitive named: another program changing
+// a file between two steps of the store.
+void BeforeNextCall(std::string_view primitive, std::function<void()> action);

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstring>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -72,6 +74,33 @@ TEST(DefaultExtractName, EveryKindHasANameOfItsOwnOnWindows) {
         names.insert(name);
       }
   EXPECT_EQ(names.size(), alphabet.size() * alphabet.size() * alphabet.size());
+}
+
+// Extract All: over Kinds with NUL bytes, digits and escapes, the newest chunk of each name gets
+// the default name and every other chunk a name that no other chunk gets, default or numbered,
+// even where case is ignored.
+TEST(ExtractAllNames, NoTwoChunksShareAFile) {
+  const std::string alphabet("A1.\0_\xE9 ", 7);
+  std::vector<ChunkRecord> records;
+  for (char a : alphabet)
+    for (char b : alphabet)
+      for (char c : alphabet) {
+        ChunkRecord record;
+        const char kind[3] = {a, b, c};
+        std::memcpy(record.Kind, kind, 3);
+        for (int copy = 0; copy < 2; ++copy) records.push_back(record);  // every Kind twice
+      }
+  ExtractAllNames names;
+  std::set<std::string> taken;
+  std::set<std::string> defaults;
+  for (std::size_t number = records.size(); number >= 1; --number) {
+    const ChunkRecord& record = records[number - 1];
+    std::string name = names.Next("C:\\app.exe", record, number);
+    const std::string standard = DefaultExtractName("C:\\app.exe", record);
+    EXPECT_EQ(name == standard, defaults.insert(standard).second) << name;  // the newest takes the default
+    for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    EXPECT_TRUE(taken.insert(name).second) << name;
+  }
 }
 
 TEST(PathParts, SplitAtTheLastSeparatorOfEitherKind) {

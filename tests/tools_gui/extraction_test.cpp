@@ -25,7 +25,7 @@ struct ExtractionTest : apptest::MainWindowTest {
   std::string Load(const std::vector<Chunk>& chunks) {
     std::string path = UseExe(chunks);
     Chunks().clear();
-    EXPECT_TRUE(ScanTailpack(path, Chunks()).ok());
+    EXPECT_TRUE(ScanTailpack(path, Chunks(), &ChunksStamp()).ok());
     owner = ui::CreateWindowFromLayout({});
     return path;
   }
@@ -84,23 +84,25 @@ TEST_F(ExtractionTest, ExtractOneWritesTheChunkAndConfirms) {
   EXPECT_EQ(message.owner, owner);
 }
 
-// Same Kind twice: the file holds the older chunk (written last) and is listed twice. An empty
-// chunk gives an empty file, and a Kind with a separator stays in the executable's folder.
+// Same Kind twice: the newest chunk keeps the default name, the older one gets its number
+// (app.tpak1.txt). An empty chunk gives an empty file, and a Kind with a separator stays in the
+// executable's folder.
 TEST_F(ExtractionTest, ExtractAllWritesLastFirstAndListsEveryFile) {
   std::string path = Load(kThree);
   std::string bytes = ReadFile(path) + MakeTrailer(0, "a/b");
   WriteFile(path, bytes);
   Chunks().clear();
-  ASSERT_TRUE(ScanTailpack(path, Chunks()).ok());
+  ASSERT_TRUE(ScanTailpack(path, Chunks(), &ChunksStamp()).ok());
   WriteFile(Path("app.tpak.txt"), std::string(500, 'o'));
-  ExtractAllChunks(owner);
-  EXPECT_EQ(ReadFile(Path("app.tpak.txt")), "first text");
+  EXPECT_FALSE(ExtractAllChunks(owner));
+  EXPECT_EQ(ReadFile(Path("app.tpak.txt")), "second");
+  EXPECT_EQ(ReadFile(Path("app.tpak1.txt")), "first text");
   EXPECT_EQ(ReadFile(Path("app.tpak.png")), kThree[1].second);
   EXPECT_TRUE(std::filesystem::exists(Path("app.tpak._61_2f_62")));
   EXPECT_EQ(ReadFile(Path("app.tpak._61_2f_62")), "");
   ASSERT_EQ(fake::Messages().size(), 1u);
   EXPECT_EQ(fake::Messages()[0].text,
-            "Tailpack successfully saved as:\r- app.tpak._61_2f_62\r- app.tpak.txt\r- app.tpak.png\r- app.tpak.txt\r"
+            "Tailpack successfully saved as:\r- app.tpak._61_2f_62\r- app.tpak.txt\r- app.tpak.png\r- app.tpak1.txt\r"
             "in folder \"" + folder.string() + "\"");
   EXPECT_EQ(fake::Messages()[0].caption, Caption());
   EXPECT_EQ(fake::Messages()[0].flags, ui::kMbOk | ui::kMbIconInformation);
@@ -134,10 +136,11 @@ TEST_F(ExtractionTest, ExtractAllReportsWhatFailed) {
   Load(kThree);
   std::filesystem::create_directory(Path("app.tpak.png"));  // a folder where the file would go
   ExtractAllChunks(owner);
-  EXPECT_EQ(ReadFile(Path("app.tpak.txt")), "first text");
+  EXPECT_EQ(ReadFile(Path("app.tpak.txt")), "second");
+  EXPECT_EQ(ReadFile(Path("app.tpak1.txt")), "first text");
   ASSERT_EQ(fake::Messages().size(), 2u);
   const std::string inFolder = "in folder \"" + folder.string() + "\"";
-  EXPECT_EQ(fake::Messages()[0].text, "Tailpack successfully saved as:\r- app.tpak.txt\r- app.tpak.txt\r" + inFolder);
+  EXPECT_EQ(fake::Messages()[0].text, "Tailpack successfully saved as:\r- app.tpak.txt\r- app.tpak1.txt\r" + inFolder);
   const fake::MessageRecord& error = fake::Messages()[1];
   EXPECT_EQ(error.caption, "stowr - error");
   EXPECT_EQ(error.text.rfind("Could not save the tailpacks:\r- app.tpak.png: ", 0), 0u) << error.text;
@@ -145,19 +148,24 @@ TEST_F(ExtractionTest, ExtractAllReportsWhatFailed) {
   EXPECT_TRUE(error.text.ends_with(inFolder));
 }
 
-// An executable gone since the scan yields errors, never empty files.
+// An executable changed or gone since the scan yields errors, never files: a changed one is
+// reported as such and the caller is told to read the list again.
 TEST_F(ExtractionTest, UnreadableChunksAreErrorsNotEmptyFiles) {
   std::string path = Load(kThree);
   WriteFile(path, ReadFile(path).substr(0, 1030));  // shorter than every chunk needs
   fake::QueueFileAnswer(Path("one.bin"));
-  ExtractOneChunk(owner, 3);
+  EXPECT_TRUE(ExtractOneChunk(owner, 3));
+  EXPECT_TRUE(ExtractAllChunks(owner));
   std::filesystem::remove(path);
-  ExtractAllChunks(owner);
+  EXPECT_FALSE(ExtractAllChunks(owner));
   EXPECT_FALSE(std::filesystem::exists(Path("one.bin")));
   EXPECT_FALSE(std::filesystem::exists(Path("app.tpak.txt")));
-  ASSERT_EQ(fake::Messages().size(), 2u);
+  ASSERT_EQ(fake::Messages().size(), 3u);
   for (const fake::MessageRecord& message : fake::Messages()) EXPECT_EQ(message.caption, "stowr - error");
-  EXPECT_EQ(std::count(fake::Messages()[1].text.begin(), fake::Messages()[1].text.end(), '\r'), 4);
+  const std::string changed = "The file has changed since it was last read: " + path + "\r" + kListReadAgain;
+  EXPECT_TRUE(fake::Messages()[0].text.ends_with(changed)) << fake::Messages()[0].text;
+  EXPECT_EQ(fake::Messages()[1].text, "Could not read file:\r" + path + "\r" + changed);
+  EXPECT_EQ(fake::Messages()[2].text.rfind("Could not read file:\r" + path + "\r", 0), 0u);
 }
 
 TEST_F(ExtractionTest, IndexOutsideTheTableDoesNothing) {

@@ -61,7 +61,7 @@ class PreviewTest : public testing::Test {
     std::ofstream(folder / "app.exe", std::ios::binary) << file;
     ExePath() = (folder / "app.exe").string();
     Chunks().clear();
-    ASSERT_TRUE(ScanTailpack(ExePath(), Chunks()).ok());
+    ASSERT_TRUE(ScanTailpack(ExePath(), Chunks(), &ChunksStamp()).ok());
     ASSERT_EQ(Chunks().size(), chunks.size());
   }
 
@@ -216,6 +216,20 @@ TEST_F(PreviewTest, UnreadableChunkShowsAnEmptyTextView) {
   PreviewChunk(owner, 1);
   EXPECT_EQ(Viewer().controls.at(1001).text, "");
   EXPECT_TRUE(Images().calls.empty());
+}
+
+// An executable changed since the scan (here: chunk 1 gone, another chunk ending where it did)
+// is reported, nothing is shown, and the caller hears that the list must be read again.
+TEST_F(PreviewTest, ChangedFileIsReportedNotShown) {
+  UseChunks({"hello", "world"});
+  std::ofstream(ExePath(), std::ios::binary | std::ios::trunc)
+      << "MZ program body" + std::string(22, 'w') + MakeTrailer(22, "DAT");
+  EXPECT_TRUE(PreviewChunk(owner, 1));
+  EXPECT_EQ(fake::FindWindow(kViewer), nullptr);
+  ASSERT_EQ(fake::Messages().size(), 1u);
+  EXPECT_EQ(fake::Messages()[0].text, "Could not read the chunk:\rThe file has changed since it was last read: " +
+                                          ExePath() + "\rThe list of chunks is read again.");
+  EXPECT_EQ(fake::Messages()[0].caption, "stowr - error");
 }
 
 // A Text chunk beyond what the text view holds is refused with a message; a Binary one beyond what
