@@ -39,13 +39,15 @@ int CheckData(const std::string& path, SourceFile& data) {
 }  // namespace
 
 // Every check comes before the one write, so a refused or failed add leaves the executable as
-// it was.
+// it was. The lock is held from the read of the table, whose kinds the new one must differ from.
 int RunAdd(const Args& args) {
   if (args.size() != 3) return Usage();
   const std::string& exe = args[0];
   ChunkTable table;
   std::string descriptor;
   SourceFile data;
+  platform::FileLock lock;
+  if (int code = LockForEdit(exe, lock)) return code;
   if (int code = LoadTable(exe, table)) return code;
   if (int code = CheckKind(args[1], table, descriptor)) return code;
   if (int code = CheckData(args[2], data)) return code;

@@ -45,11 +45,25 @@ int Refused(std::string_view message) {
   return kExitRefused;
 }
 
-// The scan leaves the table empty for a missing file, which here is an error: every command
-// works on an executable that exists.
+// Waits up to a minute for another edit; its writes are streamed, so that covers large files.
+int LockForEdit(const std::string& exe, platform::FileLock& lock) {
+  constexpr std::uint64_t kMaxWaitMs = 60000;
+  bool told = false;
+  Status status = lock.Take(exe, kMaxWaitMs, [&](std::uint64_t waitedMs) {
+    if (waitedMs >= 500 && !told) std::cerr << "stowr-cli: waiting for another change of " << exe << " to end\n";
+    told = told || waitedMs >= 500;
+    return true;
+  });
+  if (status.code == Status::Missing) return FileFailure("cannot read", exe, Status::NotFound());
+  if (!status.ok()) return FileFailure("cannot write", exe, status);
+  return kExitOk;
+}
+
+// Every command works on an executable that exists; one the system cannot reach (a path too
+// long for it, a folder that may not be searched) is reported with the system's reason.
 int LoadTable(const std::string& exe, ChunkTable& table) {
-  if (!FileExists(exe)) return FileFailure("cannot read", exe, Status::NotFound());
   Status status = ScanTailpack(exe, table);
+  if (status.code == Status::Missing) return FileFailure("cannot read", exe, Status::NotFound());
   if (!status.ok()) return FileFailure("cannot read", exe, status);
   return kExitOk;
 }

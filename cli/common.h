@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_lock.h"
 #include "platform/status.h"
 #include "store/content.h"
 #include "store/tailpack.h"
@@ -20,6 +21,9 @@ int Refused(std::string_view message);
 // Passes on a success's warning (the disk did not confirm a write) on standard error.
 void WarnIfUnconfirmed(const std::string& path, const Status& status);
 
+// Takes exe's edit lock before the read that plans an edit, so that another stowr edit of it waits
+// (saying so on standard error) and the edit is planned on what that one wrote.
+int LockForEdit(const std::string& exe, platform::FileLock& lock);
 // Scans exe into table; a missing or unreadable exe is reported.
 int LoadTable(const std::string& exe, ChunkTable& table);
 // Reads a chunk number as listed (1 to the table's size) into index.

@@ -2,12 +2,15 @@
 #include "cli/commands.h"
 #include "store/edit.h"
 
-// Cuts chunk N out; the store checks that the file still holds the chunks just scanned.
+// Cuts chunk N out; the store checks that the file still holds the chunks just scanned. Both
+// commands hold the edit lock from the scan to the write.
 int RunRemove(const Args& args) {
   if (args.size() != 2) return Usage();
   const std::string& exe = args[0];
   ChunkTable table;
   std::size_t index = 0;
+  platform::FileLock lock;
+  if (int code = LockForEdit(exe, lock)) return code;
   if (int code = LoadTable(exe, table)) return code;
   if (int code = PickChunk(exe, args[1], table, index)) return code;
   EditResult cut = CutChunk(exe, table, index);
@@ -20,6 +23,8 @@ int RunStrip(const Args& args) {
   if (args.size() != 1) return Usage();
   const std::string& exe = args[0];
   ChunkTable table;
+  platform::FileLock lock;
+  if (int code = LockForEdit(exe, lock)) return code;
   if (int code = LoadTable(exe, table)) return code;
   EditResult stripped = StripTailpack(exe);
   if (!stripped.status.ok()) return FileFailure("cannot read", exe, stripped.status);

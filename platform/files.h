@@ -16,11 +16,13 @@ namespace file_records {
 
 using FileHandle = std::intptr_t;  // a file descriptor, or a HANDLE on Windows
 
-// What tells that a file changed: its size and its last modification time (in the system's own
-// units: nanoseconds on POSIX, 100 ns on Windows).
+// What tells that a file changed: its size, its last modification time and the last change of
+// its metadata (a new mode, owner, attribute or link), in the system's own units: nanoseconds on
+// POSIX, 100 ns on Windows.
 struct FileStamp {
   std::uint64_t size = 0;
   std::int64_t modified = 0;
+  std::int64_t changed = 0;
   bool operator==(const FileStamp&) const = default;
 };
 

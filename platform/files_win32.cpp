@@ -77,12 +77,17 @@ Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& siz
   return Status::Success();
 }
 
+// The basic information holds both times: the last write, and the last change of anything about
+// the file (its attributes and security included).
 Status StampOf(FileHandle file, FileStamp& stamp) {
   LARGE_INTEGER length;
-  FILETIME written;
-  if (!GetFileSizeEx(Handle(file), &length) || !GetFileTime(Handle(file), nullptr, nullptr, &written)) return LastError();
+  FILE_BASIC_INFO times;
+  if (!GetFileSizeEx(Handle(file), &length) ||
+      !GetFileInformationByHandleEx(Handle(file), FileBasicInfo, &times, sizeof times))
+    return LastError();
   stamp.size = static_cast<std::uint64_t>(length.QuadPart);
-  stamp.modified = static_cast<std::int64_t>((std::uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime);
+  stamp.modified = times.LastWriteTime.QuadPart;
+  stamp.changed = times.ChangeTime.QuadPart;
   return Status::Success();
 }
 
