@@ -23,7 +23,7 @@ constexpr DWORD kPollMs = 20;
 Status IdentityName(const std::string& path, std::string& name) {
   HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return LastError();
+  if (file == INVALID_HANDLE_VALUE) return PathError(path, GetLastError());
   BY_HANDLE_FILE_INFORMATION info;
   Status status = GetFileInformationByHandle(file, &info) ? Status::Success() : LastError();
   CloseHandle(file);
