@@ -44,7 +44,7 @@ bool TwoCliWritersLoseNothing(Run& run) {
   E2E_CHECK(GetFileAttributesA(cli.c_str()) != INVALID_FILE_ATTRIBUTES);
   const std::string exe = run.folder + "shared.exe";
   const std::vector<TestChunk> initial = {{"ONE", "one"}, {"TWO", "two"}};
-  for (int round = 0; round < 6; ++round) {
+  for (int round = 0; round < 10; ++round) {
     E2E_CHECK(WriteBytes(exe, FileBytes(ExeBody(4096), initial)));
     E2E_CHECK(WriteBytes(run.folder + "new.txt", "new"));
     HANDLE adder = StartCli(run, cli, "add shared.exe NEW new.txt");

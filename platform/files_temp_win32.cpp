@@ -62,9 +62,17 @@ void RemoveStaleTemps(const std::string& path) {
 // keep them. A new one is moved in place by MoveFileExA, which with MOVEFILE_WRITE_THROUGH
 // returns only when the move is on the disk. The file must be closed first. A read-only target
 // makes either fail, as a plain write would.
+// ReplaceFileA is given full paths: Wine's takes the folder from the path it is given.
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
 bool PutInPlace(const std::string& temp, const std::string& path) {
   if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
-    return ::ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+    return ::ReplaceFileA(FullPath(path).c_str(), FullPath(temp).c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                          nullptr, nullptr);
   return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
