@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/busy.h"
+#include "app/edit_lock.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
 #include "app/signature_warning.h"
@@ -23,9 +24,13 @@ struct Failure {
 
 // Writes the executable with the picked file appended, copied into it as it is written. Nothing
 // is written when a file cannot be read (a vanished executable is not recreated empty) or when
-// AppendChunk refuses the add (an empty file), so the executable keeps its content.
+// AppendChunk refuses the add (an empty file), so the executable keeps its content. The edit lock
+// is held from the read of the executable to the write; a missing one is reported by that read.
 Failure AppendFile(const std::string& exe, const std::string& file, const std::string& kind,
                    const Progress& progress) {
+  platform::FileLock lock;
+  Status locked = LockForEdit(exe, lock, progress);
+  if (!locked.ok() && locked.code != Status::Missing) return {"Could not write file:", exe, locked};
   SourceFile data;
   Status read = StampSource(file, data);
   if (!read.ok()) return {"Could not read file:", file, read};

@@ -1,6 +1,7 @@
 #include <functional>
 
 #include "app/busy.h"
+#include "app/edit_lock.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
 #include "app/signature_warning.h"
@@ -14,8 +15,9 @@ bool Confirmed(ui::Window window, const char* caption) {
   return ui::ShowMessage(window, "Are you sure?", caption, ui::kMbYesNo | ui::kMbIconQuestion) == ui::kIdYes;
 }
 
-// Computes an edit of ExePath() and writes it back, both off the window's thread (the write can be
-// cancelled, which leaves the file as it was), then refreshes the list. Nothing is written when
+// Computes an edit of ExePath() and writes it back, both off the window's thread and under the
+// file's edit lock (the write can be cancelled, which leaves the file as it was), then refreshes
+// the list. A file gone meanwhile is reported by the edit's read. Nothing is written when
 // the file could not be read (a vanished file is not recreated empty) or when the edit changes
 // nothing; a failure is reported after the refresh, so the list behind the message shows what
 // the file holds.
@@ -25,6 +27,12 @@ void ApplyEdit(ui::Window window, const char* doing, const std::function<EditRes
   EditResult edit;
   Status written;
   RunBusy(window, doing, path, true, [&](const Progress& progress) {
+    platform::FileLock lock;
+    Status locked = LockForEdit(path, lock, progress);
+    if (!locked.ok() && locked.code != Status::Missing) {
+      written = locked;
+      return;
+    }
     edit = makeEdit(path);
     if (edit.status.ok() && edit.changed) written = WriteWholeFile(edit.content, path, progress);
   });

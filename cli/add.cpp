@@ -90,12 +90,14 @@ EditResult Append(const std::string& exe, const std::vector<NewChunk>& chunks) {
 }  // namespace
 
 // Every check comes before the one write, so a refused or failed add leaves the executable as
-// it was.
+// it was. The lock is held from the read of the table, whose kinds the new one must differ from.
 int RunAdd(const Args& args) {
   if (args.size() < 3 || args.size() % 2 == 0) return Usage();
   const std::string& exe = args[0];
   ChunkFile file;
   std::vector<NewChunk> chunks;
+  platform::FileLock lock;
+  if (int code = LockForEdit(exe, lock)) return code;
   if (int code = OpenExe(exe, file)) return code;
   for (std::size_t i = 1; i < args.size(); i += 2)
     if (int code = TakeChunk(args[i], args[i + 1], file, chunks)) return code;

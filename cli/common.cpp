@@ -53,10 +53,25 @@ int Refused(std::string_view message) {
   return kExitRefused;
 }
 
-// Every command works on an executable that exists.
+// Waits up to a minute for another edit; its writes are streamed, so that covers large files.
+int LockForEdit(const std::string& exe, platform::FileLock& lock) {
+  constexpr std::uint64_t kMaxWaitMs = 60000;
+  bool told = false;
+  Status status = lock.Take(exe, kMaxWaitMs, [&](std::uint64_t waitedMs) {
+    if (waitedMs >= 500 && !told) std::cerr << "stowr-cli: waiting for another change of " << exe << " to end\n";
+    told = told || waitedMs >= 500;
+    return true;
+  });
+  if (status.code == Status::Missing) return FileFailure("cannot read", exe, Status::NotFound());
+  if (!status.ok()) return FileFailure("cannot write", exe, status);
+  return kExitOk;
+}
+
+// Every command works on an executable that exists; one the system cannot reach (a path too
+// long for it, a folder that may not be searched) is reported with the system's reason.
 int OpenExe(const std::string& exe, ChunkFile& file) {
-  if (!FileExists(exe)) return FileFailure("cannot read", exe, Status::NotFound());
   Status status = file.Open(exe);
+  if (status.code == Status::Missing) return FileFailure("cannot read", exe, Status::NotFound());
   if (!status.ok()) return FileFailure("cannot read", exe, status);
   return kExitOk;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_lock.h"
 #include "platform/status.h"
 #include "store/chunk_find.h"
 #include "store/content.h"
@@ -22,6 +23,9 @@ int Refused(std::string_view message);
 // Passes on a success's warning (the disk did not confirm a write) on standard error.
 void WarnIfUnconfirmed(const std::string& path, const Status& status);
 
+// Takes exe's edit lock before the read that plans an edit, so that another stowr edit of it waits
+// (saying so on standard error) and the edit is planned on what that one wrote.
+int LockForEdit(const std::string& exe, platform::FileLock& lock);
 // Opens exe for reading its chunks; a missing or unreadable exe is reported.
 int OpenExe(const std::string& exe, ChunkFile& file);
 // Reads a chunk number as listed (1 to the number of chunks) and finds that chunk in file

@@ -89,18 +89,19 @@ void PrintLine(std::size_t number, const ChunkRecord& record, bool binary, Outpu
 }  // namespace
 
 // Chunks oldest first, one line each, or a JSON array. The file is opened once and the rows are
-// printed as the scan hands them over, so no table of the chunks is held.
+// printed as the scan hands them over, so no table of the chunks is held. A file that cannot be
+// opened is reported with the system's reason (a path too long for it, say).
 int RunList(const Args& args) {
   const bool json = GivenOptions().json;
   if (args.size() != 1) return Usage();
   const std::string& exe = args.back();
-  if (!FileExists(exe)) return FileFailure("cannot read", exe, Status::NotFound());
   Output out;
   std::size_t number = 0;
   if (json) out.Append("[");
   Status status = ScanTailpackRows(exe, [&](const ChunkRecord& record, bool binary) {
     (json ? PrintJson : PrintLine)(++number, record, binary, out);
   });
+  if (status.code == Status::Missing) return FileFailure("cannot read", exe, Status::NotFound());
   if (!status.ok()) return FileFailure("cannot read", exe, status);
   if (json) out.Append(number == 0 ? "]\n" : "\n]\n");
   return out.Finish() ? kExitOk : FileFailure("cannot write", "standard output", Status::Error("write failed"));

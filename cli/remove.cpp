@@ -5,13 +5,15 @@
 #include "store/wholefile.h"
 
 // Cuts the chunk out, planned from its record alone; the store checks that the file still holds
-// that chunk at that number.
+// that chunk at that number. Both commands hold the edit lock from the read to the write.
 int RunRemove(const Args& args) {
   if (args.size() != 2) return Usage();
   const std::string& exe = args[0];
   ChunkFile file;
   FoundChunk chunk;
   std::size_t index = 0;
+  platform::FileLock lock;
+  if (int code = LockForEdit(exe, lock)) return code;
   if (int code = OpenExe(exe, file)) return code;
   if (int code = SelectChunk(args[1], file, chunk, index)) return code;
   file.Close();
@@ -24,7 +26,8 @@ int RunRemove(const Args& args) {
 int RunStrip(const Args& args) {
   if (args.size() != 1) return Usage();
   const std::string& exe = args[0];
-  if (!FileExists(exe)) return FileFailure("cannot read", exe, Status::NotFound());
+  platform::FileLock lock;
+  if (int code = LockForEdit(exe, lock)) return code;
   EditResult stripped = StripTailpack(exe);
   if (!stripped.status.ok()) return FileFailure("cannot read", exe, stripped.status);
   if (!stripped.changed) return kExitOk;

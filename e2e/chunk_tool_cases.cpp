@@ -5,6 +5,7 @@
 #include "e2e/cases.h"
 #include "e2e/fixture_files.h"
 #include "e2e/stowr_ui.h"
+#include "platform/files_temp_name.h"
 
 namespace e2e {
 namespace {
@@ -34,13 +35,15 @@ bool AnswerOwnedBox(Run& run, App& app, HWND owner, const std::string& caption, 
 }
 
 // The add also deletes the temporary file that a crashed earlier write of packed.exe left behind,
-// and keeps one of another name.
+// and keeps files that only look like one (the user's own).
 bool AddsChunk(Run& run) {
   const std::string exe = WritePacked(run, {});
   const std::string data(2048, 'x');
   E2E_CHECK(WriteBytes(run.folder + "res.txt", data));
-  E2E_CHECK(WriteBytes(exe + ".stowr-tmp-Ab12Cd", "left by a crash"));
+  const std::string left = platform::TempName(platform::TempPrefix(exe, "\\/"), "\\/");
+  E2E_CHECK(WriteBytes(left, "left by a crash"));
   E2E_CHECK(WriteBytes(exe + ".stowr-tmp-notes", "kept"));
+  E2E_CHECK(WriteBytes(exe + ".stowr-tmp-backup", "the user's"));
   App app;
   E2E_TRY(OpenStowr(run, app, exe));
   HWND dialog = OpenAddDialog(run, app, run.folder + "res.txt");
@@ -56,8 +59,9 @@ bool AddsChunk(Run& run) {
   const auto cells = ListCells(app, GetDlgItem(app.main, kChunkList), kListColumns);
   E2E_CHECK(cells.size() == 1);
   E2E_CHECK((cells[0] == std::vector<std::string>{"1", "TXT", "Text", "2,048 B", "@ 1,025"}));
-  E2E_CHECK(GetFileAttributesA((exe + ".stowr-tmp-Ab12Cd").c_str()) == INVALID_FILE_ATTRIBUTES);
+  E2E_CHECK(GetFileAttributesA(left.c_str()) == INVALID_FILE_ATTRIBUTES);
   E2E_FILE_HOLDS(exe + ".stowr-tmp-notes", "kept");
+  E2E_FILE_HOLDS(exe + ".stowr-tmp-backup", "the user's");
   return CloseStowr(run, app);
 }
 

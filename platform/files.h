@@ -16,13 +16,15 @@ namespace file_records {
 
 using FileHandle = std::intptr_t;  // a file descriptor, or a HANDLE on Windows
 
-// What tells that a file changed: its size, its last modification time (in the system's own
-// units: nanoseconds on POSIX, 100 ns on Windows) and which file it is (device and inode on
-// POSIX, volume serial number and file index on Windows), so that another file renamed into its
-// place counts as a change even with the same size and time.
+// What tells that a file changed: its size, its last modification time, the last change of its
+// metadata (a new mode, owner, attribute or link), in the system's own units (nanoseconds on
+// POSIX, 100 ns on Windows), and which file it is (device and inode on POSIX, volume serial
+// number and file index on Windows), so that another file renamed into its place counts as a
+// change even with the same size and times.
 struct FileStamp {
   std::uint64_t size = 0;
   std::int64_t modified = 0;
+  std::int64_t changed = 0;
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
   bool operator==(const FileStamp&) const = default;

@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/files.h"
 #include "platform/files_posix_internal.h"
+#include "platform/files_temp_name.h"
 
 namespace platform {
 
@@ -35,9 +37,19 @@ FileStamp StampFrom(const struct stat& info) {
   FileStamp stamp;
   stamp.size = static_cast<std::uint64_t>(info.st_size);
   stamp.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  stamp.changed = static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
   stamp.volume = static_cast<std::uint64_t>(info.st_dev);
   stamp.index = static_cast<std::uint64_t>(info.st_ino);
   return stamp;
+}
+
+// The folder of path must let this user add a file, and the temporary file's name must fit in a
+// path the system takes.
+Status CheckFolder(const std::string& path) {
+  if (TempNameSize(TempPrefix(path, "/")) >= PATH_MAX)
+    return Status::Error("The name of the temporary file beside it would be too long for the system");
+  if (access(posix::FolderOf(path).c_str(), W_OK | X_OK) != 0) return posix::FolderRefuses(path, errno);
+  return Status::Success();
 }
 
 }  // namespace
@@ -117,17 +129,23 @@ void CloseFile(FileHandle file) {
 
 // A missing target may be created. An existing one must be a plain file that this user may
 // write; root passes access() for every file, so a file with no write bit for anyone is refused
-// too: replacing it by rename would get round the protection a plain write would meet.
+// too: replacing it by rename would get round the protection a plain write would meet. The folder
+// must take the new file, under a name that fits. A file with several names (hard links) is
+// replaced under this one only: the others keep the old content, which a warning says.
 Status CheckReplaceable(const std::string& path) {
   struct stat info;
+  Status status = CheckFolder(path);
   if (stat(path.c_str(), &info) != 0) {
-    if (errno == ENOENT) return Status::Success();
+    if (errno == ENOENT) return status;
     return LastError();
   }
   if (!S_ISREG(info.st_mode)) return NotAPlainFile(info.st_mode);
   if (access(path.c_str(), W_OK) != 0) return LastError();
   if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Status::Error(std::strerror(EACCES));
-  return Status::Success();
+  if (status.ok() && info.st_nlink > 1)
+    status.warning = "The file has " + std::to_string(info.st_nlink - 1) +
+                     " other name(s) (hard links), which keep the old content";
+  return status;
 }
 
 Status WriteAll(FileHandle file, const char* data, std::size_t n) {

@@ -23,4 +23,11 @@ inline std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// The failure to create a file beside path, where the folder is the cause (no permission to add
+// a file, a read-only file system), names the folder.
+inline Status FolderRefuses(const std::string& path, int error) {
+  if (error != EACCES && error != EPERM && error != EROFS) return ErrnoStatus(error);
+  return Status::Error("The folder " + FolderOf(path) + " does not accept new files: " + std::strerror(error));
+}
+
 }  // namespace platform::posix

@@ -1,6 +1,7 @@
 #include "platform/files_temp_name.h"
 
 #include <cctype>
+#include <cstdint>
 #include <random>
 
 namespace platform {
@@ -8,15 +9,40 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kSuffix = ".stowr-tmp-";
+constexpr std::string_view kChars = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 constexpr std::size_t kRandomChars = 6;
+constexpr std::size_t kCheckChars = 6;
 constexpr std::size_t kNameMax = 255;
+
+// Letters and digits, as mkostemp's; each thread draws from its own generator.
+std::string RandomChars() {
+  thread_local std::mt19937 generator{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> pick(0, kChars.size() - 1);
+  std::string chars(kRandomChars, ' ');
+  for (char& c : chars) c = kChars[pick(generator)];
+  return chars;
+}
+
+// Six letters or digits from a 64-bit FNV-1a hash of the name before them: one name in about 5 *
+// 10^10 that was not made here passes.
+std::string Check(std::string_view name) {
+  std::uint64_t hash = 14695981039346656037u;
+  for (char c : name) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
+  std::string chars(kCheckChars, ' ');
+  for (char& c : chars) {
+    c = kChars[hash % kChars.size()];
+    hash /= kChars.size();
+  }
+  return chars;
+}
 
 }  // namespace
 
 std::string TempPrefix(const std::string& path, std::string_view separators) {
   const std::size_t start = path.find_last_of(separators) + 1;  // 0 when there is no folder part
+  constexpr std::size_t kNameRoom = kNameMax - kSuffix.size() - kRandomChars - kCheckChars;
   std::string name = path.substr(start);
-  if (name.size() > kNameMax - kSuffix.size() - kRandomChars) name.resize(kNameMax - kSuffix.size() - kRandomChars);
+  if (name.size() > kNameRoom) name.resize(kNameRoom);
   return path.substr(0, start) + name + std::string(kSuffix);
 }
 
@@ -24,21 +50,19 @@ std::string_view TempNamePrefix(std::string_view prefix, std::string_view separa
   return prefix.substr(prefix.find_last_of(separators) + 1);
 }
 
-bool IsTempName(std::string_view name, std::string_view namePrefix) {
-  if (name.size() != namePrefix.size() + kRandomChars || name.substr(0, namePrefix.size()) != namePrefix) return false;
-  for (char c : name.substr(namePrefix.size()))
-    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
-  return true;
+std::string TempName(std::string_view prefix, std::string_view separators) {
+  const std::string random = RandomChars();
+  return std::string(prefix) + random + Check(std::string(TempNamePrefix(prefix, separators)) + random);
 }
 
-// Letters and digits, as mkostemp's; each thread draws from its own generator.
-std::string RandomChars() {
-  static constexpr std::string_view kChars = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  thread_local std::mt19937 generator{std::random_device{}()};
-  std::uniform_int_distribution<std::size_t> pick(0, kChars.size() - 1);
-  std::string chars(kRandomChars, ' ');
-  for (char& c : chars) c = kChars[pick(generator)];
-  return chars;
+std::size_t TempNameSize(std::string_view prefix) { return prefix.size() + kRandomChars + kCheckChars; }
+
+bool IsTempName(std::string_view name, std::string_view namePrefix) {
+  if (name.size() != TempNameSize(namePrefix) || name.substr(0, namePrefix.size()) != namePrefix) return false;
+  for (char c : name.substr(namePrefix.size()))
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  const std::size_t checkAt = namePrefix.size() + kRandomChars;
+  return Check(name.substr(0, checkAt)) == name.substr(checkAt);
 }
 
 }  // namespace platform

@@ -1,18 +1,23 @@
 #pragma once
 // The names of temporary files that could not be made unnamed: the target's file name, a stowr
-// suffix and six random letters or digits, beside the target ("app.exe.stowr-tmp-Ab12Cd").
+// suffix, six random letters or digits and six more that check them, beside the target
+// ("app.exe.stowr-tmp-Ab12Cd3xY9Qe"). Only a name whose check holds is taken for one of ours: a
+// file a user named like one ("app.exe.stowr-tmp-backup") is never deleted as debris.
 #include <string>
 #include <string_view>
 
 namespace platform {
 
 // The target's folder with its separator, its file name (cut so that the whole name fits in 255
-// bytes) and the suffix: everything but the random part.
+// bytes) and the suffix: everything but the random part and its check.
 std::string TempPrefix(const std::string& path, std::string_view separators);
 // The part of a prefix after its folder.
 std::string_view TempNamePrefix(std::string_view prefix, std::string_view separators);
-// True when name is namePrefix followed by the random part.
+// A new name: prefix, a random part and its check.
+std::string TempName(std::string_view prefix, std::string_view separators);
+// The length of the names TempName makes from prefix.
+std::size_t TempNameSize(std::string_view prefix);
+// True when name is namePrefix followed by a random part and its check.
 bool IsTempName(std::string_view name, std::string_view namePrefix);
-std::string RandomChars();
 
 }  // namespace platform

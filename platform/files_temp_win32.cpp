@@ -1,7 +1,8 @@
 // The temporary file of a replace on Windows: a new file named after the target with a stowr
-// suffix ("app.exe.stowr-tmp-Ab12Cd"), opened without sharing while it is written, so that no
-// other program, and no other write's clean-up, can open or delete it meanwhile. A file of that
-// name that can be deleted is no longer held by anyone: what a crash or a power cut left behind.
+// suffix and a checked random part (files_temp_name.h), opened without sharing while it is
+// written, so that no other program, and no other write's clean-up, can open or delete it
+// meanwhile. A file of such a name that can be deleted is no longer held by anyone: what a crash
+// or a power cut left behind.
 #include "platform/files_temp_name.h"
 #include "platform/files_win32_internal.h"
 
@@ -13,13 +14,21 @@ namespace {
 
 constexpr std::string_view kSeparators = "\\/";
 
+// The folder of path, for a message that names it as the cause.
+std::string FolderOf(const std::string& path) {
+  const std::size_t end = path.find_last_of(kSeparators);
+  if (end == std::string::npos) return ".";
+  return end == 0 || path[end - 1] == ':' ? path.substr(0, end + 1) : path.substr(0, end);
+}
+
 }  // namespace
 
+// A folder that refuses the new file is named as the cause.
 Status CreateTempBeside(const std::string& path, TempFile& temp, bool) {
   temp = TempFile{};
   const std::string prefix = TempPrefix(path, kSeparators);
   for (int attempt = 0;; ++attempt) {
-    std::string name = prefix + RandomChars();
+    std::string name = TempName(prefix, kSeparators);
     HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       temp.file = FromHandle(handle);
@@ -27,6 +36,8 @@ Status CreateTempBeside(const std::string& path, TempFile& temp, bool) {
       return Status::Success();
     }
     DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)
+      return Status::Error("The folder " + FolderOf(path) + " does not accept new files: " + ErrorText(error));
     if (error != ERROR_FILE_EXISTS || attempt == 100) return ErrorStatus(error);
   }
 }
@@ -46,14 +57,30 @@ void RemoveStaleTemps(const std::string& path) {
   FindClose(search);
 }
 
-// MoveFileExA replaces the target in one step and, with MOVEFILE_WRITE_THROUGH, returns only when
-// the move is on the disk. The file must be closed first. A read-only target makes it fail, as a
-// plain write would.
+// An existing target is replaced by ReplaceFileA, which gives the new file the target's security
+// descriptor, attributes, alternate data streams and creation time, as a write in place would
+// keep them. A new one is moved in place by MoveFileExA, which with MOVEFILE_WRITE_THROUGH
+// returns only when the move is on the disk. The file must be closed first. A read-only target
+// makes either fail, as a plain write would.
+// ReplaceFileA is given full paths: Wine's takes the folder from the path it is given.
+std::string FullPath(const std::string& path) {
+  char full[MAX_PATH];
+  DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
+bool PutInPlace(const std::string& temp, const std::string& path) {
+  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+    return ::ReplaceFileA(FullPath(path).c_str(), FullPath(temp).c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                          nullptr, nullptr);
+  return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
 Status ReplaceFile(TempFile& temp, const std::string& path) {
   CloseFile(temp.file);
   temp.file = kNoFile;
   for (int attempt = 0;; ++attempt) {
-    if (MoveFileExA(temp.path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (PutInPlace(temp.path, path)) {
       temp.path.clear();
       return Status::Success();
     }

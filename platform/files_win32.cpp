@@ -3,6 +3,7 @@
 // files_temp_win32.cpp. A target held briefly by another program (a virus scanner, an indexer) is
 // retried for about a second before the failure is reported.
 #include "platform/files_win32_internal.h"
+#include "platform/files_temp_name.h"
 
 #include <string>
 
@@ -25,6 +26,16 @@ std::string ErrorText(DWORD error) {
 Status ErrorStatus(DWORD error) {
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Status::NotFound(ErrorText(error));
   return Status::Error(ErrorText(error));
+}
+
+// Without the \\?\ prefix the ANSI calls take paths shorter than MAX_PATH.
+bool Unprefixed(const std::string& path) { return path.rfind("\\\\?\\", 0) != 0; }
+bool TooLong(const std::string& path) { return path.size() >= MAX_PATH && Unprefixed(path); }
+
+Status PathError(const std::string& path, DWORD error) {
+  if (TooLong(path) && (error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND))
+    return Status::Error(ErrorText(ERROR_FILENAME_EXCED_RANGE));
+  return ErrorStatus(error);
 }
 
 }  // namespace win32
@@ -73,7 +84,7 @@ bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str(
 Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) {
   file = kNoFile;
   HANDLE handle = OpenExisting(path, GENERIC_READ, FILE_SHARE_READ);
-  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  if (handle == INVALID_HANDLE_VALUE) return PathError(path, GetLastError());
   LARGE_INTEGER length;
   Status status;
   if (GetFileType(handle) != FILE_TYPE_DISK) status = Status::Error("Not a regular file (a pipe or a device)");
@@ -87,10 +98,16 @@ Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& siz
   return Status::Success();
 }
 
+// The basic information holds both times: the last write, and the last change of anything about
+// the file (its attributes and security included).
 Status StampOf(FileHandle file, FileStamp& stamp) {
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(Handle(file), &info)) return LastError();
+  FILE_BASIC_INFO times;
+  if (!GetFileInformationByHandle(Handle(file), &info) ||
+      !GetFileInformationByHandleEx(Handle(file), FileBasicInfo, &times, sizeof times))
+    return LastError();
   stamp = StampFrom(info);
+  stamp.changed = times.ChangeTime.QuadPart;
   return Status::Success();
 }
 
@@ -143,13 +160,15 @@ void CloseFile(FileHandle file) {
 
 // A missing target may be created. An existing one must be a file without the read-only
 // attribute that can be opened for writing: replacing it by a rename must not get round
-// protection or a lock that a plain write would meet.
+// protection or a lock that a plain write would meet. The temporary file's name must fit.
 Status CheckReplaceable(const std::string& path) {
+  if (Unprefixed(path) && path.size() < MAX_PATH && TempNameSize(TempPrefix(path, "\\/")) >= MAX_PATH)
+    return Status::Error("The name of the temporary file beside it would be too long for the system");
   DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND) return Status::Success();
-    return ErrorStatus(error);
+    if (error == ERROR_FILE_NOT_FOUND && !TooLong(path)) return Status::Success();
+    return PathError(path, error);
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Status::Error(ErrorText(ERROR_DIRECTORY));
   if (attributes & FILE_ATTRIBUTE_READONLY) return Status::Error(ErrorText(ERROR_ACCESS_DENIED));

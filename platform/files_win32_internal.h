@@ -17,6 +17,9 @@ inline FileHandle FromHandle(HANDLE handle) { return reinterpret_cast<FileHandle
 std::string ErrorText(DWORD error);
 Status ErrorStatus(DWORD error);
 inline Status LastError() { return ErrorStatus(GetLastError()); }
+// The same for an operation on path: a path too long for the system is reported as such, not as
+// a missing file.
+Status PathError(const std::string& path, DWORD error);
 
 // Errors that another program holding the file briefly (a virus scanner, an indexer) causes.
 inline bool IsTransient(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }

@@ -55,6 +55,12 @@ Status ReplaceWith(const std::string& path, const std::function<Status(platform:
   return status;
 }
 
+// A successful write also passes on what the check of the target warned about.
+Status WithWarning(Status status, const std::string& warning) {
+  if (status.ok() && !warning.empty()) status.warning = status.warning.empty() ? warning : warning + ". " + status.warning;
+  return status;
+}
+
 }  // namespace
 
 // A target that a plain write could not change (read-only, a folder, locked) is refused first.
@@ -62,9 +68,10 @@ Status WriteWholeFile(std::string_view content, const std::string& link) {
   const std::string path = platform::ReplaceTarget(link);
   Status status = platform::CheckReplaceable(path);
   if (!status.ok()) return status;
-  return ReplaceWith(path, [content](platform::FileHandle temp) {
-    return platform::WriteAll(temp, content.data(), content.size());
-  });
+  return WithWarning(ReplaceWith(path, [content](platform::FileHandle temp) {
+                       return platform::WriteAll(temp, content.data(), content.size());
+                     }),
+                     status.warning);
 }
 
 // As above, copying the pieces from their sources. The sources are checked before the copy and
@@ -75,9 +82,10 @@ Status WriteWholeFile(const Content& content, const std::string& link, const Pro
   const std::string path = platform::ReplaceTarget(link);
   Status status = platform::CheckReplaceable(path);
   if (!status.ok()) return status;
-  return ReplaceWith(
-      path, [&](platform::FileHandle temp) { return CopyContent(content, temp, progress); },
-      [&] { return CheckSourcesUnchanged(content); });
+  return WithWarning(ReplaceWith(
+                         path, [&](platform::FileHandle temp) { return CopyContent(content, temp, progress); },
+                         [&] { return CheckSourcesUnchanged(content); }),
+                     status.warning);
 }
 
 namespace {

@@ -139,22 +139,38 @@ TEST(AtomicWrite, ProgressShowsTheFolderAndCancelKeepsTheOldFile) {
   }
 }
 
+// A temporary file of path as an interrupted write leaves it: named, written, closed.
+std::string LeftTemp(const std::string& path) {
+  platform::TempFile temp;
+  EXPECT_TRUE(platform::CreateTempBeside(path, temp, false).ok());
+  close(static_cast<int>(temp.file));
+  return temp.path.substr(temp.path.rfind('/') + 1);
+}
+
 // Temporary files that an earlier write of the target left behind go with the next write, unless
-// a write holds them; files of other targets and other names stay.
-TEST(AtomicWrite, NextWriteRemovesLeftoverTemporaryFiles) {
+// a write holds them or they have another name too; files that merely look like them (the user's
+// own, one whose check fails, those of other targets) stay.
+TEST(AtomicWrite, NextWriteRemovesOnlyItsOwnLeftoverTemporaryFiles) {
   ScratchDir dir;
   std::string path = dir.File("app.exe");
   PutFile(path, "old");
-  for (const char* name : {"app.exe.stowr-tmp-Ab12Cd", "app.exe.stowr-tmp-held00", "app.exe.stowr-tmp-notes",
-                           "other.exe.stowr-tmp-Ab12Cd", "app.exe.stowr-tmp-Ab12Cd.txt"})
-    PutFile(dir.File(name), "left over");
-  int held = open(dir.File("app.exe.stowr-tmp-held00").c_str(), O_RDONLY);
-  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  const std::string left = LeftTemp(path), held = LeftTemp(path), linked = LeftTemp(path);
+  std::string forged = left;
+  forged.back() = forged.back() == 'a' ? 'b' : 'a';
+  std::vector<std::string> kept = {"app.exe.stowr-tmp-backup", "app.exe.stowr-tmp-Ab12Cd", forged,
+                                   "other" + left.substr(3), left + ".txt", held, linked, "linked"};
+  for (const std::string& name : kept)
+    if (name != held && name != linked && name != "linked") PutFile(dir.File(name), "the user's");
+  ASSERT_EQ(link(dir.File(linked).c_str(), dir.File("linked").c_str()), 0);
+  int holder = open(dir.File(held).c_str(), O_RDONLY);
+  ASSERT_EQ(flock(holder, LOCK_EX), 0);
   ASSERT_TRUE(WriteWholeFile("new"s, path).ok());
-  close(held);
+  close(holder);
   EXPECT_EQ(GetFile(path), "new");
-  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"app.exe", "app.exe.stowr-tmp-Ab12Cd.txt", "app.exe.stowr-tmp-held00",
-                                             "app.exe.stowr-tmp-notes", "other.exe.stowr-tmp-Ab12Cd"}));
+  kept.push_back("app.exe");
+  const std::vector<std::string> names = dir.Names();
+  EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), std::set<std::string>(kept.begin(), kept.end()));
+  EXPECT_EQ(GetFile(dir.File("app.exe.stowr-tmp-backup")), "the user's");
 }
 
 // Changes the byte at offset and sets the modification time `seconds` later than it was: with 0,

@@ -1,0 +1,365 @@
+// stowr-cli on a file that other writers share: parallel edits lose nothing, a lock of another
+// program is respected, the file's metadata survives an edit, a change of mode during the write
+// stops it, and failures name their real cause.
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void Spit(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+std::string Chunk(const std::string& data, const std::string& kind) {
+  char length[9];
+  std::snprintf(length, sizeof length, "%08zX", data.size());
+  return data + length + kind + "{TlPk}";
+}
+
+// The kinds of the chunks in bytes, oldest first, walking the trailers back from the end: the
+// oracle the stowr-cli runs are judged by. Every chunk's data is its kind in lower case.
+std::vector<std::string> Kinds(const std::string& bytes) {
+  std::vector<std::string> kinds;
+  std::size_t end = bytes.size();
+  while (end >= 17 && bytes.compare(end - 6, 6, "{TlPk}") == 0) {
+    const std::size_t length = std::stoul(bytes.substr(end - 17, 8), nullptr, 16);
+    const std::string kind = bytes.substr(end - 9, 3);
+    std::string data = kind;
+    std::transform(data.begin(), data.end(), data.begin(), ::tolower);
+    EXPECT_EQ(bytes.substr(end - 17 - length, length), data) << "chunk " << kind;
+    kinds.insert(kinds.begin(), kind);
+    end -= 17 + length;
+  }
+  return kinds;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+const std::string kFastDisk;  // AddressSanitizer's runtime must come first among preloaded libraries
+#else
+const std::string kFastDisk = FAST_DISK;
+#endif
+
+class SharedFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/stowr-shared-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    exe = (dir / "app.exe").string();
+    body = "MZ" + std::string(4000, 'x');
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // Starts stowr-cli in the test folder with its standard error in errFile, once the pipe go has
+  // been closed by the test.
+  pid_t Start(const std::vector<std::string>& args, const int* go, const fs::path& errFile,
+              const std::string& preload = "") {
+    pid_t pid = fork();
+    if (pid != 0) return pid;
+    char byte;
+    if (go != nullptr && (close(go[1]) != 0 || read(go[0], &byte, 1) < 0)) _exit(127);
+    std::vector<char*> argv{const_cast<char*>(STOWR_CLI)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int null = open("/dev/null", O_WRONLY);
+    if (err < 0 || dup2(err, 2) < 0 || dup2(null, 1) < 0 || chdir(dir.c_str()) != 0) _exit(127);
+    if (!preload.empty()) setenv("LD_PRELOAD", preload.c_str(), 1);
+    if (runAs != 0 && (setgroups(0, nullptr) != 0 || setgid(runAs) != 0 || setuid(runAs) != 0)) _exit(127);
+    alarm(60);
+    execv(STOWR_CLI, argv.data());
+    _exit(127);
+  }
+
+  static int Wait(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // Runs one stowr-cli and returns its exit status; its standard error goes to err.
+  int Stowr(const std::vector<std::string>& args, std::string& err, const std::string& preload = "") {
+    const fs::path errFile = dir / ".err";
+    int code = Wait(Start(args, nullptr, errFile, preload));
+    err = Slurp(errFile);
+    fs::remove(errFile);
+    return code;
+  }
+
+  fs::path dir;
+  std::string exe, body;
+  uid_t runAs = 0;  // when not 0, stowr-cli runs as this user (and group)
+};
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+std::string Attribute(const std::string& path, const char* name) {
+  char value[256];
+  ssize_t n = getxattr(path.c_str(), name, value, sizeof value);
+  return n < 0 ? "(none)" : std::string(value, static_cast<std::size_t>(n));
+}
+
+// An access ACL as the kernel stores it: the owner rwx, user 4321 r--, group r-x, mask r-x,
+// others r-x.
+std::string AccessAcl() {
+  const struct { std::uint16_t tag, perm; std::uint32_t id; } entries[] = {
+      {0x01, 7, ~0u}, {0x02, 4, 4321}, {0x04, 5, ~0u}, {0x10, 5, ~0u}, {0x20, 5, ~0u}};
+  std::string acl("\x02\0\0\0", 4);
+  acl.append(reinterpret_cast<const char*>(entries), sizeof entries);
+  return acl;
+}
+
+// Writers started together on one file, each adding its own kind or removing chunk 1: every
+// change that exited 0 is in the final file, every other is not. The file starts with enough
+// chunks for every remove of a round.
+TEST_F(SharedFile, ParallelEditsLoseNoChange) {
+  struct Case {
+    const char* what;
+    int adds, removes, rounds;
+  };
+  const Case cases[] = {{"adds", 4, 0, 40}, {"removes", 0, 4, 40}, {"mixed", 2, 2, 40}, {"pair", 1, 1, 60}};
+  const std::vector<std::string> initial = {"I01", "I02", "I03", "I04", "I05"};
+  for (const Case& c : cases) {
+    for (int round = 0; round < c.rounds; ++round) {
+      std::string start = body;
+      for (const std::string& kind : initial) start += Chunk("i" + kind.substr(1), kind);
+      Spit(exe, start);
+      for (int k = 0; k < c.adds; ++k) Spit(dir / ("d" + std::to_string(k)), "a0" + std::to_string(k));
+      int go[2];
+      ASSERT_EQ(pipe(go), 0);
+      std::vector<pid_t> writers;
+      for (int k = 0; k < c.adds + c.removes; ++k) {
+        std::vector<std::string> args = k < c.adds ? std::vector<std::string>{"add", exe, "A0" + std::to_string(k),
+                                                                             "d" + std::to_string(k)}
+                                                   : std::vector<std::string>{"remove", exe, "1"};
+        writers.push_back(Start(args, go, dir / (".err" + std::to_string(k)), kFastDisk));
+      }
+      close(go[0]);
+      close(go[1]);  // all start at once
+      std::vector<std::string> expected(initial.begin(), initial.end());
+      std::vector<std::string> added;
+      for (int k = 0; k < c.adds + c.removes; ++k) {
+        const int code = Wait(writers[k]);
+        EXPECT_EQ(code, 0) << c.what << " round " << round << ": " << Slurp(dir / (".err" + std::to_string(k)));
+        if (code != 0) continue;
+        if (k < c.adds) added.push_back("A0" + std::to_string(k));
+        else expected.erase(expected.begin());
+      }
+      std::vector<std::string> found = Kinds(Slurp(exe));
+      // Removes take the oldest chunk; adds come behind the initial chunks in the order they ran.
+      ASSERT_GE(found.size(), expected.size()) << c.what << " round " << round;
+      std::vector<std::string> tail(found.begin() + static_cast<long>(expected.size()), found.end());
+      found.resize(expected.size());
+      std::sort(tail.begin(), tail.end());
+      EXPECT_EQ(found, expected) << c.what << " round " << round;
+      EXPECT_EQ(tail, added) << c.what << " round " << round;
+    }
+  }
+}
+
+// Another program's lock, of either kind, makes an edit refuse the file as in use and write
+// nothing; once the lock is gone the same edit goes through.
+TEST_F(SharedFile, LockOfAnotherProgramIsRespected) {
+  struct Case {
+    const char* what;
+    int (*lock)(int fd);
+  };
+  const Case cases[] = {{"flock", [](int fd) { return flock(fd, LOCK_EX); }},
+                        {"shared flock", [](int fd) { return flock(fd, LOCK_SH); }},
+                        {"lockf", [](int fd) { return lockf(fd, F_LOCK, 0); }},
+                        {"fcntl read lock of one byte", [](int fd) {
+                           struct flock range = {};
+                           range.l_type = F_RDLCK;
+                           range.l_start = 10;
+                           range.l_len = 1;
+                           return fcntl(fd, F_SETLK, &range);
+                         }}};
+  Spit(dir / "data", "new");
+  for (const Case& c : cases) {
+    const std::string before = body + Chunk("one", "ONE");
+    Spit(exe, before);
+    // The holder is a process of its own: a lockf() lock goes when its process closes any
+    // descriptor of the file, as this test does when it reads the file.
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t holder = fork();
+    if (holder == 0) {
+      int fd = open(exe.c_str(), O_RDWR);
+      if (fd < 0 || c.lock(fd) != 0 || write(ready[1], "x", 1) != 1) _exit(1);
+      pause();
+      _exit(0);
+    }
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1) << c.what;
+    close(ready[0]);
+    close(ready[1]);
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"add", exe, "NEW", "data"},
+                                                 std::vector<std::string>{"remove", exe, "1"},
+                                                 std::vector<std::string>{"strip", exe}}) {
+      std::string err;
+      EXPECT_EQ(Stowr(args, err), 2) << c.what << ' ' << args[0];
+      EXPECT_EQ(err, "stowr-cli: cannot write " + exe + ": The file is in use by another program\n") << c.what;
+      EXPECT_TRUE(Slurp(exe) == before) << c.what << ' ' << args[0] << ": the file was written";
+    }
+    kill(holder, SIGKILL);
+    Wait(holder);
+    std::string err;
+    EXPECT_EQ(Stowr({"add", exe, "NEW", "data"}, err), 0) << c.what << ": " << err;
+  }
+}
+
+// An add keeps what a write in place would: owner and group, the set-user-ID and set-group-ID
+// bits, an ACL and the user's extended attributes. Each is checked where the file system has it.
+TEST_F(SharedFile, AddKeepsOwnerModeAclAndAttributes) {
+  Spit(exe, body);
+  Spit(dir / "data", "new");
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(chown(exe.c_str(), 4321, 4321), 0);
+  }
+  ASSERT_EQ(chmod(exe.c_str(), 06755), 0);
+  const bool attributes = setxattr(exe.c_str(), "user.origin", "built here", 10, 0) == 0;
+  const std::string acl = AccessAcl();
+  const bool acls = setxattr(exe.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+  const mode_t mode = ModeOf(exe);
+  std::string err;
+  ASSERT_EQ(Stowr({"add", exe, "NEW", "data"}, err), 0) << err;
+  EXPECT_EQ(Kinds(Slurp(exe)), std::vector<std::string>{"NEW"});
+  EXPECT_EQ(ModeOf(exe), mode);
+  EXPECT_EQ(mode & 06000, 06000);
+  if (root) {
+    struct stat info;
+    ASSERT_EQ(stat(exe.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4321u);
+  }
+  if (attributes) {
+    EXPECT_EQ(Attribute(exe, "user.origin"), "built here");
+  }
+  if (acls) {
+    EXPECT_EQ(Attribute(exe, "system.posix_acl_access"), acl);
+  }
+  if (!root || !attributes || !acls)
+    GTEST_SKIP() << "not checked here:" << (root ? "" : " owner (needs root)")
+                 << (attributes ? "" : " user. attributes") << (acls ? "" : " ACLs");
+}
+
+// A file with another name (a hard link) is replaced under the name given; the other name keeps
+// the old content, and a warning says so.
+TEST_F(SharedFile, HardLinkIsSplitWithAWarning) {
+  Spit(exe, body);
+  Spit(dir / "data", "new");
+  ASSERT_EQ(link(exe.c_str(), (dir / "other.exe").c_str()), 0);
+  std::string err;
+  EXPECT_EQ(Stowr({"add", exe, "NEW", "data"}, err), 0);
+  EXPECT_EQ(err, "stowr-cli: warning: " + exe + ": The file has 1 other name(s) (hard links), which keep the old content\n");
+  EXPECT_EQ(Kinds(Slurp(exe)), std::vector<std::string>{"NEW"});
+  EXPECT_TRUE(Slurp(dir / "other.exe") == body);
+}
+
+// A chmod by someone else while the new content is written is a change since the file was read:
+// nothing is written and the mode set stays.
+TEST_F(SharedFile, ModeChangedDuringTheWriteStopsIt) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer's runtime must come first in the list of preloaded libraries";
+#endif
+  const std::string before = body + Chunk("one", "ONE");
+  Spit(exe, before);
+  chmod(exe.c_str(), 0755);
+  Spit(dir / "data", "new");
+  setenv("STOWR_TEST_CHMOD", exe.c_str(), 1);
+  std::string err;
+  EXPECT_EQ(Stowr({"add", exe, "NEW", "data"}, err, CHMOD_DURING_WRITE), 2);
+  unsetenv("STOWR_TEST_CHMOD");
+  EXPECT_EQ(err, "stowr-cli: cannot write " + exe + ": The file has changed since it was last read\n");
+  EXPECT_TRUE(Slurp(exe) == before);
+  EXPECT_EQ(ModeOf(exe), 0444u);
+}
+
+// Makes the folders of a relative path of about `length` bytes below dir (each name 200 bytes at
+// most) and the file app.exe at its end; returns the path.
+std::string DeepFile(const fs::path& dir, std::size_t length) {
+  fs::create_directory(dir);
+  int folder = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+  std::string path;
+  while (path.size() + 8 < length) {
+    const std::string name(std::min<std::size_t>(200, length - path.size() - 9), 'd');
+    mkdirat(folder, name.c_str(), 0755);
+    int next = openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(folder);
+    folder = next;
+    path += name + "/";
+  }
+  int file = openat(folder, "app.exe", O_WRONLY | O_CREAT, 0755);
+  const char bytes[] = "MZ0123456789";
+  EXPECT_EQ(write(file, bytes, sizeof bytes), static_cast<ssize_t>(sizeof bytes));
+  close(file);
+  close(folder);
+  return path + "app.exe";
+}
+
+// Failures name their real cause: a path too long for the system, a temporary name that would
+// not fit (found before any work), a folder that does not take the new file while the file itself
+// is writable. Nothing is written.
+TEST_F(SharedFile, FailuresNameTheirCause) {
+  Spit(dir / "data", "new");
+  const std::string tooLong = DeepFile(dir / "a", 4200);
+  ASSERT_GT(tooLong.size(), 4096u);
+  const std::string noRoomForTemp = DeepFile(dir / "b", 4090);
+  ASSERT_LT(noRoomForTemp.size(), 4096u);
+  std::string err;
+  for (const char* command : {"list", "add"}) {
+    std::vector<std::string> args = {command, "a/" + tooLong};
+    if (args[0] == "add") args.insert(args.end(), {"NEW", "data"});
+    EXPECT_EQ(Stowr(args, err), 2);
+    EXPECT_EQ(err, "stowr-cli: cannot " + std::string(args[0] == "add" ? "write " : "read ") + args[1] +
+                       ": File name too long\n");
+  }
+  EXPECT_EQ(Stowr({"add", "b/" + noRoomForTemp, "NEW", "data"}, err), 2);
+  EXPECT_EQ(err, "stowr-cli: cannot write b/" + noRoomForTemp +
+                     ": The name of the temporary file beside it would be too long for the system\n");
+
+  // A folder the user may not add to, holding a file the user may write.
+  fs::create_directory(dir / "shut");
+  const std::string shut = (dir / "shut" / "app.exe").string();
+  Spit(shut, body);
+  chmod(shut.c_str(), 0666);
+  chmod((dir / "shut").c_str(), 0555);
+  chmod(dir.c_str(), 0755);
+  chmod((dir / "data").c_str(), 0644);
+  if (geteuid() == 0) runAs = 65534;
+  EXPECT_EQ(Stowr({"add", shut, "NEW", "data"}, err), 2);
+  EXPECT_EQ(err, "stowr-cli: cannot write " + shut + ": The folder " + (dir / "shut").string() +
+                     " does not accept new files: Permission denied\n");
+  EXPECT_TRUE(Slurp(shut) == body);
+  chmod((dir / "shut").c_str(), 0755);
+}
+
+}  // namespace
