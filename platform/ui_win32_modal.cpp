@@ -67,6 +67,15 @@ void Reactivate(HWND owner) {
   if (!focus || (focus != owner && !IsChild(owner, focus))) SetFocus(owner);
 }
 
+// A key pressed in the window goes to its handler as kKeyDown before the dialog navigation; true
+// when the handler took it. The state is looked up again, as the window may have gone.
+bool TakenKey(HWND window, const WindowState& run, const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.hwnd != window && !IsChild(window, msg.hwnd))) return false;
+  if (StateOf(window) != &run || !run.handler) return false;
+  const int id = msg.hwnd == window ? 0 : GetDlgCtrlID(msg.hwnd);
+  return CallHandler(run.handler, window, kKeyDown, msg.wParam, id) != 0;
+}
+
 }  // namespace
 
 namespace win32 {
@@ -87,6 +96,8 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (message == WM_DROPFILES) return OnDropFiles(window, *state, wParam);
   if (message == WM_DPICHANGED) state->dpi = LOWORD(wParam);  // the dialog manager re-lays out
   if (state->handler) {
+    if (message == WM_CONTEXTMENU && OnContextMenu(window, *state, wParam, lParam)) return TRUE;
+    if (message == WM_NOTIFY && OnListDoubleClick(window, *state, *reinterpret_cast<const NMHDR*>(lParam))) return TRUE;
     std::intptr_t result = CallHandler(state->handler, window, message, wParam, lParam);
     if (result != 0) {
       if (ReturnsDirectly(message)) return result;
@@ -147,6 +158,7 @@ std::intptr_t RunModal(Window window, Handler handler) {
       break;
     }
     if (got == -1) break;
+    if (TakenKey(hwnd, *state, msg)) continue;
     if (!IsDialogMessageA(hwnd, &msg)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
