@@ -17,6 +17,7 @@ std::vector<Case> ViewerCases();
 std::vector<Case> DesktopCases();
 std::vector<Case> ProgressCases();
 std::vector<Case> SignedCases();
+std::vector<Case> HabitCases();
 // Timed cases, run only when named.
 std::vector<Case> WindowBenchCases();
 
