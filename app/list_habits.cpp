@@ -29,7 +29,8 @@ std::vector<ui::MenuItem> SpaceMenu(ui::Window window) {
 // list or the window, the other. Over another control nothing shows.
 std::intptr_t ShowContextMenu(ui::Window window, int control, const ui::ContextRequest& request) {
   if (control != kChunkList && control != 0) return 0;
-  const bool onRow = control == kChunkList && request.row >= 0 && static_cast<std::size_t>(request.row) < Chunks().size();
+  const bool onRow =
+      control == kChunkList && request.row >= 0 && static_cast<std::size_t>(request.row) < Chunks().size();
   if (onRow) ui::ListSelectOnly(window, kChunkList, request.row);
   const int chosen = ui::ShowPopupMenu(window, request.at, onRow ? RowMenu(window) : SpaceMenu(window));
   if (chosen == kReplaceCommand) ReplaceChunkAction(window);

@@ -117,6 +117,16 @@ bool ContextMenus(Run& run) {
   E2E_TRY(ExpectMenu(run, menu, {true, true, true}));
   TypeKey(VK_ESCAPE);
   E2E_CHECK(PollUntil([&] { return !IsWindowVisible(menu); }, kWindowWait));
+  // The menu key on the selected row.
+  HWND list = GetDlgItem(app.main, kChunkList);
+  E2E_CHECK(SetRowSelected(app, list, -1, false) && SetRowSelected(app, list, 1, true));
+  E2E_CHECK(FocusControl(app, list));
+  PostKey(app, VK_APPS);
+  menu = WaitForMenu(app);
+  E2E_CHECK(menu != nullptr);
+  E2E_TRY(ExpectMenu(run, menu, {true, true, true, true}));
+  TypeKey(VK_ESCAPE);
+  E2E_CHECK(PollUntil([&] { return !IsWindowVisible(menu); }, kWindowWait));
   menu = RightClickList(run, app, 2);
   E2E_CHECK(menu != nullptr);
   E2E_TRY(ExpectMenu(run, menu, {true, true, true, true}));

@@ -86,8 +86,8 @@ int ShowPopupMenu(Window window, Point at, const std::vector<MenuItem>& items) {
     AppendMenuA(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), static_cast<UINT_PTR>(item.id),
                 item.text.c_str());
   SetForegroundWindow(Hwnd(window));
-  const int chosen = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
-                                                     at.x, at.y, 0, Hwnd(window), nullptr));
+  const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN;
+  const int chosen = static_cast<int>(TrackPopupMenu(menu, flags, at.x, at.y, 0, Hwnd(window), nullptr));
   DestroyMenu(menu);
   return chosen;
 }

@@ -69,8 +69,24 @@ void Reactivate(HWND owner) {
 
 // A key pressed in the window goes to its handler as kKeyDown before the dialog navigation; true
 // when the handler took it. The state is looked up again, as the window may have gone.
+//
+// The menu key and Shift+F10 ask the focused control for its context menu when pressed (the
+// system would ask on the release, and not at all for a key that was only posted); their releases
+// are dropped, so that the request comes once.
+bool ContextKey(const MSG& msg) {
+  const bool shiftF10 = msg.wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+  return msg.wParam == VK_APPS || shiftF10;
+}
+
 bool TakenKey(HWND window, const WindowState& run, const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || (msg.hwnd != window && !IsChild(window, msg.hwnd))) return false;
+  const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+  const bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+  if ((!down && !up) || (msg.hwnd != window && !IsChild(window, msg.hwnd))) return false;
+  if (ContextKey(msg)) {
+    if (down) SendMessageA(msg.hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(msg.hwnd), -1);
+    return true;
+  }
+  if (msg.message != WM_KEYDOWN) return false;
   if (StateOf(window) != &run || !run.handler) return false;
   const int id = msg.hwnd == window ? 0 : GetDlgCtrlID(msg.hwnd);
   return CallHandler(run.handler, window, kKeyDown, msg.wParam, id) != 0;

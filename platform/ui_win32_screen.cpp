@@ -50,9 +50,10 @@ int TextWidth(HWND control, const char* text) {
 
 }  // namespace
 
-// A left-aligned label (one that does not shorten its text with an ellipsis) wraps a text longer than its box, and the lines below the box are lost. Such
-// a label grows to the right, then to the left, as far as the text needs and the parent's client
-// area (less a 2-pixel margin) and the other controls allow; a text that fits keeps its box.
+// A left-aligned label (one that does not shorten its text with an ellipsis) wraps a text longer
+// than its box, and the lines below the box are lost. Such a label grows to the right, then to
+// the left, as far as the text needs and the parent's client area (less a 2-pixel margin) and the
+// other controls allow; a text that fits keeps its box.
 void FitLabel(HWND parent, HWND label) {
   const LONG_PTR style = GetWindowLongPtrA(label, GWL_STYLE);
   if ((style & SS_TYPEMASK) != SS_LEFT || (style & SS_ELLIPSISMASK) != 0) return;
