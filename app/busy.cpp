@@ -3,6 +3,8 @@
 #include <exception>
 #include <thread>
 
+#include "app/progress_figure.h"
+
 namespace {
 
 int gWaiting = 0;  // RunBusy calls in progress on the window's thread
@@ -29,6 +31,7 @@ void RunBusy(ui::Window owner, const std::string& what, const std::string& path,
   task.what = what;
   task.path = path;
   task.cancellable = cancellable;
+  task.figure = ProgressFigure;
   const Progress progress = [&task](std::uint64_t done, std::uint64_t total) {
     task.total = total;
     task.done = done;

@@ -16,6 +16,9 @@ void OpenDroppedFile(ui::Window window, const std::string& path);
 void RemoveOneChunk(ui::Window window);
 void RemoveAllChunks(ui::Window window);
 
+// What a click on button id does.
+void RunMainCommand(ui::Window window, int id);
+
 // The open dialog of the executable chooser, with another title and filter and no default
 // extension when defaultExtension is empty.
 ui::FileDialogOptions OpenDialogOptions(const std::string& title, const std::string& filterDescription,

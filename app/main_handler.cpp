@@ -2,6 +2,7 @@
 
 #include "app/busy.h"
 #include "app/chunk_actions.h"
+#include "app/list_habits.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
 #include "app/state.h"
@@ -26,6 +27,12 @@ void OnCommand(ui::Window window, std::uintptr_t wParam) {
   const int id = static_cast<int>(wParam & 0xFFFF);
   const unsigned code = static_cast<unsigned>((wParam >> 16) & 0xFFFF);
   if (code != kClicked && code != 1) return;
+  RunMainCommand(window, id);
+}
+
+}  // namespace
+
+void RunMainCommand(ui::Window window, int id) {
   switch (id) {
     case kChooseButton: ChooseExecutable(window); break;
     case kAddButton: AddChunkAction(window); break;
@@ -38,12 +45,12 @@ void OnCommand(ui::Window window, std::uintptr_t wParam) {
   }
 }
 
-}  // namespace
-
-// Every message is reported as not handled, so the system's default handling follows; that is
-// what ends the window on its close box.
+// Every message of the system is reported as not handled, so the system's default handling
+// follows; that is what ends the window on its close box. The list's keys, double-clicks and
+// context menus are taken when they act.
 std::intptr_t MainWindowHandler(ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
   if (Busy()) return 0;  // an action is under way: its work runs elsewhere while the window waits
+  if (std::intptr_t taken = OnListHabit(window, message, wParam, lParam)) return taken;
   if (message == ui::kInitDialog) OnInitDialog(window);
   if (message == kRetryFirstRefresh) RefreshAndReport(window);
   if (message == ui::kCommand) OnCommand(window, wParam);

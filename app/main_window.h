@@ -27,7 +27,7 @@ ui::WindowLayout MainWindowLayout(ui::Window owner);
 // Builds the Main window, runs it modally and returns the value it was ended with.
 std::intptr_t OpenMainWindow(ui::Window owner);
 
-// The message handler; returns 0 (not handled) for every message.
+// The message handler; returns 0 (not handled) for every message of the system.
 std::intptr_t MainWindowHandler(ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
 
 // Rebuilds Chunks() and the list from a fresh scan of ExePath() and sets labels and buttons.

@@ -14,6 +14,8 @@ const char* Opening(SignatureChange change) {
       return "This program is digitally signed, and removing this chunk changes the signed part of the file.";
     case SignatureChange::RemoveAll:
       return "This program is digitally signed, and removing all chunks changes the signed part of the file.";
+    case SignatureChange::Replace:
+      return "This program is digitally signed, and replacing this chunk changes the signed part of the file.";
     case SignatureChange::Add: break;
   }
   return "This program is digitally signed, and this chunk cannot be added without changing the signed part of "
@@ -24,6 +26,7 @@ const char* Question(SignatureChange change) {
   switch (change) {
     case SignatureChange::RemoveOne: return "Remove the chunk anyway?";
     case SignatureChange::RemoveAll: return "Remove all chunks anyway?";
+    case SignatureChange::Replace: return "Replace the chunk anyway?";
     case SignatureChange::Add: break;
   }
   return "Add the chunk anyway?";

@@ -5,7 +5,7 @@
 #include "platform/ui.h"
 
 // What the change does, for the first line of the question.
-enum class SignatureChange { RemoveOne, RemoveAll, Add };
+enum class SignatureChange { RemoveOne, RemoveAll, Add, Replace };
 
 // Asks whether to go on although the program's signature will no longer be valid, in a box of its
 // own ("stowr - signature", No as the default). True when the user answers Yes.

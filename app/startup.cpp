@@ -11,8 +11,7 @@
 // alone: neither stops the program. The Main window's end value is of no interest.
 int RunStowr() {
   platform::StartPictureDecoder();
-  const std::string tempImage = TempImagePath();
-  if (!tempImage.empty()) platform::DeletePlainFile(tempImage);
+  for (const std::string& tempImage : TempImagePlaces()) platform::DeletePlainFile(tempImage);
   ExePath() = ExePathFromCommandLine(platform::CommandLine());
   OpenMainWindow(nullptr);
   return 0;

@@ -18,6 +18,7 @@ std::vector<Case> DesktopCases();
 std::vector<Case> ProgressCases();
 std::vector<Case> SignedCases();
 std::vector<Case> SharedFileCases();
+std::vector<Case> HabitCases();
 // Timed cases, run only when named.
 std::vector<Case> WindowBenchCases();
 

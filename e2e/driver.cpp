@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
     for (const e2e::Case& more : e2e::ProgressCases()) cases.push_back(more);
     for (const e2e::Case& more : e2e::SignedCases()) cases.push_back(more);
     for (const e2e::Case& more : e2e::SharedFileCases()) cases.push_back(more);
+    for (const e2e::Case& more : e2e::HabitCases()) cases.push_back(more);
     if (!options.filters.empty())
       for (const e2e::Case& more : e2e::WindowBenchCases()) cases.push_back(more);
     for (const e2e::Case& testCase : cases) {

@@ -386,4 +386,90 @@ void TypeKey(WORD key) {
   SendInput(2, inputs, sizeof(INPUT));
 }
 
+bool RowRect(const App& app, HWND list, int row, RECT& rect) {
+  RemoteBuffer remote(app.process.hProcess, sizeof(RECT));
+  rect = RECT{LVIR_BOUNDS, 0, 0, 0};
+  if (!remote.address || !WriteProcessMemory(app.process.hProcess, remote.address, &rect, sizeof rect, nullptr))
+    return false;
+  if (SendWithTimeout(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.address)) <= 0 ||
+      !ReadProcessMemory(app.process.hProcess, remote.address, &rect, sizeof rect, nullptr))
+    return false;
+  MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+  return true;
+}
+
+// Every event carries the point itself (absolute, over the primary screen), so no click lands
+// where an earlier move had not yet taken the pointer.
+void MouseClick(POINT at, bool right, bool twice) {
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  const LONG x = MulDiv(at.x, 65535, width - 1), y = MulDiv(at.y, 65535, height - 1);
+  const DWORD down = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, up = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  auto send = [&](DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = x;
+    input.mi.dy = y;
+    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+  };
+  send(0);
+  Sleep(50);
+  for (int click = 0; click < (twice ? 2 : 1); ++click) {
+    send(down);
+    send(up);
+    Sleep(30);
+  }
+}
+
+HWND WaitForMenu(const App& app) {
+  HWND menu = nullptr;
+  PollUntil(
+      [&] {
+        for (HWND window : TopWindows(app))
+          if (ClassOf(window) == "#32768") menu = window;
+        return menu != nullptr;
+      },
+      kWindowWait);
+  return menu;
+}
+
+std::vector<bool> MenuItemsEnabled(HWND menu, int items) {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  // The menu may still be drawing: wait until some band shows text at all.
+  PollUntil(
+      [&] {
+        pixels = CaptureClient(menu, width, height);
+        for (std::uint32_t pixel : pixels)
+          if (pixel != pixels.front()) return true;
+        return false;
+      },
+      2000);
+  if (pixels.empty() || items <= 0) return {};
+  std::vector<bool> enabled(static_cast<std::size_t>(items), false);
+  for (int y = 0; y < height; ++y) {
+    const int band = y * items / height;
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t pixel = pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x];
+      if (((pixel >> 16) & 0xFF) < 0x40 && ((pixel >> 8) & 0xFF) < 0x40 && (pixel & 0xFF) < 0x40)
+        enabled[static_cast<std::size_t>(band)] = true;
+    }
+  }
+  return enabled;
+}
+
+// A click that comes while the menu is still setting up its loop is lost: once it shows its items
+// the click is given, and given again while the menu stays.
+void ClickMenuItem(HWND menu, int item, int items) {
+  MenuItemsEnabled(menu, items);
+  RECT client{};
+  GetClientRect(menu, &client);
+  POINT at{client.right / 2, (2 * item + 1) * client.bottom / (2 * items)};
+  ClientToScreen(menu, &at);
+  for (int attempt = 0; attempt < 3 && IsWindowVisible(menu); ++attempt) {
+    MouseClick(at, false);
+    PollUntil([&] { return !IsWindowVisible(menu); }, 2000);
+  }
+}
+
 }  // namespace e2e

@@ -91,5 +91,17 @@ bool BringToFront(const App& app);
 std::vector<std::uint32_t> CaptureClient(HWND window, int& width, int& height);
 // Types a key as the keyboard would: it goes to the foreground window's focused control.
 void TypeKey(WORD key);
+// The screen rectangle of a list row (its bounds); false when the list does not have it.
+bool RowRect(const App& app, HWND list, int row, RECT& rect);
+// Moves the mouse to a screen point and clicks the left (twice: double-clicks) or right button.
+void MouseClick(POINT at, bool right, bool twice = false);
+// The app's visible popup menu, waiting for it; nullptr on time-out.
+HWND WaitForMenu(const App& app);
+// The items of a popup menu as the screen shows them: the menu's client area cut into `items`
+// bands of equal height, each true when it holds black text (enabled) and false when its text is
+// only grey (greyed). Empty when the menu could not be captured.
+std::vector<bool> MenuItemsEnabled(HWND menu, int items);
+// Clicks item (0-based) of a popup menu of `items` items.
+void ClickMenuItem(HWND menu, int item, int items);
 
 }  // namespace e2e

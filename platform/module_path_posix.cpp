@@ -1,7 +1,8 @@
-// POSIX stand-in for the program's own path. It has a file of its own so that a test can link its
-// own ModulePath in place of this one and keep the other process queries.
+// POSIX stand-ins for the program's own path and the temporary folder. They have a file of their
+// own so that a test can link its own in place of these and keep the other process queries.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "platform/process.h"
@@ -13,6 +14,14 @@ std::string ModulePath() {
   ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
   if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return "";
   return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+// $TMPDIR, or /tmp/.
+std::string TempFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = folder && *folder ? folder : "/tmp";
+  if (path.back() != '/') path += '/';
+  return path;
 }
 
 }  // namespace platform

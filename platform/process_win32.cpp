@@ -45,6 +45,13 @@ std::string CurrentDirectory() {
 }
 
 // Only a plain file goes: folders and files marked hidden or system stay. Nothing is reported.
+// GetTempPathA ends the folder with a backslash.
+std::string TempFolder() {
+  char buffer[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathA(sizeof buffer, buffer);
+  return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+}
+
 void DeletePlainFile(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;

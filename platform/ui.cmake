@@ -11,7 +11,9 @@ if(WIN32)
     ${CMAKE_CURRENT_LIST_DIR}/ui_handler.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_text.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ui_win32_dpi.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/ui_win32_drop.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/ui_win32_drop.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ui_win32_menu.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ui_win32_screen.cpp)
   target_include_directories(stowr_ui_win32 PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(stowr_ui_win32 PUBLIC comctl32 comdlg32 gdi32 shell32 user32)
 

@@ -23,6 +23,20 @@ inline constexpr int kIdCancel = 2;                   // Escape
 // accepts drops: lParam points at its path (a const std::string), the first of several.
 inline constexpr std::uint32_t kDropFiles = 0x0233;
 
+// Input the Win32 layer hands a window's handler as messages of its own (numbers far above those
+// the program uses from kAppMessage on).
+// kKeyDown: a key pressed while the window or one of its controls has the focus, before the dialog
+// navigation sees it; wParam is the virtual-key code, lParam the id of the focused control (0: the
+// window itself). A handler that answers non-zero takes the key.
+inline constexpr std::uint32_t kKeyDown = 0xBF00;
+inline constexpr std::uintptr_t kKeyDelete = 0x2E, kKeyF5 = 0x74;
+// kListDoubleClick: a list view was double-clicked; wParam is its id, lParam the 0-based row under
+// the pointer (-1: empty space).
+inline constexpr std::uint32_t kListDoubleClick = 0xBF01;
+// kContextMenu: the user asked for a context menu (right button, Shift+F10, the menu key); wParam
+// is the id of the control it was asked over (0: the window), lParam points at a ContextRequest.
+inline constexpr std::uint32_t kContextMenu = 0xBF02;
+
 // The message handler of a window: called for every message; returns 0 for "not handled".
 using Handler = std::function<std::intptr_t(Window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
 
@@ -108,6 +122,7 @@ void SetText(Window window, int id, const std::string& text);
 void SetByteText(Window window, int id, const std::string& bytes);
 std::string GetText(Window window, int id);
 void EnableControl(Window window, int id, bool enabled);
+bool ControlEnabled(Window window, int id);
 void FocusControl(Window window, int id);  // also brings window to the foreground
 void RedrawAll(Window window);             // the window and all its children, at once
 
@@ -126,6 +141,9 @@ void SetControlFont(Window window, int id, Font font);
 void ReleaseFont(Font font);
 // Posts EM_SETSEL(-1, 0) to an EDIT control: handled once the modal run has begun.
 void PostClearSelection(Window window, int id);
+// Posts EM_SETSEL(0, 0) and EM_SCROLLCARET to an EDIT control: the caret at the first character,
+// in view, once the modal run has begun (after the focus has selected the text).
+void PostCaretToStart(Window window, int id);
 
 // List view (report mode, owner data). Rows are 0-based here. The list holds no text of its own:
 // it asks for the cells of the rows it shows when it draws them, so a list of any length costs
@@ -144,6 +162,8 @@ using CellText = std::function<std::string(int row, int column)>;
 // that holds its text.
 void ListSetRows(Window window, int id, int count, CellText cellText);
 void ListSelect(Window window, int id, int row);
+// Selects row alone, gives it the focus and scrolls it into view.
+void ListSelectOnly(Window window, int id, int row);
 // The lowest-numbered selected row, 1-based, or 0 when no row is selected.
 int ListFirstSelected(Window window, int id);
 
@@ -156,6 +176,8 @@ struct Task {
   std::atomic<std::uint64_t> done{0}, total{0};  // total 0: no measure of the work
   std::atomic<bool> cancelled{false};            // Cancel was pressed
   std::atomic<bool> finished{false};             // the work has ended (set last)
+  // The figure shown under the bar while the work has a measure ("412 of 1,124 MB"); none when empty.
+  std::function<std::string(std::uint64_t done, std::uint64_t total)> figure;
 };
 // How long work may take before the progress window shows.
 inline constexpr int kProgressDelayMs = 500;
@@ -164,7 +186,7 @@ inline constexpr int kProgressDelayMs = 500;
 // then owner stays alive but takes no input: it is disabled, and messages are dispatched, so it
 // repaints and answers. Work that takes longer than kProgressDelayMs, while owner is on screen,
 // shows a small progress window owned by owner: the two lines, a bar at done / total (moving to
-// and fro while total is 0) and a Cancel button that sets cancelled; Escape presses it too.
+// and fro while total is 0), the task's figure and a Cancel button that sets cancelled; Escape presses it too.
 // Afterwards owner is enabled and active again, as after a modal window.
 void RunTask(Window owner, Task& task, const std::function<void()>& start);
 
@@ -173,6 +195,22 @@ inline constexpr std::uint32_t kMbOk = 0x0, kMbYesNo = 0x4, kMbIconError = 0x10,
                                kMbIconWarning = 0x30, kMbIconInformation = 0x40, kMbDefaultButton2 = 0x100;
 inline constexpr int kIdYes = 6, kIdNo = 7;
 int ShowMessage(Window owner, const std::string& text, const std::string& caption, std::uint32_t flags);
+
+// Where a context menu was asked for: over a list, the 0-based row clicked (from the keyboard, the
+// first selected row), or -1 for empty space; and the screen point where the menu goes.
+struct ContextRequest {
+  int row = -1;
+  Point at;
+};
+// One item of a popup menu; a disabled one is greyed and cannot be chosen.
+struct MenuItem {
+  int id = 0;
+  std::string text;
+  bool enabled = true;
+};
+// Shows a popup menu of items at a screen point, over window, and waits for the choice: the id of
+// the chosen item, or 0 when the menu was dismissed.
+int ShowPopupMenu(Window window, Point at, const std::vector<MenuItem>& items);
 
 // Open and Save As dialogs (GetOpenFileNameA / GetSaveFileNameA).
 inline constexpr std::uint32_t kOfnOverwritePrompt = 0x2, kOfnHideReadOnly = 0x4, kOfnNoChangeDir = 0x8,

@@ -24,6 +24,8 @@ struct World {
   std::vector<MessageRecord> messages;
   std::vector<FileDialogRecord> fileDialogs;
   std::vector<TaskRecord> tasks;
+  std::deque<int> menuAnswers;
+  std::vector<MenuRecord> menus;
   int cancels = 0;  // RunTask calls to cancel before their work starts
 };
 
@@ -80,6 +82,8 @@ const std::vector<MessageRecord>& Messages() { return TheWorld().messages; }
 const std::vector<FileDialogRecord>& FileDialogs() { return TheWorld().fileDialogs; }
 const std::vector<TaskRecord>& Tasks() { return TheWorld().tasks; }
 void QueueCancel() { ++TheWorld().cancels; }
+void QueueMenuAnswer(int id) { TheWorld().menuAnswers.push_back(id); }
+const std::vector<MenuRecord>& Menus() { return TheWorld().menus; }
 
 std::vector<ui::Window> Windows() {
   std::vector<ui::Window> all;
@@ -188,6 +192,7 @@ void SetText(Window window, int id, const std::string& text) { Control(window, i
 void SetByteText(Window window, int id, const std::string& bytes) { Control(window, id).text = bytes; }
 std::string GetText(Window window, int id) { return Control(window, id).text; }
 void EnableControl(Window window, int id, bool enabled) { Control(window, id).enabled = enabled; }
+bool ControlEnabled(Window window, int id) { return Control(window, id).enabled; }
 void FocusControl(Window window, int id) { Record(window).focusedControl = id; }
 void RedrawAll(Window window) { ++Record(window).redraws; }
 
@@ -206,6 +211,7 @@ Font CreateFontFace(Window, const std::string& face, int points) {
 void SetControlFont(Window window, int id, Font font) { Control(window, id).font = font; }
 void ReleaseFont(Font font) { static_cast<fake::FontRecord*>(font)->released = true; }
 void PostClearSelection(Window window, int id) { ++Control(window, id).clearSelectionPosts; }
+void PostCaretToStart(Window window, int id) { ++Control(window, id).caretToStartPosts; }
 
 void AddListColumns(Window window, int id, const std::vector<Column>& columns) {
   auto& all = Control(window, id).columns;
@@ -235,6 +241,11 @@ void ListSelect(Window window, int id, int row) {
   list.selected.insert(row);
 }
 
+void ListSelectOnly(Window window, int id, int row) {
+  Control(window, id).selected.clear();
+  ListSelect(window, id, row);
+}
+
 int ListFirstSelected(Window window, int id) {
   const auto& selected = Control(window, id).selected;
   return selected.empty() ? 0 : *selected.begin() + 1;
@@ -262,6 +273,18 @@ int ShowMessage(Window owner, const std::string& text, const std::string& captio
   int answer = world.messageAnswers.front();
   world.messageAnswers.pop_front();
   return answer;
+}
+
+// A chosen item that is disabled is no choice, as in a real menu.
+int ShowPopupMenu(Window window, Point at, const std::vector<MenuItem>& items) {
+  fake::World& world = fake::TheWorld();
+  world.menus.push_back({window, at, items});
+  if (world.menuAnswers.empty()) return 0;
+  const int answer = world.menuAnswers.front();
+  world.menuAnswers.pop_front();
+  for (const MenuItem& item : items)
+    if (item.id == answer && item.enabled) return answer;
+  return 0;
 }
 
 std::string AskOpenFile(Window owner, const FileDialogOptions& options) {

@@ -35,6 +35,7 @@ struct ControlRecord {
   ui::Color textColor, background;
   ui::Font font = nullptr;
   int clearSelectionPosts = 0;  // PostClearSelection calls
+  int caretToStartPosts = 0;    // PostCaretToStart calls
   // List views only.
   std::vector<ui::Column> columns;
   std::uint32_t listExStyle = 0;
@@ -83,6 +84,13 @@ struct TaskRecord {
   bool cancelled = false;
 };
 
+// One ShowPopupMenu.
+struct MenuRecord {
+  ui::Window window = nullptr;
+  ui::Point at;
+  std::vector<ui::MenuItem> items;
+};
+
 using Step = std::function<void(ui::Window)>;
 
 // Forgets every window, font, record and queued answer.
@@ -98,11 +106,14 @@ void QueueStep(const std::string& title, Step step);
 // Presses Cancel in the next RunTask that can be cancelled, before its work starts, so that the
 // work sees it at once.
 void QueueCancel();
+// The id the next popup menu answers (0: dismissed; a disabled item answers 0 too).
+void QueueMenuAnswer(int id);
 
 // What was shown or asked, in order.
 const std::vector<MessageRecord>& Messages();
 const std::vector<FileDialogRecord>& FileDialogs();
 const std::vector<TaskRecord>& Tasks();
+const std::vector<MenuRecord>& Menus();
 // Every window created so far, oldest first.
 std::vector<ui::Window> Windows();
 

@@ -65,7 +65,8 @@ std::vector<DWORD> EmptyTemplate(DWORD style, DWORD exStyle) {
 
 // Sizes the window so that its client area is exactly the layout's size at dpi, then places its
 // outer top-left corner: centred in the primary display's work area, or at the owner's client
-// origin plus the offset at the owner's DPI. The frame comes from AdjustWindowRectEx for the
+// origin plus the offset at the owner's DPI, moved just enough to lie within its monitor's work
+// area when that position does not. The frame comes from AdjustWindowRectEx for the
 // styles the window really has; if the client area still differs (a caption that wraps, a
 // theme), the difference is added once more.
 void PlaceWindow(HWND window, const WindowLayout& layout, int dpi) {
@@ -89,6 +90,7 @@ void PlaceWindow(HWND window, const WindowLayout& layout, int dpi) {
     y = origin.y + Scaled(layout.offsetFromOwnerClient.y, ownerDpi);
   }
   SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!layout.centerInWorkArea) KeepInWorkArea(window);
   RECT client{};
   GetClientRect(window, &client);
   int missingWidth = clientWidth - client.right, missingHeight = clientHeight - client.bottom;
@@ -149,6 +151,8 @@ Window CreateWindowFromLayout(const WindowLayout& layout) {
   SetIcons(window, *state);
   PlaceWindow(window, layout, state->dpi);
   for (const ControlLayout& control : layout.controls) AddControl(window, control);
+  for (const ControlLayout& control : layout.controls)
+    if (lstrcmpiA(control.className, kStatic) == 0) FitLabel(window, GetDlgItem(window, control.id));
   return window;
 }
 
@@ -205,6 +209,8 @@ void EnableControl(Window window, int id, bool enabled) {
   EnableWindow(control, enabled ? TRUE : FALSE);
 }
 
+bool ControlEnabled(Window window, int id) { return IsWindowEnabled(Control(window, id)) != FALSE; }
+
 void FocusControl(Window window, int id) {
   SetForegroundWindow(Hwnd(window));
   SetFocus(Control(window, id));
@@ -241,6 +247,11 @@ void ReleaseFont(Font font) {
 
 void PostClearSelection(Window window, int id) {
   PostMessageA(Control(window, id), EM_SETSEL, static_cast<WPARAM>(-1), 0);
+}
+
+void PostCaretToStart(Window window, int id) {
+  PostMessageA(Control(window, id), EM_SETSEL, 0, 0);
+  PostMessageA(Control(window, id), EM_SCROLLCARET, 0, 0);
 }
 
 }  // namespace ui

@@ -22,6 +22,7 @@ struct Placement {
   bool bringToForeground = false;
 };
 
+// At the owner's outer top-left plus the offset, moved just enough to lie within the work area.
 void Place(HWND dialog, const Placement& placement) {
   if (!placement.owner) return;
   RECT outer{};
@@ -29,6 +30,7 @@ void Place(HWND dialog, const Placement& placement) {
   const int dpi = DpiOf(placement.owner);
   SetWindowPos(dialog, nullptr, outer.left + Scaled(placement.offset.x, dpi),
                outer.top + Scaled(placement.offset.y, dpi), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  KeepInWorkArea(dialog);
   if (placement.bringToForeground) SetForegroundWindow(dialog);
 }
 
@@ -91,10 +93,31 @@ std::string AskFile(Window owner, const FileDialogOptions& options, bool save) {
   return name.data();
 }
 
+// The message box of this thread that is about to be activated for the first time is moved into
+// the work area. One box at a time per thread; the hook lives while MessageBoxA runs.
+thread_local HHOOK tBoxHook = nullptr;
+
+LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && tBoxHook) {
+    KeepInWorkArea(reinterpret_cast<HWND>(wParam));
+    UnhookWindowsHookEx(tBoxHook);
+    tBoxHook = nullptr;
+    return 0;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 int ShowMessage(Window owner, const std::string& text, const std::string& caption, std::uint32_t flags) {
-  return MessageBoxA(Hwnd(owner), text.c_str(), caption.c_str(), flags);
+  const bool hooked = tBoxHook == nullptr;
+  if (hooked) tBoxHook = SetWindowsHookExA(WH_CBT, BoxHook, nullptr, GetCurrentThreadId());
+  const int answer = MessageBoxA(Hwnd(owner), text.c_str(), caption.c_str(), flags);
+  if (hooked && tBoxHook) {
+    UnhookWindowsHookEx(tBoxHook);
+    tBoxHook = nullptr;
+  }
+  return answer;
 }
 
 std::string AskOpenFile(Window owner, const FileDialogOptions& options) { return AskFile(owner, options, false); }

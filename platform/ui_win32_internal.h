@@ -45,6 +45,17 @@ int WindowDpi(HWND window);
 int DpiOf(HWND window);
 int Scaled(int value, int dpi);
 
+// Screen and text fit (ui_win32_screen.cpp): moves a window by the least that puts it inside the
+// work area of its monitor; widens a left-aligned label whose text does not fit its box, within its
+// parent and without covering another control.
+void KeepInWorkArea(HWND window);
+void FitLabel(HWND parent, HWND label);
+
+// Context menus and double-clicks (ui_win32_menu.cpp): WM_CONTEXTMENU and a list's NM_DBLCLK
+// handed to the handler as kContextMenu and kListDoubleClick; true when the handler took them.
+bool OnContextMenu(HWND window, WindowState& state, WPARAM wParam, LPARAM lParam);
+bool OnListDoubleClick(HWND window, WindowState& state, const NMHDR& header);
+
 // WM_DROPFILES (ui_win32_drop.cpp): hands the handler the first dropped file as kDropFiles.
 INT_PTR OnDropFiles(HWND window, WindowState& state, WPARAM drop);
 COLORREF ToColorRef(Color color, int systemIndex);

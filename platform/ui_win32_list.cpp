@@ -136,6 +136,15 @@ void ListSelect(Window window, int id, int row) {
   SendToList(window, id, LVM_SETITEMSTATE, static_cast<WPARAM>(row), &item);
 }
 
+void ListSelectOnly(Window window, int id, int row) {
+  LVITEMA item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendToList(window, id, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), &item);
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendToList(window, id, LVM_SETITEMSTATE, static_cast<WPARAM>(row), &item);
+  SendToList(window, id, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), nullptr);
+}
+
 // LVM_GETNEXTITEM answers -1 when nothing is selected, which becomes 0 here.
 int ListFirstSelected(Window window, int id) {
   LRESULT row = SendMessageA(Control(window, id), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0));

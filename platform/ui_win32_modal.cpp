@@ -67,6 +67,31 @@ void Reactivate(HWND owner) {
   if (!focus || (focus != owner && !IsChild(owner, focus))) SetFocus(owner);
 }
 
+// A key pressed in the window goes to its handler as kKeyDown before the dialog navigation; true
+// when the handler took it. The state is looked up again, as the window may have gone.
+//
+// The menu key and Shift+F10 ask the focused control for its context menu when pressed (the
+// system would ask on the release, and not at all for a key that was only posted); their releases
+// are dropped, so that the request comes once.
+bool ContextKey(const MSG& msg) {
+  const bool shiftF10 = msg.wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+  return msg.wParam == VK_APPS || shiftF10;
+}
+
+bool TakenKey(HWND window, const WindowState& run, const MSG& msg) {
+  const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+  const bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+  if ((!down && !up) || (msg.hwnd != window && !IsChild(window, msg.hwnd))) return false;
+  if (ContextKey(msg)) {
+    if (down) SendMessageA(msg.hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(msg.hwnd), -1);
+    return true;
+  }
+  if (msg.message != WM_KEYDOWN) return false;
+  if (StateOf(window) != &run || !run.handler) return false;
+  const int id = msg.hwnd == window ? 0 : GetDlgCtrlID(msg.hwnd);
+  return CallHandler(run.handler, window, kKeyDown, msg.wParam, id) != 0;
+}
+
 }  // namespace
 
 namespace win32 {
@@ -87,6 +112,8 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (message == WM_DROPFILES) return OnDropFiles(window, *state, wParam);
   if (message == WM_DPICHANGED) state->dpi = LOWORD(wParam);  // the dialog manager re-lays out
   if (state->handler) {
+    if (message == WM_CONTEXTMENU && OnContextMenu(window, *state, wParam, lParam)) return TRUE;
+    if (message == WM_NOTIFY && OnListDoubleClick(window, *state, *reinterpret_cast<const NMHDR*>(lParam))) return TRUE;
     std::intptr_t result = CallHandler(state->handler, window, message, wParam, lParam);
     if (result != 0) {
       if (ReturnsDirectly(message)) return result;
@@ -147,6 +174,7 @@ std::intptr_t RunModal(Window window, Handler handler) {
       break;
     }
     if (got == -1) break;
+    if (TakenKey(hwnd, *state, msg)) continue;
     if (!IsDialogMessageA(hwnd, &msg)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);

@@ -11,7 +11,7 @@ using namespace win32;
 
 namespace {
 
-constexpr int kWhatId = 101, kPathId = 102, kBarId = 103;  // the Cancel button is IDCANCEL
+constexpr int kWhatId = 101, kPathId = 102, kBarId = 103, kFigureId = 104;  // the Cancel button is IDCANCEL
 constexpr DWORD kTickMs = 20;
 constexpr int kBarSteps = 1000;
 
@@ -29,6 +29,7 @@ WindowLayout ProgressLayout(Window owner, const Task& task) {
       {kWhatId, kStatic, task.what, 8, 8, 284, 16, kSsLeft, 0},
       {kPathId, kStatic, task.path, 8, 26, 284, 16, kSsLeft | kSsPathEllipsis, 0},
       {kBarId, PROGRESS_CLASSA, "", 8, 48, 284, 16, 0, 0},
+      {kFigureId, kStatic, "", 8, 76, 98, 16, kSsLeft, 0},
       {IDCANCEL, kButton, "Cancel", 110, 72, 80, 24, cancel, 0},
   };
   return layout;
@@ -59,18 +60,28 @@ HWND ShowProgressWindow(Window owner, Task& task) {
   state->handler = [&task](Window w, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
     return OnProgressMessage(task, w, message, wParam);
   };
+  SendDlgItemMessageA(Hwnd(window), kBarId, PBM_SETRANGE32, 0, kBarSteps);
   CenterOver(Hwnd(window), Hwnd(owner));
+  KeepInWorkArea(Hwnd(window));
   ShowWindow(Hwnd(window), SW_SHOW);
   if (task.cancellable) SetFocus(GetDlgItem(Hwnd(window), IDCANCEL));
   return Hwnd(window);
 }
 
-// The bar follows done / total; while the work has no measure it moves to and fro.
+// How much of how much, under the bar, when the work has a measure and the task says how to tell it.
+void ShowFigure(HWND window, const Task& task, std::uint64_t done, std::uint64_t total) {
+  const std::string figure = total > 0 && task.figure ? task.figure(done, total) : std::string();
+  if (GetText(window, kFigureId) != figure) SetText(window, kFigureId, figure);
+}
+
+// The bar follows done / total (its range is set when the window is made); while the work has no
+// measure it moves to and fro.
 void ShowDone(HWND window, const Task& task) {
   HWND bar = GetDlgItem(window, kBarId);
   const std::uint64_t total = task.total.load(), done = task.done.load();
   const LONG_PTR style = GetWindowLongPtrA(bar, GWL_STYLE);
   const bool marquee = (style & PBS_MARQUEE) != 0;
+  ShowFigure(window, task, done, total);
   if (total == 0) {
     if (marquee) return;
     SetWindowLongPtrA(bar, GWL_STYLE, style | PBS_MARQUEE);

@@ -5,9 +5,9 @@ set -euo pipefail
 want=(cmake ninja-build g++ libgtest-dev time openssl osslsigncode pkg-config)
 case "${1:-all}" in
   native) ;;
-  windows) want=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb x11-utils python3 imagemagick zip unzip
+  windows) want=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine fonts-liberation2 xvfb x11-utils python3 imagemagick zip unzip
                  openssl osslsigncode) ;;
-  all) want+=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb imagemagick x11-utils python3 zip unzip) ;;
+  all) want+=(clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix wine wine64 fonts-wine fonts-liberation2 xvfb imagemagick x11-utils python3 zip unzip) ;;
 esac
 missing=()
 for p in "${want[@]}"; do

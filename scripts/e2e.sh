@@ -94,12 +94,15 @@ timeout 300 wine "$driver" "$(winepath -w "$program")" "$@" || status=$?
 if [ $status -ne 0 ] && [ $status -ne 1 ]; then
   echo "e2e: the driver ended with status $status"
 fi
-if [ -f "$signed/added.exe" ]; then
-  if osslsigncode verify -CAfile "$signed/cert.pem" -in "$signed/added.exe" >/dev/null 2>&1; then
-    echo "PASS signed_add_verifies (osslsigncode)"
+# The replace case leaves its result as replaced.exe, verified the same way.
+for pair in added:add replaced:replace; do
+  file=$signed/${pair%%:*}.exe name=signed_${pair##*:}_verifies
+  [ -f "$file" ] || continue
+  if osslsigncode verify -CAfile "$signed/cert.pem" -in "$file" >/dev/null 2>&1; then
+    echo "PASS $name (osslsigncode)"
   else
-    echo "FAIL signed_add_verifies: the signature of $signed/added.exe does not verify"
+    echo "FAIL $name: the signature of $file does not verify"
     status=1
   fi
-fi
+done
 exit $status

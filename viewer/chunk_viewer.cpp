@@ -8,6 +8,7 @@
 #include "store/scan.h"
 #include "viewer/hex_preview.h"
 #include "viewer/image_preview.h"
+#include "viewer/text_encoding.h"
 #include "viewer/viewer_window.h"
 
 namespace {
@@ -21,14 +22,17 @@ constexpr std::uint64_t kTextLimit = std::uint64_t{16} << 20;
 constexpr std::uint64_t kPictureLimit = std::uint64_t{64} << 20;
 
 // The text and hex views: a read-only box in a fixed-pitch font, black on white, holding the
-// chunk's bytes (or their hex dump) as single-byte text.
-void ShowTextPreview(ui::Window viewer, const std::string& text) {
+// chunk's bytes (or their hex dump) as single-byte text, or as UTF-8 when they read as such. It
+// opens at the first character, with the caret there.
+void ShowTextPreview(ui::Window viewer, const std::string& text, bool utf8) {
   ui::AddControl(viewer, TextBoxLayout());
   ui::SetControlColors(viewer, kViewerPaneId, kTextColor, kTextBackground);
   ui::PostClearSelection(viewer, kViewerPaneId);
+  ui::PostCaretToStart(viewer, kViewerPaneId);
   ui::Font font = ui::CreateFontFace(viewer, "Courier New", 10);
   ui::SetControlFont(viewer, kViewerPaneId, font);
-  ui::SetByteText(viewer, kViewerPaneId, text);
+  if (utf8) ui::SetText(viewer, kViewerPaneId, text);
+  else ui::SetByteText(viewer, kViewerPaneId, text);
   RunViewer(viewer);
   ui::ReleaseFont(font);
 }
@@ -75,6 +79,7 @@ bool PreviewChunk(ui::Window owner, int index) {
 
   ui::Window viewer = ui::CreateWindowFromLayout(ViewerWindowLayout(owner));
   if (binary && record.Length <= kPictureLimit && ShowImagePreview(viewer, exe, record)) return false;
-  ShowTextPreview(viewer, ViewText(exe, record, binary));
+  const std::string text = ViewText(exe, record, binary);
+  ShowTextPreview(viewer, text, !binary && ReadsAsUtf8(text));
   return false;
 }

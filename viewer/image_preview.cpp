@@ -23,18 +23,31 @@ std::string TempImagePath(std::string_view modulePath) {
 
 std::string TempImagePath() { return TempImagePath(platform::ModulePath()); }
 
+std::vector<std::string> TempImagePlaces() {
+  std::vector<std::string> places;
+  if (std::string beside = TempImagePath(); !beside.empty()) places.push_back(beside);
+  if (std::string temp = platform::TempFolder(); !temp.empty()) places.push_back(temp + "temp.img");
+  return places;
+}
+
 // The decoder reads pictures from files, so the chunk is copied (in blocks, never held whole)
-// into one fixed temporary file; the Viewer is modal, so no two previews share it. Without a
-// place for that file there is no picture. A write that fails (a read-only folder, or a
-// "temp.img" that cannot be replaced) counts as no picture too: nothing is decoded, so a stale
+// into one fixed temporary file; the Viewer is modal, so no two previews share it. A place whose
+// write fails (a read-only folder, or a "temp.img" that cannot be replaced) gives way to the next;
+// without any there is no picture: nothing is decoded, so a stale
 // file of that name is never shown in place of the chunk. The picture is drawn once, into the area's
 // bitmap, before the Viewer is shown; it is released before its file is deleted because the
 // decoder keeps the file open while the picture lives.
 bool ShowImagePreview(ui::Window viewer, const ChunkFile& exe, const ChunkRecord& record) {
-  const std::string path = TempImagePath();
+  std::string path;
+  for (const std::string& place : TempImagePlaces()) {
+    if (ExtractChunk(exe, record, place).ok()) {
+      path = place;
+      break;
+    }
+    platform::RemoveFile(place);
+  }
   if (path.empty()) return false;
-  platform::Picture picture = nullptr;
-  if (ExtractChunk(exe, record, path).ok()) picture = platform::LoadPicture(path);
+  platform::Picture picture = platform::LoadPicture(path);
   if (picture == nullptr) {
     platform::RemoveFile(path);
     return false;

@@ -19,7 +19,7 @@ ui::ControlLayout PaneLayout(const char* className, std::uint32_t style, std::ui
 }  // namespace
 
 // A fixed dialog frame with a close box and nothing else; its outer top-left corner sits up and
-// to the left of the owner's client origin and is deliberately not clamped to the screen.
+// to the left of the owner's client origin, moved onto the work area when that is off it.
 ui::WindowLayout ViewerWindowLayout(ui::Window owner) {
   using namespace ui::style;
   ui::WindowLayout layout;
@@ -46,6 +46,11 @@ ui::ControlLayout GraphicAreaLayout() {
   return PaneLayout(ui::kStatic, kSsOwnerDraw | kSsSunken, 0);
 }
 
+// Escape (command 2) closes every view; in the text views the box would close it too, in the
+// picture view only this does.
 void RunViewer(ui::Window viewer) {
-  ui::RunModal(viewer, [](ui::Window, std::uint32_t, std::uintptr_t, std::intptr_t) -> std::intptr_t { return 0; });
+  ui::RunModal(viewer, [](ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) -> std::intptr_t {
+    if (message == ui::kCommand && (wParam & 0xFFFF) == static_cast<std::uintptr_t>(ui::kIdCancel)) ui::EndModal(window, 0);
+    return 0;
+  });
 }

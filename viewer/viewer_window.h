@@ -14,5 +14,5 @@ ui::ControlLayout TextBoxLayout();
 // The owner-drawn area of the image view.
 ui::ControlLayout GraphicAreaLayout();
 
-// Runs the Viewer modally until the user closes it; it handles no message of its own.
+// Runs the Viewer modally until the user closes it (close box, Alt+F4 or Escape).
 void RunViewer(ui::Window viewer);

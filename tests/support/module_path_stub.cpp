@@ -4,10 +4,13 @@
 
 namespace {
 std::string gModulePath = "/nonexistent/stowr";
+std::string gTempFolder = "/nonexistent/tmp/";
 }  // namespace
 
 void SetModulePathForTest(const std::string& path) { gModulePath = path; }
+void SetTempFolderForTest(const std::string& folder) { gTempFolder = folder; }
 
 namespace platform {
 std::string ModulePath() { return gModulePath; }
+std::string TempFolder() { return gTempFolder; }
 }  // namespace platform

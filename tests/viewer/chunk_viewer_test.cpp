@@ -16,6 +16,7 @@
 #include "store/tailpack.h"
 #include "tests/support/module_path_stub.h"
 #include "viewer/image_preview.h"
+#include "viewer/text_encoding.h"
 
 namespace {
 
@@ -260,6 +261,55 @@ TEST_F(PreviewTest, IndexOutsideTheTableOpensNothing) {
   for (int index : {0, -1, 3, 1 << 30}) PreviewChunk(owner, index);
   EXPECT_EQ(fake::Windows().size(), 1u);  // the owner only
   EXPECT_TRUE(Images().calls.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Text as UTF-8 only when it is well-formed UTF-8 with something beyond ASCII; the rest keeps the
+// system's code page. The text box gets the chunk's bytes either way (the fake keeps them as given).
+TEST(TextEncoding, Utf8OnlyWhenWellFormedAndNotAscii) {
+  struct Case {
+    std::string bytes;
+    bool utf8;
+  };
+  const Case cases[] = {
+      {"caf\xC3\xA9 \xE2\x82\xAC", true},      // "café €"
+      {"\xF0\x9F\x98\x80 smile", true},        // U+1F600
+      {"plain ASCII\r\n", false},
+      {"", false},
+      {"caf\xE9", false},                      // Latin-1
+      {"\xC3", false},                         // cut short
+      {"\xC3\x28", false},                     // bad continuation
+      {"\xC0\xAF", false},                     // overlong
+      {"\xE0\x80\xAF", false},                 // overlong, three bytes
+      {"\xED\xA0\x80", false},                 // a surrogate
+      {"\xF4\x90\x80\x80", false},             // above U+10FFFF
+      {"\xE2\x82\xAC\xE9", false},             // UTF-8, then Latin-1
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadsAsUtf8(c.bytes), c.utf8) << c.bytes;
+}
+
+TEST_F(PreviewTest, TextViewOpensAtTheStart) {
+  UseChunks({std::string(5000, 'x')});
+  PreviewChunk(owner, 1);
+  EXPECT_EQ(Viewer().controls.at(1001).caretToStartPosts, 1);
+}
+
+// A program folder that cannot take "temp.img" leaves the picture to the user's temporary folder,
+// and the preview deletes the file there afterwards.
+TEST_F(PreviewTest, PictureGoesToTheTemporaryFolderWhenTheProgramsCannot) {
+  fs::create_directories(TempImage());  // "temp.img" beside the program is a folder
+  const fs::path temp = folder / "tmp";
+  fs::create_directories(temp);
+  SetTempFolderForTest(temp.string() + "/");
+  UseChunks({FakePicture(4, 4)});
+  PreviewChunk(owner, 1);
+  SetTempFolderForTest("/nonexistent/tmp/");
+  EXPECT_EQ(Images().loadedPaths, std::vector<std::string>{(temp / "temp.img").string()});
+  EXPECT_FALSE(fs::exists(temp / "temp.img"));
+  EXPECT_EQ(TempImagePlaces(), (std::vector<std::string>{TempImage().string(), "/nonexistent/tmp/temp.img"}));
 }
 
 }  // namespace

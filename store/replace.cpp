@@ -1,0 +1,157 @@
+// Replacing a chunk's data: one splice over the chunk (its padding, data and trailer), and in a
+// signed executable the certificate table's fields kept in step (store/replace.h).
+#include "store/replace.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "store/plan.h"
+#include "store/scan.h"
+#include "store/splice.h"
+#include "store/walk.h"
+
+namespace {
+
+std::uint64_t RoundUp8(std::uint64_t n) { return (n + 7) / 8 * 8; }
+
+// A replacement as splices. The splice at `chunk` takes the old chunk out and holds the new
+// chunk's padding; the new data and its trailer go right behind that padding.
+struct ReplacePlan {
+  EditPlan edit;
+  std::size_t chunk = 0;
+  std::string trailer;
+};
+
+// The new trailer: the new length, and the kind field exactly as stored.
+std::string NewTrailer(const tailpack::Trailer& old, std::uint64_t length) {
+  std::string trailer = MakeTrailer(length, "");
+  const std::size_t n = std::min<std::size_t>(old.kind.size(), kKindSize);
+  trailer.replace(kLengthDigits + kKindSize - n, n, old.kind.substr(old.kind.size() - n));
+  return trailer;
+}
+
+// Finds chunk `index` of expected, checking every record on the way.
+Status FindChunk(const ByteSource& source, const ChunkTable& expected, std::size_t index, std::uint64_t length,
+                 tailpack::Trailer& found, std::string& trailer, FileLayout& layout) {
+  std::size_t seen = 0;
+  bool same = true;
+  Status status = WalkTrailers(
+      source,
+      [&](const tailpack::Trailer& t, const tailpack::Blocks&) {
+        const std::size_t number = expected.size() - seen;
+        if (seen >= expected.size() || !(RecordOf(t) == expected[number - 1])) return same = false;
+        if (number == index) {
+          found = t;
+          trailer = NewTrailer(t, length);  // t.kind points into the block read now
+        }
+        ++seen;
+        return true;
+      },
+      &layout);
+  if (!status.ok()) return status;
+  if (!same || seen != expected.size()) return Status::Error(std::string(kChangedOnDisk));
+  return Status::Success();
+}
+
+void Order(std::vector<Splice>& splices) {
+  std::stable_sort(splices.begin(), splices.end(), [](const Splice& a, const Splice& b) { return a.at < b.at; });
+}
+
+// Plans the replacement of chunk `index` by `length` bytes of data; refused (no splices) when the
+// index is outside expected or the certificate table could not hold the new size.
+Status PlanReplace(const ByteSource& source, const ChunkTable& expected, std::size_t index, std::uint64_t length,
+                   ReplacePlan& plan) {
+  plan = {};
+  tailpack::Trailer old;
+  FileLayout layout;
+  Status status = FindChunk(source, expected, index, length, old, plan.trailer, layout);
+  if (!status.ok() || index < 1 || index > expected.size()) return status;
+  const tailpack::CertificateTable& table = layout.table;
+  const std::uint64_t size = length + kTrailerSize, oldSize = old.end - old.start;
+  std::vector<Splice>& splices = plan.edit.splices;
+  const std::uint64_t trailerAt = old.end - std::min<std::uint64_t>(old.end - old.start, kTrailerSize);
+  plan.edit.relies.emplace_back(trailerAt, old.end - trailerAt);
+  if (table.holdsChunks) {
+    plan.edit.relies.emplace_back(table.directoryAt, 8);
+    plan.edit.relies.emplace_back(table.offset, 14);
+  }
+  std::string padding;
+  if (old.place == tailpack::Place::Signature) {
+    padding.assign((8 - size % 8) % 8, '\0');
+    const std::int64_t change = static_cast<std::int64_t>(padding.size() + size) - static_cast<std::int64_t>(oldSize);
+    if (table.size + change > 0xFFFFFFFF || table.entryLength + change > 0xFFFFFFFF) return Status::Success();
+    splices.push_back(SetField32(table.directoryAt + 4, table.size + change));
+    splices.push_back(SetField32(table.offset, table.entryLength + change));
+    plan.edit.breaksSignature = oldSize % 8 != 0;
+  } else if (old.place == tailpack::Place::Front) {
+    const std::uint64_t frontEnd = layout.regions.region[1].end, newEnd = frontEnd - oldSize + size;
+    const std::uint64_t address = RoundUp8(newEnd);
+    splices.push_back(SetField32(table.directoryAt, address));
+    splices.push_back(Splice{frontEnd, table.offset - frontEnd, std::string(address - newEnd, '\0')});
+    plan.edit.breaksSignature = true;
+  } else {
+    plan.edit.breaksSignature = table.present;
+  }
+  splices.push_back(Splice{old.start, oldSize, padding});
+  Order(splices);
+  const auto at = std::find_if(splices.begin(), splices.end(),
+                               [&](const Splice& s) { return s.at == old.start && s.removed == oldSize; });
+  plan.chunk = static_cast<std::size_t>(at - splices.begin());
+  return Status::Success();
+}
+
+bool AcceptLength(std::uint64_t length) { return length > 0 && length <= 0xFFFFFFFF; }
+
+// The pieces of the file with the splices applied and the data (a piece of source `data`) and its
+// trailer behind the chunk's splice.
+std::vector<Piece> ReplacedPieces(std::uint64_t size, const ReplacePlan& plan, const Piece& data) {
+  std::vector<Piece> pieces;
+  std::uint64_t copied = 0;
+  for (std::size_t i = 0; i < plan.edit.splices.size(); ++i) {
+    const Splice& splice = plan.edit.splices[i];
+    if (splice.at > copied) pieces.push_back(Piece{true, copied, splice.at - copied, {}});
+    if (!splice.inserted.empty()) pieces.push_back(Piece{false, 0, 0, splice.inserted});
+    if (i == plan.chunk) {
+      pieces.push_back(data);
+      pieces.push_back(Piece{false, 0, 0, plan.trailer});
+    }
+    copied = splice.at + splice.removed;
+  }
+  if (size > copied) pieces.push_back(Piece{true, copied, size - copied, {}});
+  return pieces;
+}
+
+}  // namespace
+
+EditResult ReplaceChunk(const std::string& path, const ChunkTable& table, std::size_t index, const SourceFile& data) {
+  EditResult result;
+  SourceFile file;
+  ByteSource source;
+  result.status = OpenStampedSource(path, file, source);
+  if (!result.status.ok()) return result;
+  ReplacePlan plan;
+  result.status = PlanReplace(source, table, index, data.stamp.size, plan);
+  if (result.status.ok()) result.status = ExpectLastTrailer(source, file);
+  if (result.status.ok()) result.status = ExpectPlanned(source, plan.edit, file);
+  if (!result.status.ok()) return result;
+  result.content.sources.push_back(std::move(file));
+  if (plan.edit.splices.empty() || !AcceptLength(data.stamp.size)) {
+    result.content.pieces.push_back(Piece{true, 0, source.size, {}});
+    return result;
+  }
+  result.content.pieces = ReplacedPieces(source.size, plan, Piece{true, 0, data.stamp.size, {}, 1});
+  result.content.sources.push_back(data);
+  result.changed = true;
+  result.breaksSignature = plan.edit.breaksSignature;
+  return result;
+}
+
+std::string ReplaceChunkBytes(std::string_view bytes, const ChunkTable& table, std::size_t index,
+                              std::string_view data) {
+  ReplacePlan plan;
+  if (!AcceptLength(data.size()) || !PlanReplace(MemorySource(bytes), table, index, data.size(), plan).ok() ||
+      plan.edit.splices.empty())
+    return std::string(bytes);
+  plan.edit.splices[plan.chunk].inserted.append(data).append(plan.trailer);
+  return SplicedBytes(bytes, plan.edit.splices);
+}
