@@ -685,6 +685,9 @@ TP_DEF int tp_read_chunk(const tp_source *source, const tp_chunk *chunk, void *o
   return tp_read(source, chunk->offset, out, chunk->length, error);
 }
 
+/* Files. stowr itself reads through its platform layer (platform/files_*.cpp), whose reads at an
+ * offset are these, with its own texts: "Unexpected end of file" for a short read, "Error N" for
+ * a Windows error without a message; its program path is the ANSI one, for its UTF-8 code page. */
 TPI_DEF int tpi_read_file(void *context, uint64_t offset, void *out, size_t n, tp_error *error) {
   return tp_file_read((const tp_file *)context, offset, out, n, error);
 }

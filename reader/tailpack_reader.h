@@ -332,17 +332,15 @@ struct Regions {
   int count = 0;
 };
 
-namespace detail {
-
+// The PE certificate table of a source; error tells a read that failed (the table is then as far
+// as it was read).
 inline CertificateTable FindCertificateTable(const Source& source, std::string& error) {
-  CoreSource core(source);
+  detail::CoreSource core(source);
   tp_certificate_table table;
   tp_error failure;
   if (tp_find_certificate_table(core.get(), &table, &failure) != 0) error = core.Error(failure);
-  return TableOf(table);
+  return detail::TableOf(table);
 }
-
-}  // namespace detail
 
 // Where the chunks of a file stand, newest first (tp_find_regions). On a read failure error is
 // set and no region is given.
@@ -384,7 +382,7 @@ Walked WalkRegions(Blocks& blocks, const Regions& regions, Visit&& visit, std::u
 template <typename Visit>
 Walked WalkChunks(const Source& source, Visit&& visit, std::uint64_t& body, std::string& error) {
   body = source.size;
-  CertificateTable table = detail::FindCertificateTable(source, error);
+  CertificateTable table = FindCertificateTable(source, error);
   if (!error.empty()) return Walked::Failed;
   Blocks blocks(source);
   Regions regions = FindRegions(blocks, table, error);
@@ -524,7 +522,7 @@ inline CertificateTable FindCertificateTable(const Source& source) {
   try {
 #endif
     std::string error;
-    return detail::FindCertificateTable(source, error);
+    return FindCertificateTable(source, error);
 #if TAILPACK_READER_EXCEPTIONS
   } catch (const std::exception&) {
     return {};

@@ -71,7 +71,7 @@ void Order(std::vector<Splice>& splices) {
 Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& plan) {
   plan = {};
   std::string error;
-  tailpack::CertificateTable table = tailpack::detail::FindCertificateTable(ReaderSource(source), error);
+  tailpack::CertificateTable table = tailpack::FindCertificateTable(ReaderSource(source), error);
   if (!error.empty()) return Status::Error(error);
   const std::uint64_t padding = (8 - chunkSize % 8) % 8, added = padding + chunkSize;
   if (!table.holdsChunks || table.size + added > 0xFFFFFFFF || table.entryLength + added > 0xFFFFFFFF) {

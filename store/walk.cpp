@@ -17,7 +17,7 @@ tailpack::Source ReaderSource(const ByteSource& source) {
 
 Status ReadLayout(tailpack::Blocks& blocks, FileLayout& layout) {
   std::string error;
-  layout.table = tailpack::detail::FindCertificateTable(blocks.Bytes(), error);
+  layout.table = tailpack::FindCertificateTable(blocks.Bytes(), error);
   if (error.empty()) layout.regions = tailpack::FindRegions(blocks, layout.table, error);
   return error.empty() ? Status::Success() : Status::Error(error);
 }

@@ -14,9 +14,6 @@
 #include "platform/status.h"
 #include "store/tailpack.h"
 
-static_assert(static_cast<int>(tailpack::Place::Signature) == static_cast<int>(ChunkPlace::Signature) &&
-              static_cast<int>(tailpack::Place::Front) == static_cast<int>(ChunkPlace::Front));
-
 // The reader's view of source, which must outlive it.
 tailpack::Source ReaderSource(const ByteSource& source);
 
