@@ -273,9 +273,15 @@ int tp_self_path(tp_path_char *buffer, size_t capacity, size_t *length, tp_error
 #if defined(__cplusplus) && defined(TAILPACK_INLINE_IMPLEMENTATION) && !defined(TAILPACK_IMPLEMENTATION)
 #define TP_DEF inline
 #define TPI_DEF inline
+#if defined(__GNUC__) || defined(__clang__)
+#define TPI_STEP __attribute__((always_inline)) /* a walk's steps, run once per chunk, in its loop */
+#endif
 #else
 #define TP_DEF
 #define TPI_DEF static
+#endif
+#if !defined(TPI_STEP)
+#define TPI_STEP
 #endif
 
 #ifdef __cplusplus
@@ -350,7 +356,7 @@ TPI_DEF const signed char *tpi_hex_digits(void) {
   return digits;
 }
 
-TP_DEF uint32_t tp_parse_length(const char *field, size_t size) {
+TP_DEF TPI_STEP uint32_t tp_parse_length(const char *field, size_t size) {
   const signed char *digits = tpi_hex_digits();
   uint32_t value = 0;
   size_t i;
@@ -483,15 +489,15 @@ TPI_DEF int tpi_fill(tp_blocks *blocks, uint64_t start, uint64_t end, tp_error *
   return 0;
 }
 
-TP_DEF int tp_blocks_holds(const tp_blocks *blocks, uint64_t offset, uint64_t n) {
+TP_DEF TPI_STEP int tp_blocks_holds(const tp_blocks *blocks, uint64_t offset, uint64_t n) {
   return offset >= blocks->start && offset <= blocks->end && n <= blocks->end - offset;
 }
 
-TP_DEF const char *tp_blocks_at(const tp_blocks *blocks, uint64_t offset) {
+TP_DEF TPI_STEP const char *tp_blocks_at(const tp_blocks *blocks, uint64_t offset) {
   return blocks->base + (size_t)(offset - blocks->start);
 }
 
-TP_DEF const char *tp_blocks_before(tp_blocks *blocks, uint64_t end, size_t n, tp_error *error) {
+TP_DEF TPI_STEP const char *tp_blocks_before(tp_blocks *blocks, uint64_t end, size_t n, tp_error *error) {
   if (tp_blocks_holds(blocks, end - n, n)) {
     ++blocks->served;
   } else {
@@ -553,7 +559,7 @@ TP_DEF int tp_find_regions(tp_blocks *blocks, const tp_certificate_table *table,
   return 0;
 }
 
-TP_DEF int tp_walk_step(tp_blocks *blocks, uint64_t floor, uint64_t *remaining, tp_place place, tp_trailer *trailer,
+TP_DEF TPI_STEP int tp_walk_step(tp_blocks *blocks, uint64_t floor, uint64_t *remaining, tp_place place, tp_trailer *trailer,
                         tp_error *error) {
   uint64_t left = *remaining;
   size_t n, kind_size, field_size, i;
@@ -911,5 +917,6 @@ TP_DEF int tp_file_open_self(tp_file *file, tp_error *error) {
 
 #undef TP_DEF
 #undef TPI_DEF
+#undef TPI_STEP
 
 #endif /* TAILPACK_IMPLEMENTATION */
