@@ -26,7 +26,7 @@ Status WalkTailpack(const ByteSource& source, const std::function<void(const Chu
   remaining = source.size;
   return WalkTrailers(
       source,
-      [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+      [&](const tp_trailer& trailer, const tp_blocks&) {
         visit(RecordOf(trailer));
         return true;
       },
