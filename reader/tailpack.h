@@ -225,7 +225,8 @@ int tp_read_chunk(const tp_source *source, const tp_chunk *chunk, void *out, tp_
 
 /* Files. The file is opened for reading, letting others read, write, rename and delete it. */
 int tp_file_open(tp_file *file, const tp_path_char *path, tp_error *error);
-/* The running program's own file (see tp_self_path). */
+/* The running program's own file (see tp_self_path); its path is held on the stack meanwhile (64
+ * KiB on Windows, 4 KiB elsewhere). */
 int tp_file_open_self(tp_file *file, tp_error *error);
 int tp_file_read(const tp_file *file, uint64_t offset, void *out, size_t n, tp_error *error);
 /* A source over the open file, which must outlive it. */
