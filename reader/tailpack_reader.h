@@ -1,5 +1,8 @@
-// tailpack_reader.h: lets a program read the Tailpack appended to an executable, usually its own.
-// One header, C++17, the standard library and the OS file calls only; nothing throws out of it.
+// tailpack_reader.h: lets a C++17 program read the Tailpack appended to an executable, usually its
+// own. A header-only layer over tailpack.h (the format in C, which it carries inline: no macro and
+// no extra source file needed); the standard library only, nothing throws out of it, and it
+// compiles without exceptions or RTTI. It includes no system header of the OS: on Windows,
+// <windows.h> stays out of the program's files.
 //
 // A Tailpack is a sequence of chunks behind the last byte of an executable. Every chunk is its
 // data followed by a 17-byte trailer: the data length as 8 hexadecimal digits, a 3-byte kind
@@ -14,20 +17,20 @@
 // When several chunks share a kind, reading by kind returns the newest one (nearest the end of
 // the file), so a chunk added later overrides an earlier one of the same kind.
 //
-// Signed executables: a signing tool puts its certificate table at the very end of the file and
-// records it in the PE security directory. The Authenticode hash does not cover that table, so
-// chunks placed inside it, behind the signature blob, leave the signature valid; chunks added
-// before signing stand in front of the table (up to 7 zero bytes of alignment padding may follow
-// them). For a PE file whose certificate table ends the file and is well formed (one entry, sizes
-// that agree, 8-byte alignment, a signature blob of known length), the chunks are those inside
-// the table behind the blob, newest, and those in front of the table, oldest. Any other file,
-// signed or not, is read from its end. HasCertificateTable tells whether a file carries a table
-// at all: changing chunks outside the table invalidates its signature.
+// Signed executables: chunks inside the certificate table, behind the signature blob, and those in
+// front of the table are found as tailpack.h describes. HasCertificateTable tells whether a file
+// carries a table at all: changing chunks outside the table invalidates its signature.
 //
 // The header has two parts. The first is the byte format over a Source (any random-access
-// bytes) and needs no system header; the second opens files and finds the program's own file.
-// Defining TAILPACK_READER_FORMAT_ONLY before including it gives the first part alone; the
-// second can still be had by including the header again without that macro.
+// bytes); the second opens files and finds the program's own file. Defining
+// TAILPACK_READER_FORMAT_ONLY before including it gives the first part alone; the second can
+// still be had by including the header again without that macro.
+
+#if !defined(__cplusplus)
+#error "tailpack_reader.h is C++17; a C program includes tailpack.h"
+#elif (defined(_MSVC_LANG) && _MSVC_LANG < 201703L) || (!defined(_MSVC_LANG) && __cplusplus < 201703L)
+#error "tailpack_reader.h needs C++17 or later (-std=c++17, /std:c++17); older C++ can use tailpack.h"
+#else
 
 #ifndef TAILPACK_READER_FORMAT_INCLUDED
 #define TAILPACK_READER_FORMAT_INCLUDED
@@ -37,23 +40,40 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#if !defined(TAILPACK_INLINE_IMPLEMENTATION)
+#define TAILPACK_INLINE_IMPLEMENTATION
+#define TAILPACK_READER_INLINE_DEFINED
+#endif
+#include "tailpack.h"
+#if defined(TAILPACK_READER_INLINE_DEFINED)
+#undef TAILPACK_INLINE_IMPLEMENTATION
+#undef TAILPACK_READER_INLINE_DEFINED
+#endif
+
+#if defined(__cpp_exceptions) || defined(_CPPUNWIND)
+#define TAILPACK_READER_EXCEPTIONS 1
+#else
+#define TAILPACK_READER_EXCEPTIONS 0
+#endif
+
 namespace tailpack {
 
-inline constexpr std::string_view kMarker = "{TlPk}";
-inline constexpr std::uint64_t kTrailerSize = 17;  // 8 length digits, 3 kind bytes, the marker
+inline constexpr std::string_view kMarker = TP_MARKER;
+inline constexpr std::uint64_t kTrailerSize = TP_TRAILER_SIZE;  // 8 length digits, 3 kind bytes, the marker
 // Trailers are read from the end of the file in blocks of this size, so many small chunks cost
 // one read per block.
-inline constexpr std::size_t kBlockSize = std::size_t{64} << 10;
+inline constexpr std::size_t kBlockSize = TP_BLOCK_SIZE;
 
 // Where a chunk stands in its file.
 enum class Place {
-  End,        // behind everything: the end of the file
-  Signature,  // inside the certificate table of a signed executable, behind the signature
-  Front,      // in front of the certificate table of a signed executable
+  End = TP_PLACE_END,              // behind everything: the end of the file
+  Signature = TP_PLACE_SIGNATURE,  // inside the certificate table of a signed executable, behind the signature
+  Front = TP_PLACE_FRONT,          // in front of the certificate table of a signed executable
 };
 
 struct Chunk {
@@ -106,7 +126,7 @@ inline Source MemorySource(std::string_view bytes) {
   source.context = bytes.data();
   source.memory = bytes.data();
   source.readAt = [](const void* data, std::uint64_t offset, char* out, std::size_t n, std::string&) {
-    std::memcpy(out, static_cast<const char*>(data) + offset, n);  // the range was checked by the caller
+    std::copy_n(static_cast<const char*>(data) + offset, n, out);  // the range was checked by the caller
     return true;
   };
   return source;
@@ -114,347 +134,107 @@ inline Source MemorySource(std::string_view bytes) {
 
 namespace detail {
 
-// Reads n bytes at offset, checking the range against the source's size first.
-inline bool Read(const Source& source, std::uint64_t offset, char* out, std::size_t n, std::string& error) {
-  if (offset > source.size || n > source.size - offset) {
-    error = "Read beyond the end of the file";
-    return false;
-  }
-  return n == 0 || source.readAt(source.context, offset, out, n, error);
-}
-
-inline std::uint32_t LittleEndian(const unsigned char* p, int bytes) {
-  std::uint32_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | p[i];
-  return value;
-}
-
-// The value of each byte as a hexadecimal digit of either case, or -1.
-struct HexDigits {
-  signed char value[256];
-  constexpr HexDigits() : value() {
-    for (int c = 0; c < 256; ++c)
-      value[c] = static_cast<signed char>(c >= '0' && c <= '9' ? c - '0'
-                                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                                 : -1);
-  }
-};
-inline constexpr HexDigits kHexDigits{};
-
-// The value of a length field: hexadecimal digits of either case up to the first other character
-// (no digit gives 0), kept to 32 bits.
-inline std::uint32_t ParseLength(std::string_view field) {
-  if (field.size() == 8) {  // the usual case: eight digits, looked up independently of each other
-    std::uint32_t value = 0;
-    int bad = 0;
-    for (int i = 0; i < 8; ++i) {
-      int digit = kHexDigits.value[static_cast<unsigned char>(field[i])];
-      bad |= digit;
-      value = (value << 4) | static_cast<std::uint32_t>(digit & 15);
-    }
-    if (bad >= 0) return value;
-  }
-  std::uint32_t value = 0;
-  for (char c : field) {
-    int digit = kHexDigits.value[static_cast<unsigned char>(c)];
-    if (digit < 0) break;
-    value = (value << 4) | static_cast<std::uint32_t>(digit);
-  }
-  return value;
-}
-
-}  // namespace detail
-
-// The bytes of a Source read backwards in blocks: a walk asks for the bytes in front of a
-// position, and a new block (up to kBlockSize bytes ending there) is read only when the block
-// held does not contain them.
-class Blocks {
+// A Source, or a file, as the C core reads it. The error of a failed read is the Source's own,
+// whole; the core's texts otherwise.
+class CoreSource {
  public:
-  // A source in memory is held whole from the start: nothing is copied.
-  explicit Blocks(const Source& source) : source_(source) {
-    if (source.memory != nullptr) {
-      base_ = source.memory;
-      end_ = source.size;
-    }
+  explicit CoreSource(const Source& source) : user_(&source) {
+    core_.size = source.size;
+    core_.context = this;
+    core_.read_at = &CoreSource::ReadAt;
+    core_.memory = source.memory;
   }
-  Blocks(const Blocks&) = delete;
-  Blocks& operator=(const Blocks&) = delete;
+  explicit CoreSource(const tp_source& core) : core_(core) {}
+  CoreSource(const CoreSource&) = delete;
+  CoreSource& operator=(const CoreSource&) = delete;
 
-  // The n bytes in front of end (n at most kBlockSize, end at most the size), or nullptr with
-  // the reason in error. A block that served only one request is followed by a small one (large
-  // chunks cost a few KiB per trailer), one that served more by a block twice as large, up to
-  // kBlockSize (many small chunks cost one read per 64 KiB).
-  const char* Before(std::uint64_t end, std::size_t n, std::string& error) {
-    if (Holds(end - n, n)) {
-      ++served_;
-    } else {
-      want_ = served_ > 1 ? (std::min)(want_ * 2, kBlockSize) : kFirstBlock;
-      served_ = 1;
-      if (!Fill(end > want_ ? end - want_ : 0, end, error)) return nullptr;
-    }
-    return At(end - n);
-  }
-
-  // Reads the block of up to kBlockSize bytes from start on, for a caller about to walk forwards
-  // through the file; false with the reason in error when it cannot be read.
-  bool Load(std::uint64_t start, std::string& error) {
-    if (source_.memory != nullptr) return true;
-    start = (std::min)(start, source_.size);
-    return Fill(start, start + (std::min<std::uint64_t>)(kBlockSize, source_.size - start), error);
-  }
-
-  // True when the bytes [offset, offset + n) are held; At(offset) then points at them.
-  bool Holds(std::uint64_t offset, std::uint64_t n) const {
-    return offset >= start_ && offset <= end_ && n <= end_ - offset;
-  }
-  const char* At(std::uint64_t offset) const { return base_ + (offset - start_); }
-  std::uint64_t Start() const { return start_; }
-  std::uint64_t End() const { return end_; }
-  const Source& Bytes() const { return source_; }
+  const tp_source* get() const { return &core_; }
+  std::uint64_t size() const { return core_.size; }
+  std::string Error(const tp_error& error) const { return failed_ ? message_ : std::string(error.text); }
 
  private:
-  bool Fill(std::uint64_t start, std::uint64_t end, std::string& error) {
-    block_.resize(static_cast<std::size_t>(end - start));
-    base_ = block_.data();
-    start_ = end_ = 0;
-    if (!detail::Read(source_, start, block_.data(), block_.size(), error)) return false;
-    start_ = start;
-    end_ = end;
-    return true;
+  static int ReadAt(void* context, std::uint64_t offset, void* out, std::size_t n, tp_error* error) {
+    CoreSource& self = *static_cast<CoreSource*>(context);
+    std::string message;
+    if (self.user_->readAt(self.user_->context, offset, static_cast<char*>(out), n, message)) return 0;
+    self.failed_ = true;
+    self.message_ = message;
+    std::size_t kept = (std::min)(message.size(), std::size_t{TP_ERROR_SIZE - 1});
+    message.copy(error->text, kept);
+    error->text[kept] = '\0';
+    return -1;
   }
 
-  static constexpr std::size_t kFirstBlock = std::size_t{4} << 10;
-  const Source& source_;
-  std::vector<char> block_;
-  const char* base_ = nullptr;         // the bytes of [start_, end_)
-  std::uint64_t start_ = 0, end_ = 0;  // the range of the source held
-  std::size_t want_ = kFirstBlock;     // the size of the block read last
-  std::size_t served_ = 0;             // requests it served
+  const Source* user_ = nullptr;
+  tp_source core_{};
+  bool failed_ = false;
+  std::string message_;
 };
 
-// One chunk as the walk finds it. kind points into the walk's block and lives only as long as
-// the call that hands it over.
-struct Trailer {
-  std::string_view kind;     // the kind field as stored; shorter only at the start of a region
-  std::uint32_t length = 0;  // the value of the length field
-  std::uint64_t offset = 0;  // 0-based position of the first data byte
-  std::uint64_t start = 0;   // where the chunk begins: offset, or the zero padding in front of it
-  std::uint64_t end = 0;     // where its trailer ends: the walk goes on from start to the next
-  bool whole = true;         // false: the length is larger than what stands in front (damaged)
-  Place place = Place::End;
+// The buffer a walk over source reads its blocks into; none for bytes in memory.
+struct WalkBuffer {
+  explicit WalkBuffer(const tp_source& source)
+      : bytes(source.memory != nullptr ? nullptr : new char[kBlockSize]),
+        size(source.memory != nullptr ? 0 : kBlockSize) {}
+  std::unique_ptr<char[]> bytes;
+  std::size_t size;
 };
 
-enum class Walked { Done, Stopped, Failed };
-
-// Walks the trailers of the region [floor, end) back from end, newest first, as if those bytes
-// were a file of their own, calling visit(const Trailer&, const Blocks&) for each chunk; visit
-// answers false to stop the walk. A trailer whose length is larger than what stands in front of
-// it is still a chunk (starting right behind its length field); nothing is dropped for it, and
-// the walk goes on only if that length field ends with the marker. Chunks inside a certificate
-// table (place Signature) carry zero bytes in front that keep the table a multiple of 8 long.
-template <typename Visit>
-Walked WalkRegion(Blocks& blocks, std::uint64_t floor, std::uint64_t end, Place place, Visit&& visit,
-                  std::string& error) {
-  std::uint64_t remaining = end;
-  while (remaining - floor >= kMarker.size()) {
-    const std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(remaining - floor, kTrailerSize));
-    const char* bytes = blocks.Before(remaining, n, error);
-    if (bytes == nullptr) return Walked::Failed;
-    if (std::memcmp(bytes + n - kMarker.size(), kMarker.data(), kMarker.size()) != 0) break;
-    Trailer trailer;
-    trailer.end = remaining;
-    const std::size_t kindSize = (std::min<std::size_t>)(n - kMarker.size(), 3), fieldSize = n - kMarker.size() - kindSize;
-    trailer.kind = std::string_view(bytes + fieldSize, kindSize);
-    trailer.length = detail::ParseLength(std::string_view(bytes, fieldSize));
-    trailer.place = place;
-    remaining -= kMarker.size() + kindSize;
-    trailer.whole = remaining - floor >= std::uint64_t{trailer.length} + 8;
-    if (trailer.whole) remaining -= std::uint64_t{trailer.length} + 8;
-    trailer.offset = trailer.start = remaining;
-    if (place == Place::Signature && trailer.whole) {
-      std::size_t padding = static_cast<std::size_t>((8 - (trailer.length + kTrailerSize) % 8) % 8);
-      if (padding > 0 && remaining - floor >= padding) {
-        const char* zeros = blocks.Before(remaining, padding, error);
-        if (zeros == nullptr) return Walked::Failed;
-        if (std::all_of(zeros, zeros + padding, [](char c) { return c == 0; })) remaining -= padding;
-      }
-      trailer.start = remaining;
-    }
-    if (!visit(static_cast<const Trailer&>(trailer), static_cast<const Blocks&>(blocks))) return Walked::Stopped;
-  }
-  return Walked::Done;
-}
-
-// A stretch of the file in which chunks stand, walked back from end as a file of its own.
-struct Region {
-  std::uint64_t floor = 0, end = 0;
-  Place place = Place::End;
-};
-
-// The regions of a file, newest first: one or two.
-struct Regions {
-  Region region[2];
-  int count = 0;
-};
-
-namespace detail {
-
-// Reads the PE security directory (data directory 4; its address is a file offset). Anything that
-// is not a well-formed PE header, or a table that leaves the file or overlaps the headers,
-// counts as no table.
-inline CertificateTable FindDirectory(const Source& source, std::string& error) {
+inline CertificateTable TableOf(const tp_certificate_table& core) {
   CertificateTable table;
-  unsigned char dos[64];
-  if (source.size < sizeof dos || !Read(source, 0, reinterpret_cast<char*>(dos), sizeof dos, error)) return table;
-  if (dos[0] != 'M' || dos[1] != 'Z') return table;
-  std::uint64_t peAt = LittleEndian(dos + 0x3C, 4);
-  unsigned char pe[24];
-  if (peAt + sizeof pe > source.size || !Read(source, peAt, reinterpret_cast<char*>(pe), sizeof pe, error))
-    return table;
-  if (std::memcmp(pe, "PE\0\0", 4) != 0) return table;
-  std::uint64_t optionalSize = LittleEndian(pe + 20, 2);
-  std::uint64_t optionalAt = peAt + sizeof pe;
-  unsigned char optional[152] = {};
-  std::size_t want = static_cast<std::size_t>((std::min<std::uint64_t>)(optionalSize, sizeof optional));
-  if (optionalAt + optionalSize > source.size || !Read(source, optionalAt, reinterpret_cast<char*>(optional), want, error))
-    return table;
-  std::uint32_t magic = LittleEndian(optional, 2);
-  std::size_t countAt = magic == 0x20B ? 108 : magic == 0x10B ? 92 : 0;
-  if (countAt == 0) return table;
-  std::size_t entryAt = countAt + 4 + 4 * 8;  // data directories follow the count, 8 bytes each
-  if (optionalSize < entryAt + 8 || LittleEndian(optional + countAt, 4) < 5) return table;
-  std::uint64_t address = LittleEndian(optional + entryAt, 4);
-  std::uint64_t size = LittleEndian(optional + entryAt + 4, 4);
-  if (size == 0 || address < optionalAt + optionalSize || address + size > source.size) return table;
-  table.present = true;
-  table.atEnd = address + size == source.size;
-  table.offset = address;
-  table.size = size;
-  table.directoryAt = optionalAt + entryAt;
-  table.headersEnd = optionalAt + optionalSize;
+  table.present = core.present != 0;
+  table.atEnd = core.at_end != 0;
+  table.holdsChunks = core.holds_chunks != 0;
+  table.offset = core.offset;
+  table.size = core.size;
+  table.directoryAt = core.directory_at;
+  table.headersEnd = core.headers_end;
+  table.entryLength = core.entry_length;
+  table.signatureEnd = core.signature_end;
   return table;
-}
-
-// The length of the DER element at the start of der (tag, length field and contents), or 0 when
-// it is not a SEQUENCE of definite length.
-inline std::uint64_t DerLength(const unsigned char* der, std::size_t available) {
-  if (available < 2 || der[0] != 0x30) return 0;
-  if (der[1] < 0x80) return 2 + std::uint64_t{der[1]};
-  std::size_t digits = der[1] & 0x7F;
-  if (digits == 0 || digits > 4 || available < 2 + digits) return 0;
-  std::uint64_t length = 0;
-  for (std::size_t i = 0; i < digits; ++i) length = (length << 8) | der[2 + i];
-  return 2 + digits + length;
-}
-
-// Whether a table at the end of the file can hold chunks: aligned to 8 bytes and a multiple of 8
-// long, holding exactly one certificate entry whose dwLength agrees with the directory's size,
-// of type PKCS#7 signed data, whose signature blob has a known length within the entry. Any
-// other table is left alone: files with such tables are read from their end.
-inline void CheckHoldsChunks(const Source& source, CertificateTable& table, std::string& error) {
-  if (!table.present || !table.atEnd || table.offset % 8 != 0 || table.size % 8 != 0 || table.size < 16) return;
-  unsigned char entry[14];
-  if (!Read(source, table.offset, reinterpret_cast<char*>(entry), sizeof entry, error)) return;
-  std::uint32_t length = LittleEndian(entry, 4);
-  if (length < 8 || (std::uint64_t{length} + 7) / 8 * 8 != table.size || LittleEndian(entry + 6, 2) != 2) return;
-  std::uint64_t blob = DerLength(entry + 8, sizeof entry - 8);
-  if (blob == 0 || blob > length - 8) return;
-  table.holdsChunks = true;
-  table.entryLength = length;
-  table.signatureEnd = table.offset + 8 + blob;
-}
-
-inline CertificateTable FindCertificateTable(const Source& source, std::string& error) {
-  CertificateTable table = FindDirectory(source, error);
-  CheckHoldsChunks(source, table, error);
-  return table;
-}
-
-// Where the chunks in front of a certificate table end: at the table, or, when up to 7 zero
-// bytes of alignment padding stand between the last marker and the table, in front of them.
-inline std::uint64_t FrontEnd(Blocks& blocks, const CertificateTable& table, std::string& error) {
-  const std::uint64_t end = table.offset, room = end - table.headersEnd;
-  if (room < kMarker.size()) return end;
-  std::size_t n = static_cast<std::size_t>((std::min<std::uint64_t>)(room, kMarker.size() + 7));
-  const char* bytes = blocks.Before(end, n, error);
-  if (bytes == nullptr) return end;
-  std::string_view tail(bytes, n);
-  std::size_t zeros = 0;
-  while (zeros < 7 && zeros < n && tail[n - 1 - zeros] == 0) ++zeros;
-  if (n - zeros >= kMarker.size() && tail.substr(n - zeros - kMarker.size(), kMarker.size()) == kMarker) return end - zeros;
-  return end;
 }
 
 }  // namespace detail
 
-// Where the chunks of a file stand, newest first: the whole file, walked from its end; or, when its
-// certificate table holds chunks, the part of the table behind the signature blob and then the
-// part of the file between the headers and the table (and its padding). On a read failure error
-// is set and no region is given.
-inline Regions FindRegions(Blocks& blocks, const CertificateTable& table, std::string& error) {
-  Regions regions;
-  const std::uint64_t size = blocks.Bytes().size;
-  if (!table.holdsChunks) {
-    regions.region[regions.count++] = Region{0, size, Place::End};
-    return regions;
-  }
-  std::uint64_t frontEnd = detail::FrontEnd(blocks, table, error);
-  if (!error.empty()) return regions;
-  regions.region[regions.count++] = Region{table.signatureEnd, size, Place::Signature};
-  regions.region[regions.count++] = Region{table.headersEnd, frontEnd, Place::Front};
-  return regions;
-}
-
-// Walks every region of a file newest first (see WalkRegion). Sets body to where the walk of the
-// last region stopped.
-template <typename Visit>
-Walked WalkRegions(Blocks& blocks, const Regions& regions, Visit&& visit, std::uint64_t& body, std::string& error) {
-  for (int i = 0; i < regions.count; ++i) {
-    const Region& region = regions.region[i];
-    body = region.end;
-    auto each = [&](const Trailer& trailer, const Blocks& held) {
-      body = trailer.start;
-      return visit(trailer, held);
-    };
-    Walked walked = WalkRegion(blocks, region.floor, region.end, region.place, each, error);
-    if (walked != Walked::Done) return walked;
-  }
-  return Walked::Done;
-}
-
-// Walks the chunks of source newest first, whatever its layout: finds the certificate table and
-// the regions, then walks them.
-template <typename Visit>
-Walked WalkChunks(const Source& source, Visit&& visit, std::uint64_t& body, std::string& error) {
-  body = source.size;
-  CertificateTable table = detail::FindCertificateTable(source, error);
-  if (!error.empty()) return Walked::Failed;
-  Blocks blocks(source);
-  Regions regions = FindRegions(blocks, table, error);
-  if (!error.empty()) return Walked::Failed;
-  return WalkRegions(blocks, regions, visit, body, error);
+// The PE certificate table of a source; error tells a read that failed (the table is then as far
+// as it was read).
+inline CertificateTable FindCertificateTable(const Source& source, std::string& error) {
+  detail::CoreSource core(source);
+  tp_certificate_table table;
+  tp_error failure;
+  if (tp_find_certificate_table(core.get(), &table, &failure) != 0) error = core.Error(failure);
+  return detail::TableOf(table);
 }
 
 namespace detail {
 
-inline Chunk ChunkOf(const Trailer& trailer) {
+inline Chunk ChunkOf(const tp_chunk& core) {
   Chunk chunk;
-  chunk.kind = std::string(trailer.kind.substr(0, trailer.kind.find('\0')));
-  chunk.length = trailer.length;
-  chunk.offset = trailer.offset;
-  chunk.place = trailer.place;
+  chunk.kind = core.kind;
+  chunk.length = core.length;
+  chunk.offset = core.offset;
+  chunk.place = static_cast<Place>(core.place);
   return chunk;
 }
 
 // The chunks of source, oldest first.
-inline Listing List(const Source& source) {
+inline Listing List(CoreSource& source) {
   Listing listing;
-  auto keep = [&listing](const Trailer& trailer, const Blocks&) {
-    listing.chunks.push_back(ChunkOf(trailer));
-    return true;
-  };
-  if (WalkChunks(source, keep, listing.body, listing.error) == Walked::Failed) {
+  WalkBuffer buffer(*source.get());
+  tp_walk walk;
+  tp_trailer trailer;
+  tp_chunk chunk;
+  tp_error failure;
+  int got = tp_walk_start(&walk, source.get(), buffer.bytes.get(), buffer.size, &failure);
+  if (got == 0) {
+    while ((got = tp_walk_next(&walk, &trailer, &failure)) > 0) {
+      tp_chunk_of(&trailer, &chunk);
+      listing.chunks.push_back(ChunkOf(chunk));
+    }
+  }
+  listing.body = walk.body;
+  if (got < 0) {
+    listing.error = source.Error(failure);
     listing.chunks.clear();
     return listing;
   }
@@ -462,11 +242,15 @@ inline Listing List(const Source& source) {
   return listing;
 }
 
-inline ChunkBytes ReadData(const Source& source, const Chunk& chunk) {
+inline ChunkBytes ReadData(CoreSource& source, const Chunk& chunk) {
   ChunkBytes result;
   result.found = true;
-  if (chunk.offset > source.size || chunk.length > source.size - chunk.offset) {
-    result.error = "The chunk reaches beyond the end of the file";
+  tp_chunk core{};
+  core.length = chunk.length;
+  core.offset = chunk.offset;
+  tp_error failure;
+  if (tp_check_chunk(source.get(), &core, &failure) != 0) {
+    result.error = failure.text;
     return result;
   }
   if (std::uint64_t{chunk.length} > std::uint64_t{result.bytes.max_size()}) {
@@ -474,16 +258,14 @@ inline ChunkBytes ReadData(const Source& source, const Chunk& chunk) {
     return result;
   }
   result.bytes.resize(chunk.length);
-  if (!Read(source, chunk.offset, result.bytes.data(), result.bytes.size(), result.error)) result.bytes.clear();
+  if (tp_read(source.get(), chunk.offset, result.bytes.data(), result.bytes.size(), &failure) != 0) {
+    result.error = source.Error(failure);
+    result.bytes.clear();
+  }
   return result;
 }
 
-// A kind as the kind field holds it: shorter kinds are right-aligned with spaces.
-inline std::string StoredKind(std::string_view kind) {
-  return kind.size() >= 3 ? std::string(kind) : std::string(3 - kind.size(), ' ') + std::string(kind);
-}
-
-inline ChunkBytes ReadByIndex(const Source& source, std::size_t index) {
+inline ChunkBytes ReadByIndex(CoreSource& source, std::size_t index) {
   Listing listing = List(source);
   if (!listing.ok()) return ChunkBytes{false, {}, listing.error};
   if (index >= listing.chunks.size()) return ChunkBytes{};
@@ -491,25 +273,19 @@ inline ChunkBytes ReadByIndex(const Source& source, std::size_t index) {
 }
 
 // The walk goes newest first, so it stops at the first chunk of that kind.
-inline ChunkBytes ReadByKind(const Source& source, std::string_view kind) {
-  const std::string wanted = StoredKind(kind);
-  Chunk found;
-  bool any = false;
-  auto match = [&](const Trailer& trailer, const Blocks&) {
-    if (trailer.kind.substr(0, trailer.kind.find('\0')) != wanted) return true;
-    found = ChunkOf(trailer);
-    any = true;
-    return false;
-  };
-  std::uint64_t body = 0;
-  std::string error;
-  if (WalkChunks(source, match, body, error) == Walked::Failed) return ChunkBytes{false, {}, error};
-  return any ? ReadData(source, found) : ChunkBytes{};
+inline ChunkBytes ReadByKind(CoreSource& source, std::string_view kind) {
+  WalkBuffer buffer(*source.get());
+  tp_chunk found;
+  tp_error failure;
+  int got = tp_find_kind(source.get(), kind.data(), kind.size(), buffer.bytes.get(), buffer.size, &found, &failure);
+  if (got < 0) return ChunkBytes{false, {}, source.Error(failure)};
+  return got > 0 ? ReadData(source, ChunkOf(found)) : ChunkBytes{};
 }
 
 // Runs work, turning an exhausted memory (or any other exception) into an error.
 template <typename Result, typename Work>
 Result Guarded(Work work) {
+#if TAILPACK_READER_EXCEPTIONS
   try {
     return work();
   } catch (const std::exception& e) {
@@ -517,13 +293,25 @@ Result Guarded(Work work) {
     failed.error = e.what();
     return failed;
   }
+#else
+  return work();
+#endif
+}
+
+// Runs work on a Source seen through the core.
+template <typename Result, typename Work>
+Result OnSource(const Source& source, Work work) {
+  return Guarded<Result>([&] {
+    CoreSource core(source);
+    return work(core);
+  });
 }
 
 }  // namespace detail
 
 // The chunks of a source, oldest first.
 inline Listing ListChunks(const Source& source) {
-  return detail::Guarded<Listing>([&] { return detail::List(source); });
+  return detail::OnSource<Listing>(source, [](detail::CoreSource& s) { return detail::List(s); });
 }
 inline Listing ListChunksInMemory(std::string_view bytes) {
   return ListChunks(MemorySource(bytes));
@@ -531,27 +319,31 @@ inline Listing ListChunksInMemory(std::string_view bytes) {
 
 // The data of chunk `index` (0-based, oldest first).
 inline ChunkBytes ReadChunk(const Source& source, std::size_t index) {
-  return detail::Guarded<ChunkBytes>([&] { return detail::ReadByIndex(source, index); });
+  return detail::OnSource<ChunkBytes>(source, [&](detail::CoreSource& s) { return detail::ReadByIndex(s, index); });
 }
 
 // The data of the newest chunk of that kind ("AB" finds the kind field " AB").
 inline ChunkBytes ReadChunk(const Source& source, std::string_view kind) {
-  return detail::Guarded<ChunkBytes>([&] { return detail::ReadByKind(source, kind); });
+  return detail::OnSource<ChunkBytes>(source, [&](detail::CoreSource& s) { return detail::ReadByKind(s, kind); });
 }
 
 // The data of one chunk of an earlier listing of the same source.
 inline ChunkBytes ReadChunk(const Source& source, const Chunk& chunk) {
-  return detail::Guarded<ChunkBytes>([&] { return detail::ReadData(source, chunk); });
+  return detail::OnSource<ChunkBytes>(source, [&](detail::CoreSource& s) { return detail::ReadData(s, chunk); });
 }
 
 // The PE certificate table of a source, if it has one.
 inline CertificateTable FindCertificateTable(const Source& source) {
+#if TAILPACK_READER_EXCEPTIONS
   try {
+#endif
     std::string error;
-    return detail::FindCertificateTable(source, error);
+    return FindCertificateTable(source, error);
+#if TAILPACK_READER_EXCEPTIONS
   } catch (const std::exception&) {
     return {};
   }
+#endif
 }
 
 }  // namespace tailpack
@@ -562,38 +354,6 @@ inline CertificateTable FindCertificateTable(const Source& source) {
 #define TAILPACK_READER_FILES_INCLUDED
 
 #include <filesystem>
-
-#if defined(_WIN32)
-// <windows.h> lean, so that a program may include <winsock2.h> after this header, and without its
-// min and max macros; the two macros are taken back afterwards when they were not the program's.
-#if !defined(WIN32_LEAN_AND_MEAN)
-#define WIN32_LEAN_AND_MEAN
-#define TAILPACK_READER_LEAN_DEFINED
-#endif
-#if !defined(NOMINMAX)
-#define NOMINMAX
-#define TAILPACK_READER_NOMINMAX_DEFINED
-#endif
-#include <windows.h>
-#if defined(TAILPACK_READER_LEAN_DEFINED)
-#undef WIN32_LEAN_AND_MEAN
-#undef TAILPACK_READER_LEAN_DEFINED
-#endif
-#if defined(TAILPACK_READER_NOMINMAX_DEFINED)
-#undef NOMINMAX
-#undef TAILPACK_READER_NOMINMAX_DEFINED
-#endif
-#else
-#include <cerrno>
-#include <climits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
-#if defined(__APPLE__)
-#include <mach-o/dyld.h>
-#endif
-#endif
 
 namespace tailpack {
 
@@ -609,137 +369,27 @@ struct SelfPathResult {
 
 namespace detail {
 
-#if defined(_WIN32)
-inline std::string SystemMessage(DWORD code) {
-  char* text = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = n && text ? std::string(text, n) : "Windows error " + std::to_string(code);
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
-                              message.back() == '.'))
-    message.pop_back();
-  return message;
-}
-#else
-inline std::string SystemMessage(int code) { return std::strerror(code); }
-static_assert(sizeof(off_t) >= 8, "tailpack_reader.h needs a 64-bit off_t (define _FILE_OFFSET_BITS=64)");
-#endif
-
-// An open file, closed when it goes out of scope.
+// An open file (tp_file), closed when it goes out of scope.
 class File {
  public:
   File() = default;
   File(const File&) = delete;
   File& operator=(const File&) = delete;
-  ~File() { Close(); }
+  ~File() {
+    if (open_) tp_file_close(&file_);
+  }
 
-#if defined(_WIN32)
   bool Open(const std::filesystem::path& path, std::string& error) {
-    handle_ = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle_ == INVALID_HANDLE_VALUE) return Fail(GetLastError(), error);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(handle_, &info)) return Fail(GetLastError(), error);
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      error = "Not a file";
-      return false;
-    }
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle_, &size)) return Fail(GetLastError(), error);
-    size_ = static_cast<std::uint64_t>(size.QuadPart);
-    return true;
+    tp_error failure;
+    open_ = tp_file_open(&file_, path.c_str(), &failure) == 0;
+    if (!open_) error = failure.text;
+    return open_;
   }
-
-  bool ReadAt(std::uint64_t offset, char* out, std::size_t n, std::string& error) const {
-    while (n > 0) {
-      DWORD want = static_cast<DWORD>((std::min)(n, std::size_t{1} << 30));
-      OVERLAPPED at = {};
-      at.Offset = static_cast<DWORD>(offset);
-      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-      DWORD got = 0;
-      if (!ReadFile(handle_, out, want, &got, &at)) return Fail(GetLastError(), error);
-      if (got == 0) return ShortRead(error);
-      out += got;
-      offset += got;
-      n -= got;
-    }
-    return true;
-  }
-
-  void Close() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
+  tp_source AsSource() { return tp_file_source(&file_); }
 
  private:
-  static bool Fail(DWORD code, std::string& error) {
-    error = SystemMessage(code);
-    return false;
-  }
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-#else
-  bool Open(const std::filesystem::path& path, std::string& error) {
-    do fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO must not block the open
-    while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0) return Fail(errno, error);
-    struct stat info;
-    if (::fstat(fd_, &info) != 0) return Fail(errno, error);
-    if (!S_ISREG(info.st_mode)) {
-      error = "Not a file";
-      return false;
-    }
-    size_ = static_cast<std::uint64_t>(info.st_size);
-    return true;
-  }
-
-  bool ReadAt(std::uint64_t offset, char* out, std::size_t n, std::string& error) const {
-    while (n > 0) {
-      std::size_t want = (std::min)(n, std::size_t{1} << 30);
-      ssize_t got = ::pread(fd_, out, want, static_cast<off_t>(offset));
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) return Fail(errno, error);
-      if (got == 0) return ShortRead(error);
-      out += got;
-      offset += static_cast<std::uint64_t>(got);
-      n -= static_cast<std::size_t>(got);
-    }
-    return true;
-  }
-
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  static bool Fail(int code, std::string& error) {
-    error = SystemMessage(code);
-    return false;
-  }
-  int fd_ = -1;
-#endif
-
- public:
-  std::uint64_t Size() const { return size_; }
-
-  Source AsSource() const {
-    Source source;
-    source.size = size_;
-    source.context = this;
-    source.readAt = [](const void* self, std::uint64_t offset, char* out, std::size_t n, std::string& error) {
-      return static_cast<const File*>(self)->ReadAt(offset, out, n, error);
-    };
-    return source;
-  }
-
- private:
-  static bool ShortRead(std::string& error) {
-    error = "The file ended early (changed while being read?)";
-    return false;
-  }
-  std::uint64_t size_ = 0;
+  tp_file file_{};
+  bool open_ = false;
 };
 
 // Runs work on the opened file, turning an open failure or an exhausted memory into an error.
@@ -753,42 +403,64 @@ Result OnFile(const std::filesystem::path& path, Work work) {
       failed.error = error;
       return failed;
     }
-    return work(file.AsSource());
+    CoreSource source(file.AsSource());
+    return work(source);
   });
+}
+
+// A path the core writes into a buffer (tp_self_name, tp_self_path), the buffer growing until it fits.
+template <typename Call>
+bool SelfPathOf(Call call, std::filesystem::path& path, std::string& error) {
+  std::basic_string<tp_path_char> buffer(260, tp_path_char{});
+  for (;;) {
+    std::size_t length = 0;
+    tp_error failure;
+    int got = call(buffer.data(), buffer.size(), &length, &failure);
+    if (got < 0) {
+      error = failure.text;
+      return false;
+    }
+    if (got == 0) {
+      buffer.resize(length);
+      path = buffer;
+      return true;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
 }
 
 }  // namespace detail
 
 // The chunks of a file, oldest first.
 inline Listing ListChunks(const std::filesystem::path& file) {
-  return detail::OnFile<Listing>(file, [](const Source& s) { return detail::List(s); });
+  return detail::OnFile<Listing>(file, [](detail::CoreSource& s) { return detail::List(s); });
 }
 
 // The data of chunk `index` (0-based, oldest first).
 inline ChunkBytes ReadChunk(const std::filesystem::path& file, std::size_t index) {
-  return detail::OnFile<ChunkBytes>(file, [&](const Source& s) { return detail::ReadByIndex(s, index); });
+  return detail::OnFile<ChunkBytes>(file, [&](detail::CoreSource& s) { return detail::ReadByIndex(s, index); });
 }
 
 // The data of the newest chunk of that kind ("AB" finds the kind field " AB").
 inline ChunkBytes ReadChunk(const std::filesystem::path& file, std::string_view kind) {
-  return detail::OnFile<ChunkBytes>(file, [&](const Source& s) { return detail::ReadByKind(s, kind); });
+  return detail::OnFile<ChunkBytes>(file, [&](detail::CoreSource& s) { return detail::ReadByKind(s, kind); });
 }
 
 // The data of one chunk of an earlier listing of the same file.
 inline ChunkBytes ReadChunk(const std::filesystem::path& file, const Chunk& chunk) {
-  return detail::OnFile<ChunkBytes>(file, [&](const Source& s) { return detail::ReadData(s, chunk); });
+  return detail::OnFile<ChunkBytes>(file, [&](detail::CoreSource& s) { return detail::ReadData(s, chunk); });
 }
 
 // The PE certificate table of a file, if it has one. A file that cannot be read has none.
 inline CertificateTable FindCertificateTable(const std::filesystem::path& file) {
-  try {
-    detail::File opened;
-    std::string error;
-    if (!opened.Open(file, error)) return {};
-    return detail::FindCertificateTable(opened.AsSource(), error);
-  } catch (const std::exception&) {
-    return {};
-  }
+  detail::File opened;
+  std::string error;
+  if (!opened.Open(file, error)) return {};
+  tp_source source = opened.AsSource();
+  tp_certificate_table table;
+  tp_error failure;
+  tp_find_certificate_table(&source, &table, &failure);
+  return detail::TableOf(table);
 }
 
 // True when the file is a signed executable: adding or removing chunks breaks its signature.
@@ -796,67 +468,16 @@ inline bool HasCertificateTable(const std::filesystem::path& file) { return Find
 
 // The running program's own file, and its name.
 inline SelfPathResult SelfPath() {
-  SelfPathResult result;
-  try {
-#if defined(_WIN32)
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-      DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-      if (n == 0) {
-        result.error = detail::SystemMessage(GetLastError());
-        return result;
-      }
-      if (n < buffer.size()) {
-        buffer.resize(n);
-        break;
-      }
-      if (buffer.size() >= 32768) {
-        result.error = "The program's path is too long";
-        return result;
-      }
-      buffer.resize(buffer.size() * 2);
-    }
-    result.path = result.name = buffer;
-#elif defined(__APPLE__)
-    std::uint32_t size = 0;
-    _NSGetExecutablePath(nullptr, &size);
-    std::string buffer(size, '\0');
-    if (_NSGetExecutablePath(buffer.data(), &size) != 0) {
-      result.error = "The program's path is not available";
-      return result;
-    }
-    buffer.resize(std::strlen(buffer.c_str()));
-    std::error_code ec;
-    std::filesystem::path canonical = std::filesystem::canonical(buffer, ec);
-    result.path = result.name = ec ? std::filesystem::path(buffer) : canonical;
-#elif defined(__linux__)
-    std::string buffer(256, '\0');
-    for (;;) {
-      ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-      if (n < 0) {
-        result.error = detail::SystemMessage(errno);
-        return result;
-      }
-      if (static_cast<std::size_t>(n) < buffer.size()) {
-        buffer.resize(static_cast<std::size_t>(n));
-        break;
-      }
-      buffer.resize(buffer.size() * 2);
-    }
-    constexpr std::string_view kDeleted = " (deleted)";  // the link's text once the name went to another file
-    if (buffer.size() > kDeleted.size() && buffer.compare(buffer.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0)
-      buffer.resize(buffer.size() - kDeleted.size());
-    result.name = buffer;
-    result.path = "/proc/self/exe";
-#else
-    result.error = "Finding the program's own file is not supported on this system";
-#endif
-  } catch (const std::exception& e) {
-    result.error = e.what();
-  }
-  return result;
+  return detail::Guarded<SelfPathResult>([] {
+    SelfPathResult result;
+    if (detail::SelfPathOf(tp_self_name, result.name, result.error))
+      detail::SelfPathOf(tp_self_path, result.path, result.error);
+    return result;
+  });
 }
 
 }  // namespace tailpack
 
 #endif  // TAILPACK_READER_FILES_INCLUDED
+
+#endif  // C++17

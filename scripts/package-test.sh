@@ -15,14 +15,17 @@ passed=0
 failed=0
 check() { if [ "$2" = "$3" ]; then passed=$((passed + 1)); echo "  ok: $1"; else failed=$((failed + 1)); echo "  FAILED: $1: got [$3], want [$2]"; fi; }
 
-want=$(printf '%s\n' "$name/" "$name/LICENSE" "$name/README.md" "$name/stowr-cli.exe" "$name/stowr.exe" "$name/tailpack_reader.h")
+want=$(printf '%s\n' "$name/" "$name/LICENSE" "$name/README.md" "$name/stowr-cli.exe" "$name/stowr.exe" "$name/tailpack.h" \
+  "$name/tailpack_reader.h")
 check "zip contents" "$want" "$(unzip -Z1 "$zip" | sort)"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 unzip -q "$zip" -d "$work"
 dir=$work/$name
-check "header as in the source" "" "$(cmp "$dir/tailpack_reader.h" reader/tailpack_reader.h 2>&1)"
+for header in tailpack.h tailpack_reader.h; do
+  check "$header as in the source" "" "$(cmp "$dir/$header" "reader/$header" 2>&1)"
+done
 check "README for Windows users" "" "$(cmp "$dir/README.md" docs/README-windows.md 2>&1)"
 # It speaks of nothing the zip does not hold: no set-up on Linux, no scripts, no pictures.
 check "README names no missing file" "" "$(grep -nE 'apt-get|Debian|scripts/|\.png|reader/example' "$dir/README.md")"
@@ -52,7 +55,7 @@ fi
 if [ -f build/native/build.ninja ]; then
   cmake --build build/native -j2 --target stowr-cli >/dev/null
   cmake --install build/native --prefix "$work/prefix" >/dev/null
-  check "cmake --install" "bin/stowr-cli include/tailpack_reader.h lib/cmake/stowr/stowrAddChunks.cmake \
+  check "cmake --install" "bin/stowr-cli include/tailpack.h include/tailpack_reader.h lib/cmake/stowr/stowrAddChunks.cmake \
 lib/cmake/stowr/stowrAppendChunks.cmake lib/cmake/stowr/stowrConfig.cmake lib/cmake/stowr/stowrConfigVersion.cmake \
 lib/cmake/stowr/stowrTargets-relwithdebinfo.cmake lib/cmake/stowr/stowrTargets.cmake share/pkgconfig/stowr-reader.pc" \
     "$(cd "$work/prefix" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ' | sed 's/ $//')"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# End-to-end check of the Tailpack reader: copies of tailpack-example (native, and the Windows
-# build under Wine) get a "TXT" chunk added with the native stowr-cli and must print its text;
-# a copy without chunks must say that it has none.
+# End-to-end check of the Tailpack reader: copies of tailpack-example (C++) and tailpack-example-c
+# (C), native and the Windows builds under Wine, get a "TXT" chunk added with the native stowr-cli
+# and must print its text; a copy without chunks must say that it has none.
 # Build trees: build/native and build/mingw, or NATIVE_BUILD / MINGW_BUILD; the targets needed are
 # built when missing or stale.
 set -uo pipefail
@@ -26,8 +26,8 @@ build() {
   cmake --build "$tree" -j"$jobs" --target "$@" >/dev/null
 }
 
-build "$native" native tailpack-example stowr-cli || die "native build failed"
-build "$mingw" mingw tailpack-example || die "Windows build failed"
+build "$native" native tailpack-example tailpack-example-c stowr-cli || die "native build failed"
+build "$mingw" mingw tailpack-example tailpack-example-c || die "Windows build failed"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -56,27 +56,30 @@ check() {
   if [ "$3" = "$2" ]; then pass "$1"; else fail "$1: expected [$2], got [$3] $(cat "$work/$1.err" 2>/dev/null)"; fi
 }
 
-echo "reader-e2e: tailpack-example with and without a TXT chunk"
-for platform in native windows; do
-  if [ $platform = native ]; then src=$native/reader/tailpack-example ext=""; else src=$mingw/reader/tailpack-example.exe ext=.exe; fi
-  [ -f "$src" ] || die "missing $src"
+for program in tailpack-example tailpack-example-c; do
+  echo "reader-e2e: $program with and without a TXT chunk"
+  for platform in native windows; do
+    if [ $platform = native ]; then src=$native/reader/$program ext=""; else src=$mingw/reader/$program.exe ext=.exe; fi
+    [ -f "$src" ] || die "missing $src"
+    platform=$platform-$program
 
-  # A TXT chunk followed by another chunk: the reader must find it behind the newer one.
-  exe=$work/with-text-$platform$ext
-  cp "$src" "$exe"
-  if "$cli" add "$exe" TXT "$work/message.txt" >/dev/null && "$cli" add "$exe" BIN "$work/other.bin" >/dev/null; then
-    check "$platform, TXT chunk" "$message" "$(run "$platform-text" "$exe")"
-  else
-    fail "$platform, TXT chunk: stowr-cli add failed"
-  fi
+    # A TXT chunk followed by another chunk: the reader must find it behind the newer one.
+    exe=$work/with-text-$platform$ext
+    cp "$src" "$exe"
+    if "$cli" add "$exe" TXT "$work/message.txt" >/dev/null && "$cli" add "$exe" BIN "$work/other.bin" >/dev/null; then
+      check "$platform, TXT chunk" "$message" "$(run "$platform-text" "$exe")"
+    else
+      fail "$platform, TXT chunk: stowr-cli add failed"
+    fi
 
-  exe=$work/plain-$platform$ext
-  cp "$src" "$exe"
-  out=$(run "$platform-plain" "$exe")
-  case "$out" in
-    "no TXT chunk in "*plain-$platform$ext) pass "$platform, no chunk" ;;
-    *) fail "$platform, no chunk: got [$out] $(cat "$work/$platform-plain.err")" ;;
-  esac
+    exe=$work/plain-$platform$ext
+    cp "$src" "$exe"
+    out=$(run "$platform-plain" "$exe")
+    case "$program:$out" in
+      "tailpack-example:no TXT chunk in "*plain-$platform$ext | "tailpack-example-c:no TXT chunk") pass "$platform, no chunk" ;;
+      *) fail "$platform, no chunk: got [$out] $(cat "$work/$platform-plain.err")" ;;
+    esac
+  done
 done
 
 echo "reader-e2e: $passed passed, $failed failed"

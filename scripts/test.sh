@@ -28,6 +28,10 @@ if [ -x scripts/e2e.sh ]; then
   step "Windows build, end to end under Wine"
   bash scripts/e2e.sh
 fi
+if [ -x scripts/reader-matrix.sh ]; then
+  step "the Tailpack reader compiled as C and C++ of every standard, and for Windows"
+  bash scripts/reader-matrix.sh
+fi
 if [ -x scripts/reader-e2e.sh ]; then
   step "the Tailpack reader example, natively and under Wine"
   bash scripts/reader-e2e.sh

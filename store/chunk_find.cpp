@@ -5,7 +5,7 @@
 
 Status CountChunks(const ChunkFile& file, std::size_t& count) {
   count = 0;
-  return WalkTrailers(file.Source(), [&](const tailpack::Trailer&, const tailpack::Blocks&) { return ++count, true; });
+  return WalkTrailers(file.Source(), [&](const tp_trailer&, const tp_blocks&) { return ++count, true; });
 }
 
 Status FindChunk(const ChunkFile& file, std::size_t number, FoundChunk& chunk) {
@@ -14,7 +14,7 @@ Status FindChunk(const ChunkFile& file, std::size_t number, FoundChunk& chunk) {
   if (!status.ok() || number < 1 || number > chunk.count) return status;
   std::size_t seen = 0;
   const std::size_t wanted = chunk.count - number;  // how many newer chunks stand behind it
-  return WalkTrailers(file.Source(), [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+  return WalkTrailers(file.Source(), [&](const tp_trailer& trailer, const tp_blocks&) {
     if (seen++ < wanted) return true;
     chunk.record = RecordOf(trailer);
     chunk.found = true;
@@ -27,7 +27,7 @@ Status FindChunk(const ChunkFile& file, std::size_t number, FoundChunk& chunk) {
 Status FindChunkOfKind(const ChunkFile& file, std::string_view kind, FoundChunk& chunk) {
   chunk = FoundChunk{};
   std::size_t newer = 0;  // how many newer chunks stand behind the one found
-  Status status = WalkTrailers(file.Source(), [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+  Status status = WalkTrailers(file.Source(), [&](const tp_trailer& trailer, const tp_blocks&) {
     if (!chunk.found) {
       ChunkRecord record = RecordOf(trailer);
       if (KindText(record) == kind) {
@@ -48,7 +48,7 @@ Status WalkChunksNewestFirst(const ChunkFile& file, const NumberedVisit& visit) 
   Status status = CountChunks(file, count);
   if (!status.ok()) return status;
   std::size_t number = count;
-  return WalkTrailers(file.Source(), [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+  return WalkTrailers(file.Source(), [&](const tp_trailer& trailer, const tp_blocks&) {
     return number > 0 && visit(RecordOf(trailer), number--);
   });
 }

@@ -11,21 +11,21 @@ namespace {
 
 std::uint64_t RoundUp8(std::uint64_t n) { return (n + 7) / 8 * 8; }
 
-void RelyOnTrailer(const tailpack::Trailer& trailer, EditPlan& plan) {
+void RelyOnTrailer(const tp_trailer& trailer, EditPlan& plan) {
   std::uint64_t n = std::min<std::uint64_t>(trailer.end, kTrailerSize);
   plan.relies.emplace_back(trailer.end - n, n);
 }
 
 // The directory's entry and the certificate entry's header, with the start of its signature blob.
-void RelyOnTable(const tailpack::CertificateTable& table, EditPlan& plan) {
-  plan.relies.emplace_back(table.directoryAt, 8);
+void RelyOnTable(const tp_certificate_table& table, EditPlan& plan) {
+  plan.relies.emplace_back(table.directory_at, 8);
   plan.relies.emplace_back(table.offset, 14);
 }
 
 // The table grows or shrinks at its end: the directory's size and the entry's dwLength follow.
-void ResizeTable(const tailpack::CertificateTable& table, std::int64_t change, std::vector<Splice>& splices) {
-  splices.push_back(SetField32(table.directoryAt + 4, table.size + change));
-  splices.push_back(SetField32(table.offset, table.entryLength + change));
+void ResizeTable(const tp_certificate_table& table, std::int64_t change, std::vector<Splice>& splices) {
+  splices.push_back(SetField32(table.directory_at + 4, table.size + change));
+  splices.push_back(SetField32(table.offset, table.entry_length + change));
 }
 
 // True when the zero bytes in front of a table at end + padding (those the bytes in front of end
@@ -45,11 +45,11 @@ bool MarkerShowsThrough(const ByteSource& source, std::uint64_t floor, std::uint
 // them to the next multiple of 8, zero bytes filling the gap, and the directory's address follows
 // the table. When no front chunk is left (emptied), 8 more zero bytes go in where the bytes in
 // front would otherwise read as a chunk.
-void CutFront(const ByteSource& source, const tailpack::CertificateTable& table, std::uint64_t frontEnd,
+void CutFront(const ByteSource& source, const tp_certificate_table& table, std::uint64_t frontEnd,
               std::uint64_t from, std::uint64_t to, bool emptied, std::vector<Splice>& splices) {
   std::uint64_t end = frontEnd - (to - from), address = RoundUp8(end);
-  if (emptied && MarkerShowsThrough(source, table.headersEnd, end, address - end)) address += 8;
-  splices.push_back(SetField32(table.directoryAt, address));
+  if (emptied && MarkerShowsThrough(source, table.headers_end, end, address - end)) address += 8;
+  splices.push_back(SetField32(table.directory_at, address));
   std::string padding(address - end, '\0');
   if (to == frontEnd) {
     splices.push_back(Splice{from, table.offset - from, padding});
@@ -70,12 +70,12 @@ void Order(std::vector<Splice>& splices) {
 
 Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& plan) {
   plan = {};
-  std::string error;
-  tailpack::CertificateTable table = tailpack::detail::FindCertificateTable(ReaderSource(source), error);
-  if (!error.empty()) return Status::Error(error);
+  tp_certificate_table table;
+  Status status = FindCertificateTable(source, table);
+  if (!status.ok()) return status;
   const std::uint64_t padding = (8 - chunkSize % 8) % 8, added = padding + chunkSize;
-  if (!table.holdsChunks || table.size + added > 0xFFFFFFFF || table.entryLength + added > 0xFFFFFFFF) {
-    plan.breaksSignature = table.present;  // a plain append behind everything
+  if (!table.holds_chunks || table.size + added > 0xFFFFFFFF || table.entry_length + added > 0xFFFFFFFF) {
+    plan.breaksSignature = table.present != 0;  // a plain append behind everything
     return Status::Success();
   }
   ResizeTable(table, static_cast<std::int64_t>(added), plan.splices);
@@ -89,13 +89,13 @@ Status PlanAppendAll(const ByteSource& source, const std::vector<std::uint64_t>&
                      std::vector<std::uint64_t>& paddings) {
   plan = {};
   paddings.assign(chunkSizes.size(), 0);
-  std::string error;
-  tailpack::CertificateTable table = tailpack::detail::FindCertificateTable(ReaderSource(source), error);
-  if (!error.empty()) return Status::Error(error);
+  tp_certificate_table table;
+  Status status = FindCertificateTable(source, table);
+  if (!status.ok()) return status;
   std::uint64_t added = 0;
   for (std::size_t i = 0; i < chunkSizes.size(); ++i) added += (8 - chunkSizes[i] % 8) % 8 + chunkSizes[i];
-  if (!table.holdsChunks || table.size + added > 0xFFFFFFFF || table.entryLength + added > 0xFFFFFFFF) {
-    plan.breaksSignature = table.present;
+  if (!table.holds_chunks || table.size + added > 0xFFFFFFFF || table.entry_length + added > 0xFFFFFFFF) {
+    plan.breaksSignature = table.present != 0;
     return Status::Success();
   }
   for (std::size_t i = 0; i < chunkSizes.size(); ++i) paddings[i] = (8 - chunkSizes[i] % 8) % 8;
@@ -110,12 +110,12 @@ Status PlanStrip(const ByteSource& source, EditPlan& plan) {
   plan = {};
   FileLayout layout;
   std::uint64_t body = 0;
-  tailpack::Trailer oldest[2];
+  tp_trailer oldest[2]{};
   bool found[2] = {};
   Status status = WalkTrailers(
       source,
-      [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
-        int region = trailer.place == tailpack::Place::Front ? 1 : 0;
+      [&](const tp_trailer& trailer, const tp_blocks&) {
+        int region = trailer.place == TP_PLACE_FRONT ? 1 : 0;
         oldest[region] = trailer;
         found[region] = true;
         return true;
@@ -124,8 +124,8 @@ Status PlanStrip(const ByteSource& source, EditPlan& plan) {
   if (!status.ok()) return status;
   for (int region = 0; region < 2; ++region)
     if (found[region]) RelyOnTrailer(oldest[region], plan);
-  const tailpack::CertificateTable& table = layout.table;
-  if (!table.holdsChunks) {
+  const tp_certificate_table& table = layout.table;
+  if (!table.holds_chunks) {
     if (body < source.size) plan.splices.push_back(Splice{body, source.size - body, {}});
     plan.breaksSignature = table.present && body < source.size;
     return Status::Success();
@@ -134,7 +134,7 @@ Status PlanStrip(const ByteSource& source, EditPlan& plan) {
     ResizeTable(table, -static_cast<std::int64_t>(source.size - oldest[0].start), plan.splices);
     plan.splices.push_back(Splice{oldest[0].start, source.size - oldest[0].start, {}});
   }
-  const std::uint64_t frontEnd = layout.regions.region[1].end;
+  const std::uint64_t frontEnd = layout.regions[1].end;
   if (found[1]) CutFront(source, table, frontEnd, oldest[1].start, frontEnd, true, plan.splices);
   if (found[0] || found[1]) RelyOnTable(table, plan);
   plan.breaksSignature = found[1];
@@ -153,11 +153,11 @@ Status PlanCutWalk(const ByteSource& source, std::size_t count, std::size_t inde
   FileLayout layout;
   std::size_t seen = 0;
   bool same = true, nextInRegion = false, olderInRegion = false;
-  tailpack::Trailer cut, newer;
+  tp_trailer cut{}, newer{};
   std::uint64_t nextStart = 0;
   Status status = WalkTrailers(
       source,
-      [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+      [&](const tp_trailer& trailer, const tp_blocks&) {
         std::size_t number = count - seen;  // the chunk's number, if the file is unchanged
         if (seen >= count || !matches(number, RecordOf(trailer))) return same = false;
         if (number + 1 == index && newer.place == trailer.place) olderInRegion = true;
@@ -174,19 +174,19 @@ Status PlanCutWalk(const ByteSource& source, std::size_t count, std::size_t inde
   if (!status.ok()) return status;
   if (!same || seen != count) return Status::Error(std::string(kChangedOnDisk));
   if (index < 1 || index > count) return Status::Success();
-  const tailpack::CertificateTable& table = layout.table;
+  const tp_certificate_table& table = layout.table;
   RelyOnTrailer(cut, plan);
-  if (table.holdsChunks) RelyOnTable(table, plan);
-  const bool isFront = cut.place == tailpack::Place::Front;
-  const std::uint64_t cutEnd = nextInRegion ? nextStart : isFront ? layout.regions.region[1].end : source.size;
+  if (table.holds_chunks) RelyOnTable(table, plan);
+  const bool isFront = cut.place == TP_PLACE_FRONT;
+  const std::uint64_t cutEnd = nextInRegion ? nextStart : isFront ? layout.regions[1].end : source.size;
   if (isFront) {
-    CutFront(source, table, layout.regions.region[1].end, cut.start, cutEnd, !nextInRegion && !olderInRegion,
+    CutFront(source, table, layout.regions[1].end, cut.start, cutEnd, !nextInRegion && !olderInRegion,
              plan.splices);
     plan.breaksSignature = true;
   } else {
-    if (cut.place == tailpack::Place::Signature) ResizeTable(table, -static_cast<std::int64_t>(cutEnd - cut.start), plan.splices);
+    if (cut.place == TP_PLACE_SIGNATURE) ResizeTable(table, -static_cast<std::int64_t>(cutEnd - cut.start), plan.splices);
     plan.splices.push_back(Splice{cut.start, cutEnd - cut.start, {}});
-    plan.breaksSignature = cut.place == tailpack::Place::Signature ? (cutEnd - cut.start) % 8 != 0 : table.present;
+    plan.breaksSignature = cut.place == TP_PLACE_SIGNATURE ? (cutEnd - cut.start) % 8 != 0 : table.present != 0;
   }
   Order(plan.splices);
   return Status::Success();

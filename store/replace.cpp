@@ -23,26 +23,26 @@ struct ReplacePlan {
 };
 
 // The new trailer: the new length, and the kind field exactly as stored.
-std::string NewTrailer(const tailpack::Trailer& old, std::uint64_t length) {
+std::string NewTrailer(const tp_trailer& old, std::uint64_t length) {
   std::string trailer = MakeTrailer(length, "");
-  const std::size_t n = std::min<std::size_t>(old.kind.size(), kKindSize);
-  trailer.replace(kLengthDigits + kKindSize - n, n, old.kind.substr(old.kind.size() - n));
+  const std::size_t n = std::min<std::size_t>(old.kind_size, kKindSize);
+  trailer.replace(kLengthDigits + kKindSize - n, n, std::string_view(old.kind + old.kind_size - n, n));
   return trailer;
 }
 
 // Finds chunk `index` of expected, checking every record on the way.
 Status FindChunk(const ByteSource& source, const ChunkTable& expected, std::size_t index, std::uint64_t length,
-                 tailpack::Trailer& found, std::string& trailer, FileLayout& layout) {
+                 tp_trailer& found, std::string& trailer, FileLayout& layout) {
   std::size_t seen = 0;
   bool same = true;
   Status status = WalkTrailers(
       source,
-      [&](const tailpack::Trailer& t, const tailpack::Blocks&) {
+      [&](const tp_trailer& t, const tp_blocks&) {
         const std::size_t number = expected.size() - seen;
         if (seen >= expected.size() || !(RecordOf(t) == expected[number - 1])) return same = false;
         if (number == index) {
           found = t;
-          trailer = NewTrailer(t, length);  // t.kind points into the block read now
+          trailer = NewTrailer(t, length);
         }
         ++seen;
         return true;
@@ -62,35 +62,35 @@ void Order(std::vector<Splice>& splices) {
 Status PlanReplace(const ByteSource& source, const ChunkTable& expected, std::size_t index, std::uint64_t length,
                    ReplacePlan& plan) {
   plan = {};
-  tailpack::Trailer old;
+  tp_trailer old{};
   FileLayout layout;
   Status status = FindChunk(source, expected, index, length, old, plan.trailer, layout);
   if (!status.ok() || index < 1 || index > expected.size()) return status;
-  const tailpack::CertificateTable& table = layout.table;
+  const tp_certificate_table& table = layout.table;
   const std::uint64_t size = length + kTrailerSize, oldSize = old.end - old.start;
   std::vector<Splice>& splices = plan.edit.splices;
   const std::uint64_t trailerAt = old.end - std::min<std::uint64_t>(old.end - old.start, kTrailerSize);
   plan.edit.relies.emplace_back(trailerAt, old.end - trailerAt);
-  if (table.holdsChunks) {
-    plan.edit.relies.emplace_back(table.directoryAt, 8);
+  if (table.holds_chunks) {
+    plan.edit.relies.emplace_back(table.directory_at, 8);
     plan.edit.relies.emplace_back(table.offset, 14);
   }
   std::string padding;
-  if (old.place == tailpack::Place::Signature) {
+  if (old.place == TP_PLACE_SIGNATURE) {
     padding.assign((8 - size % 8) % 8, '\0');
     const std::int64_t change = static_cast<std::int64_t>(padding.size() + size) - static_cast<std::int64_t>(oldSize);
-    if (table.size + change > 0xFFFFFFFF || table.entryLength + change > 0xFFFFFFFF) return Status::Success();
-    splices.push_back(SetField32(table.directoryAt + 4, table.size + change));
-    splices.push_back(SetField32(table.offset, table.entryLength + change));
+    if (table.size + change > 0xFFFFFFFF || table.entry_length + change > 0xFFFFFFFF) return Status::Success();
+    splices.push_back(SetField32(table.directory_at + 4, table.size + change));
+    splices.push_back(SetField32(table.offset, table.entry_length + change));
     plan.edit.breaksSignature = oldSize % 8 != 0;
-  } else if (old.place == tailpack::Place::Front) {
-    const std::uint64_t frontEnd = layout.regions.region[1].end, newEnd = frontEnd - oldSize + size;
+  } else if (old.place == TP_PLACE_FRONT) {
+    const std::uint64_t frontEnd = layout.regions[1].end, newEnd = frontEnd - oldSize + size;
     const std::uint64_t address = RoundUp8(newEnd);
-    splices.push_back(SetField32(table.directoryAt, address));
+    splices.push_back(SetField32(table.directory_at, address));
     splices.push_back(Splice{frontEnd, table.offset - frontEnd, std::string(address - newEnd, '\0')});
     plan.edit.breaksSignature = true;
   } else {
-    plan.edit.breaksSignature = table.present;
+    plan.edit.breaksSignature = table.present != 0;
   }
   splices.push_back(Splice{old.start, oldSize, padding});
   Order(splices);

@@ -55,13 +55,13 @@ bool StreamHasZero(const ByteSource& source, std::uint64_t offset, std::uint64_t
 // The Text/Binary test of record during the walk: the part of its data that the walk's block
 // holds is tested there, only the rest is read. A record that does not fit the file is Text, as
 // an unreadable chunk is.
-bool ChunkTypeInWalk(const ByteSource& source, const tailpack::Blocks& blocks, const ChunkRecord& record,
+bool ChunkTypeInWalk(const ByteSource& source, const tp_blocks& blocks, const ChunkRecord& record,
                      std::unique_ptr<char[]>& buffer) {
   std::uint64_t start = record.Offset - 1, end = start + record.Length;
   if (start > source.size || record.Length > source.size - start) return false;
-  if (blocks.Holds(start, record.Length)) return std::memchr(blocks.At(start), 0, record.Length) != nullptr;
-  std::uint64_t heldStart = std::clamp(blocks.Start(), start, end), heldEnd = std::clamp(blocks.End(), heldStart, end);
-  if (heldEnd > heldStart && IsBinaryChunk(std::string_view(blocks.At(heldStart), heldEnd - heldStart))) return true;
+  if (tp_blocks_holds(&blocks, start, record.Length)) return std::memchr(tp_blocks_at(&blocks, start), 0, record.Length) != nullptr;
+  std::uint64_t heldStart = std::clamp(blocks.start, start, end), heldEnd = std::clamp(blocks.end, heldStart, end);
+  if (heldEnd > heldStart && IsBinaryChunk(std::string_view(tp_blocks_at(&blocks, heldStart), heldEnd - heldStart))) return true;
   return StreamHasZero(source, start, heldStart - start, buffer) || StreamHasZero(source, heldEnd, end - heldEnd, buffer);
 }
 
@@ -87,14 +87,14 @@ Status ScanFile(const std::string& path, ChunkTable& table, std::vector<bool>* b
   FileLayout layout;
   status = WalkTrailers(
       source,
-      [&](const tailpack::Trailer& trailer, const tailpack::Blocks& blocks) {
+      [&](const tp_trailer& trailer, const tp_blocks& blocks) {
         const ChunkRecord& record = table.emplace_back(RecordOf(trailer));
         if (binary) binary->push_back(ChunkTypeInWalk(source, blocks, record, buffer));
         if (logging) LogFound(record);
         return true;
       },
       &layout);
-  if (signature) *signature = SignatureInfo{layout.table.present, layout.table.holdsChunks};
+  if (signature) *signature = SignatureInfo{layout.table.present != 0, layout.table.holds_chunks != 0};
   if (!status.ok()) {
     table.resize(first);
     if (binary) binary->resize(firstType);
@@ -127,11 +127,11 @@ Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row) {
   std::unique_ptr<char[]> buffer;
   status = WalkRecordsOldestFirst(
       source,
-      [&](const tailpack::Trailer& trailer) {
+      [&](const tp_trailer& trailer) {
         ++count;
         if (logging) LogFound(RecordOf(trailer));
       },
-      [&](const ChunkRecord& record, const tailpack::Blocks& blocks) {
+      [&](const ChunkRecord& record, const tp_blocks& blocks) {
         row(record, ChunkTypeInWalk(source, blocks, record, buffer));
       });
   if (!status.ok()) return status;

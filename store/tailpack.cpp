@@ -2,6 +2,7 @@
 // writing a trailer.
 #include "store/tailpack.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "store/walk.h"
@@ -25,7 +26,7 @@ Status WalkTailpack(const ByteSource& source, const std::function<void(const Chu
   remaining = source.size;
   return WalkTrailers(
       source,
-      [&](const tailpack::Trailer& trailer, const tailpack::Blocks&) {
+      [&](const tp_trailer& trailer, const tp_blocks&) {
         visit(RecordOf(trailer));
         return true;
       },
@@ -35,7 +36,7 @@ Status WalkTailpack(const ByteSource& source, const std::function<void(const Chu
 // Hexadecimal digits of either case, from the first character up to the first one that is not
 // a digit; no digit gives 0. Eight digits always fit in 32 bits.
 std::uint32_t ParseLengthField(std::string_view field) {
-  return tailpack::detail::ParseLength(field.substr(0, kLengthDigits));
+  return tp_parse_length(field.data(), std::min<std::size_t>(field.size(), kLengthDigits));
 }
 
 // Eight upper-case hexadecimal digits, the kind right-aligned in three bytes, the marker. The
@@ -51,4 +52,4 @@ std::string MakeTrailer(std::uint64_t length, std::string_view kind) {
   return trailer;
 }
 
-bool IsBinaryChunk(std::string_view bytes) { return bytes.find('\0') != std::string_view::npos; }
+bool IsBinaryChunk(std::string_view bytes) { return tp_is_binary(bytes.data(), bytes.size()) != 0; }

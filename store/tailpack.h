@@ -10,16 +10,18 @@
 #include <vector>
 
 #include "platform/status.h"
+#include "reader/tailpack.h"
 
-inline constexpr std::string_view kMarker = "{TlPk}";
+inline constexpr std::string_view kMarker = TP_MARKER;
 inline constexpr std::uint64_t kLengthDigits = 8;
 inline constexpr std::uint64_t kKindSize = 3;
-inline constexpr std::uint64_t kTrailerSize = kLengthDigits + kKindSize + kMarker.size();  // 17
+inline constexpr std::uint64_t kTrailerSize = TP_TRAILER_SIZE;
+static_assert(kTrailerSize == kLengthDigits + kKindSize + kMarker.size());
 
 // Where a chunk stands in its file: behind everything (any file that is not a signed executable
 // taking chunks into its certificate table), inside the certificate table of a signed executable
 // (behind the signature), or in front of that table (added before the program was signed).
-enum class ChunkPlace : std::uint8_t { End, Signature, Front };
+enum class ChunkPlace : std::uint8_t { End = TP_PLACE_END, Signature = TP_PLACE_SIGNATURE, Front = TP_PLACE_FRONT };
 
 struct ChunkRecord {
   std::uint64_t Offset = 0;  // 1-based position of the chunk's first data byte

@@ -1,7 +1,8 @@
 // Built in the Windows build only, never run: a program that includes <winsock2.h> after the
 // reader and uses std::min and std::max, as programs that talk to a network do. It compiles only
-// while the reader includes <windows.h> lean (the full header brings the old <winsock.h>, which
-// clashes with <winsock2.h>) and keeps the min and max macros out of the program.
+// while the reader keeps the full <windows.h> out (it brings the old <winsock.h>, which clashes
+// with <winsock2.h>) and with it the min and max macros, and while the reader's own declarations
+// of the Win32 calls agree with those <winsock2.h> brings.
 #undef WIN32_LEAN_AND_MEAN  // the project defines both for its own code; a user's program may not
 #undef NOMINMAX
 

@@ -312,6 +312,23 @@ TEST(Reader, ReadsSignedLayoutsAndLyingHeaders) {
   }
 }
 
+// A large chunk inside the table of a file with a large body: the zero padding in front of its
+// data is read into the block that held its trailer, and the kind read with the trailer must
+// stay the chunk's, for the reader and the store's scan alike.
+TEST(Reader, KeepsTheKindOfALargeChunkInsideTheTable) {
+  Scratch scratch;
+  SignedFile file = BuildSigned(true, std::string(8000, 'z'), 0, 56, {{"BIG", std::string(5000, 'b')}});
+  fs::path path = scratch.Write("big-inside.exe", file.bytes);
+  tailpack::Listing listing = tailpack::ListChunks(path);
+  ChunkTable table;
+  ASSERT_TRUE(ScanTailpack(path.string(), table).ok());
+  ASSERT_EQ(listing.chunks.size(), 1u);
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_EQ(listing.chunks[0].kind, "BIG");
+  EXPECT_EQ(KindText(table[0]), "BIG");
+  EXPECT_EQ(tailpack::ReadChunk(path, "BIG").bytes, std::string(5000, 'b'));
+}
+
 TEST(Reader, ReadsChunksBeyondFourGiB) {
   Scratch scratch;
   const std::uint64_t body = (std::uint64_t{5} << 30) + 3;
