@@ -3,14 +3,11 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "platform/console.h"
+#include "cli/new_data.h"
 #include "store/edit.h"
-#include "store/log.h"
 #include "tools/descriptor.h"
 
 namespace {
-
-constexpr std::string_view kStandardInput = "-";
 
 // The descriptor must pass the same check as in the window's Add dialog, and no two chunks of one
 // command may share it; whether a chunk of the file already has it is found by a walk that holds
@@ -31,34 +28,13 @@ int CheckKind(std::string_view typed, const ChunkFile& exe, const std::vector<Ne
   }
   switch (check.verdict) {
     case DescriptorVerdict::Invalid:
-      return Refused("Invalid descriptor! Please type only 3 characters among A-Z and 0-9.");
+      return Refused(kInvalidKind);
     case DescriptorVerdict::InUse:
       return Refused("This descriptor is already in use! Please choose another one...");
     case DescriptorVerdict::Accepted:
       break;
   }
   descriptor = check.descriptor;
-  return kExitOk;
-}
-
-// The chunk's data: a plain file that exists, can be read, is not empty and fits the eight
-// hexadecimal digits of a length field. It is copied when the executable is written, never read
-// whole here.
-int CheckData(const std::string& path, SourceFile& data) {
-  Status status = StampSource(path, data);
-  if (!status.ok()) return FileFailure("cannot read", path, status);
-  if (data.stamp.size == 0) return Refused(path + " is empty; a chunk needs at least one byte");
-  if (data.stamp.size > UINT32_MAX) {
-    return Refused(path + " is too large for a chunk (at most " + Grouped(UINT32_MAX) + " bytes)");
-  }
-  return kExitOk;
-}
-
-// The data of "-": all of standard input, held in memory.
-int ReadInput(std::string& bytes) {
-  Status status = platform::ReadStandardInput(bytes, UINT32_MAX);
-  if (!status.ok()) return FileFailure("cannot read", "standard input", status);
-  if (bytes.empty()) return Refused("standard input is empty; a chunk needs at least one byte");
   return kExitOk;
 }
 
@@ -70,24 +46,22 @@ int TakeChunk(const std::string& kind, const std::string& path, const ChunkFile&
   if (path == kStandardInput) {
     for (const NewChunk& earlier : chunks)
       if (!earlier.file) return Refused("standard input can give the data of one chunk only");
-    if (int code = ReadInput(chunk.bytes)) return code;
-  } else {
-    chunk.file.emplace();
-    if (int code = CheckData(path, *chunk.file)) return code;
   }
+  if (int code = TakeNewData(path, chunk)) return code;
   chunks.push_back(std::move(chunk));
   return kExitOk;
 }
 
+}  // namespace
+
 // One chunk goes through the single add, as it always has; several through one write.
-EditResult Append(const std::string& exe, const std::vector<NewChunk>& chunks) {
+EditResult AppendNew(const std::string& exe, const std::vector<NewChunk>& chunks) {
   if (chunks.size() > 1) return AppendChunks(ExeFile{exe}, chunks);
   const NewChunk& chunk = chunks.front();
   if (chunk.file) return AppendChunk(ExeFile{exe}, chunk.kind, *chunk.file);
   return AppendChunk(ExeFile{exe}, chunk.kind, std::string_view(chunk.bytes));
 }
 
-}  // namespace
 
 // Every check comes before the one write, so a refused or failed add leaves the executable as
 // it was. The lock is held from the read of the table, whose kinds the new one must differ from.
@@ -102,7 +76,7 @@ int RunAdd(const Args& args) {
   for (std::size_t i = 1; i < args.size(); i += 2)
     if (int code = TakeChunk(args[i], args[i + 1], file, chunks)) return code;
   file.Close();
-  EditResult added = Append(exe, chunks);
+  EditResult added = AppendNew(exe, chunks);
   if (!added.status.ok()) return FileFailure("cannot read", exe, added.status);
   if (!added.changed) return Refused("the chunk was refused; " + exe + " is unchanged");
   return WriteBack(added.content, exe, added.breaksSignature);

@@ -4,6 +4,7 @@
 
 int RunList(const Args& args);
 int RunAdd(const Args& args);
+int RunSet(const Args& args);
 int RunRemove(const Args& args);
 int RunStrip(const Args& args);
 int RunExtract(const Args& args);

@@ -19,6 +19,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"list", RunList, "--json"},
     {"add", RunAdd, "--break-signature"},
+    {"set", RunSet, "--break-signature"},
     {"remove", RunRemove, "--break-signature"},
     {"strip", RunStrip, "--break-signature"},
     {"extract", RunExtract, ""},

@@ -34,6 +34,7 @@ run 600 list app.exe
 run 600 cat app.exe 1
 run 600 extract app.exe 5000000 out.bin
 run 600 add app.exe NEW small.txt
+run 600 set app.exe E05 small.txt
 run 600 remove app.exe 1
 run 20 extract-all app.exe
 echo "       (extract-all wrote $(ls | grep -c tpak) files in that time)"

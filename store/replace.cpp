@@ -30,16 +30,18 @@ std::string NewTrailer(const tp_trailer& old, std::uint64_t length) {
   return trailer;
 }
 
-// Finds chunk `index` of expected, checking every record on the way.
-Status FindChunk(const ByteSource& source, const ChunkTable& expected, std::size_t index, std::uint64_t length,
-                 tp_trailer& found, std::string& trailer, FileLayout& layout) {
+// Finds chunk `index`, checking every record (with its number, if the file holds `count` chunks)
+// against matches on the way.
+template <typename Matches>
+Status FindChunk(const ByteSource& source, std::size_t count, Matches&& matches, std::size_t index,
+                 std::uint64_t length, tp_trailer& found, std::string& trailer, FileLayout& layout) {
   std::size_t seen = 0;
   bool same = true;
   Status status = WalkTrailers(
       source,
       [&](const tp_trailer& t, const tp_blocks&) {
-        const std::size_t number = expected.size() - seen;
-        if (seen >= expected.size() || !(RecordOf(t) == expected[number - 1])) return same = false;
+        const std::size_t number = count - seen;
+        if (seen >= count || !matches(number, RecordOf(t))) return same = false;
         if (number == index) {
           found = t;
           trailer = NewTrailer(t, length);
@@ -49,7 +51,7 @@ Status FindChunk(const ByteSource& source, const ChunkTable& expected, std::size
       },
       &layout);
   if (!status.ok()) return status;
-  if (!same || seen != expected.size()) return Status::Error(std::string(kChangedOnDisk));
+  if (!same || seen != count) return Status::Error(std::string(kChangedOnDisk));
   return Status::Success();
 }
 
@@ -57,15 +59,17 @@ void Order(std::vector<Splice>& splices) {
   std::stable_sort(splices.begin(), splices.end(), [](const Splice& a, const Splice& b) { return a.at < b.at; });
 }
 
-// Plans the replacement of chunk `index` by `length` bytes of data; refused (no splices) when the
-// index is outside expected or the certificate table could not hold the new size.
-Status PlanReplace(const ByteSource& source, const ChunkTable& expected, std::size_t index, std::uint64_t length,
-                   ReplacePlan& plan) {
+// Plans the replacement of chunk `index` of the `count` chunks matches accepts by `length` bytes of
+// data; refused (no splices) when the index is outside them or the certificate table could not
+// hold the new size.
+template <typename Matches>
+Status PlanReplace(const ByteSource& source, std::size_t count, Matches&& matches, std::size_t index,
+                   std::uint64_t length, ReplacePlan& plan) {
   plan = {};
   tp_trailer old{};
   FileLayout layout;
-  Status status = FindChunk(source, expected, index, length, old, plan.trailer, layout);
-  if (!status.ok() || index < 1 || index > expected.size()) return status;
+  Status status = FindChunk(source, count, matches, index, length, old, plan.trailer, layout);
+  if (!status.ok() || index < 1 || index > count) return status;
   const tp_certificate_table& table = layout.table;
   const std::uint64_t size = length + kTrailerSize, oldSize = old.end - old.start;
   std::vector<Splice>& splices = plan.edit.splices;
@@ -123,33 +127,64 @@ std::vector<Piece> ReplacedPieces(std::uint64_t size, const ReplacePlan& plan, c
 
 }  // namespace
 
-EditResult ReplaceChunk(const std::string& path, const ChunkTable& table, std::size_t index, const SourceFile& data) {
+namespace {
+
+// The matches of a table: every record as the table holds it.
+auto TableMatches(const ChunkTable& table) {
+  return [&table](std::size_t number, const ChunkRecord& record) { return record == table[number - 1]; };
+}
+
+// The file at path with the chunk that plan(source, length, plan) finds holding data instead of its
+// own bytes: data's file (stamped, copied when the content is written) or its bytes.
+template <typename Plan>
+EditResult ReplaceWith(const std::string& path, const NewChunk& data, Plan&& planReplace) {
   EditResult result;
   SourceFile file;
   ByteSource source;
   result.status = OpenStampedSource(path, file, source);
   if (!result.status.ok()) return result;
+  const std::uint64_t length = data.file ? data.file->stamp.size : data.bytes.size();
   ReplacePlan plan;
-  result.status = PlanReplace(source, table, index, data.stamp.size, plan);
+  result.status = planReplace(source, length, plan);
   if (result.status.ok()) result.status = ExpectLastTrailer(source, file);
   if (result.status.ok()) result.status = ExpectPlanned(source, plan.edit, file);
   if (!result.status.ok()) return result;
   result.content.sources.push_back(std::move(file));
-  if (plan.edit.splices.empty() || !AcceptLength(data.stamp.size)) {
+  if (plan.edit.splices.empty() || !AcceptLength(length)) {
     result.content.pieces.push_back(Piece{true, 0, source.size, {}});
     return result;
   }
-  result.content.pieces = ReplacedPieces(source.size, plan, Piece{true, 0, data.stamp.size, {}, 1});
-  result.content.sources.push_back(data);
+  const Piece piece = data.file ? Piece{true, 0, length, {}, 1} : Piece{false, 0, 0, data.bytes};
+  result.content.pieces = ReplacedPieces(source.size, plan, piece);
+  if (data.file) result.content.sources.push_back(*data.file);
   result.changed = true;
   result.breaksSignature = plan.edit.breaksSignature;
   return result;
 }
 
+}  // namespace
+
+EditResult ReplaceChunk(const std::string& path, const ChunkTable& table, std::size_t index, const SourceFile& data) {
+  NewChunk chunk;
+  chunk.file = data;
+  return ReplaceWith(path, chunk, [&](const ByteSource& source, std::uint64_t length, ReplacePlan& plan) {
+    return PlanReplace(source, table.size(), TableMatches(table), index, length, plan);
+  });
+}
+
+EditResult ReplaceChunk(const std::string& path, std::size_t count, std::size_t index, const ChunkRecord& record,
+                        const NewChunk& data) {
+  auto matches = [&](std::size_t number, const ChunkRecord& found) { return number != index || found == record; };
+  return ReplaceWith(path, data, [&](const ByteSource& source, std::uint64_t length, ReplacePlan& plan) {
+    return PlanReplace(source, count, matches, index, length, plan);
+  });
+}
+
 std::string ReplaceChunkBytes(std::string_view bytes, const ChunkTable& table, std::size_t index,
                               std::string_view data) {
   ReplacePlan plan;
-  if (!AcceptLength(data.size()) || !PlanReplace(MemorySource(bytes), table, index, data.size(), plan).ok() ||
+  if (!AcceptLength(data.size()) ||
+      !PlanReplace(MemorySource(bytes), table.size(), TableMatches(table), index, data.size(), plan).ok() ||
       plan.edit.splices.empty())
     return std::string(bytes);
   plan.edit.splices[plan.chunk].inserted.append(data).append(plan.trailer);

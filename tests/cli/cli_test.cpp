@@ -390,6 +390,7 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
       {{"add", exe, "BIN", "data.bin"}, "ss"},
       {{"add", exe, "ONE", "data.txt"}, "sss"},
       {{"add", exe, "TWO", "data.bin", "TRE", "data.txt"}, "sssss"},
+      {{"set", exe, "ONE", "data.bin"}, "sssss"},
       {{"remove", exe, "2"}, "ssss"},
       {{"remove", exe, ":TWO"}, "sss"},
       {{"strip", exe}, ""},
@@ -417,6 +418,7 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
 
   const std::string front = sign(pe_image::MinimalPe(true) + Chunk("before", "OLD"));
   EXPECT_NE(Stowr({"list", "--json", exe}).out.find("\"place\": \"front\""), std::string::npos);
+  EXPECT_EQ(Stowr({"set", exe, "OLD", "data.txt"}).code, 3);
   Outcome refused = Stowr({"remove", exe, "1"});
   EXPECT_EQ(refused.code, 3);
   EXPECT_EQ(refused.err, "stowr-cli: " + exe + " is signed and this change would break its signature, so nothing "
@@ -476,6 +478,13 @@ TEST_F(Cli, PipelineCases) {
       {{"list", "app.exe", "--json"}, "", 0, "[\n  {\"index\": 1, \"kind\": \"TXT\", \"type\": \"Text\", \"length\": 3, \"offset\": 1000", original, ""},
       {{"cat", "app.exe", "--json", "1"}, "", 1, "", original, "usage:"},
       {{"list", "--break-signature", "app.exe"}, "", 1, "", original, "usage:"},
+      // set: the newest chunk of the kind in place, a missing kind added, equal bytes not written
+      {{"set", "app.exe", "txt", "a.txt"}, "", 0, "", body + Chunk("old", "TXT") + Chunk("bin\0"s, "BIN") + Chunk("digits", "123") + Chunk("alpha", "TXT"), ""},
+      {{"set", "app.exe", "BIN", "-"}, "longer\0bytes"s, 0, "", body + Chunk("old", "TXT") + Chunk("longer\0bytes"s, "BIN") + Chunk("digits", "123") + Chunk("new", "TXT"), ""},
+      {{"set", "app.exe", "ONE", "b.bin"}, "", 0, "", original + Chunk("be\0ta"s, "ONE"), ""},
+      {{"set", "app.exe", "123", "-"}, "digits", 0, "", original, "holds these bytes already"},
+      {{"set", "app.exe", "B-N", "a.txt"}, "", 3, "", original, "Invalid descriptor"},
+      {{"set", "app.exe", "BIN", "-"}, "", 3, "", original, "standard input is empty"},
   };
   for (const Case& c : cases) {
     Spit(exe, original);
