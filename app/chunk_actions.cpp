@@ -15,33 +15,6 @@
 #include "tools/extraction.h"
 #include "viewer/chunk_viewer.h"
 
-namespace {
-
-struct Failure {
-  std::string what, path;
-  Status status;
-};
-
-// Writes the executable with the picked file appended, copied into it as it is written. Nothing
-// is written when a file cannot be read (a vanished executable is not recreated empty) or when
-// AppendChunk refuses the add (an empty file), so the executable keeps its content. The edit lock
-// is held from the read of the executable to the write; a missing one is reported by that read.
-Failure AppendFile(const std::string& exe, const std::string& file, const std::string& kind,
-                   const Progress& progress) {
-  platform::FileLock lock;
-  Status locked = LockForEdit(exe, lock, progress);
-  if (!locked.ok() && locked.code != Status::Missing) return {"Could not write file:", exe, locked};
-  SourceFile data;
-  Status read = StampSource(file, data);
-  if (!read.ok()) return {"Could not read file:", file, read};
-  EditResult edit = AppendChunk(ExeFile{exe}, kind, data);
-  if (!edit.status.ok()) return {"Could not read file:", exe, edit.status};
-  if (!edit.changed) return {};
-  return {"Could not write file:", exe, WriteWholeFile(edit.content, exe, progress)};
-}
-
-}  // namespace
-
 // Appends a chosen file as a new chunk under a descriptor asked from the user. Cancelling either
 // dialog, or keeping a signature that the add would break, changes nothing; otherwise the list is
 // rebuilt, and a failure is reported over it. The copy runs off the window's thread and can be
@@ -57,9 +30,11 @@ void AddFileAsChunk(ui::Window window, const std::string& file) {
   if (kind.empty()) return;
   if (AddBreaksSignature(Signature()) && !AcceptSignatureLoss(window, SignatureChange::Add)) return;
   const std::string exe = ExePath();
-  Failure failure;
-  RunBusy(window, "Adding a chunk to:", exe, true,
-          [&](const Progress& progress) { failure = AppendFile(exe, file, kind, progress); });
+  EditFailure failure;
+  RunBusy(window, "Adding a chunk to:", exe, true, [&](const Progress& progress) {
+    failure = EditWithFile(exe, file, progress,
+                           [&](const SourceFile& data) { return AppendChunk(ExeFile{exe}, kind, data); });
+  });
   RefreshAfterChange(window, failure.what, failure.path, failure.status);
 }
 
