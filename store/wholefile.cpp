@@ -51,7 +51,7 @@ Status ReplaceWith(const std::string& path, const std::function<Status(platform:
   if (status.ok()) status = platform::ReplaceFile(guard.temp, path);
   if (!status.ok()) return status;
   Status synced = platform::SyncFolder(path);
-  if (!synced.ok()) status.warning = "The change was made, but the disk did not confirm it: " + synced.message;
+  if (!synced.ok()) status.warning = std::string(kUnconfirmedWrite) + ": " + synced.message;
   return status;
 }
 

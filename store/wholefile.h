@@ -9,6 +9,9 @@
 #include "platform/status.h"
 #include "store/content.h"
 
+// How the warning of a success begins when the disk did not confirm the rename.
+inline constexpr std::string_view kUnconfirmedWrite = "The change was made, but the disk did not confirm it";
+
 bool FileExists(const std::string& path);
 
 // The whole file. A missing file gives empty bytes and Status::Missing; a file that exists but

@@ -1,4 +1,6 @@
 #include "app_fixture.h"
+#include <unistd.h>
+
 #include "store/edit.h"
 #include "tests/store/fault_files.h"
 #include "tests/support/pe_image.h"
@@ -112,6 +114,20 @@ TEST_F(MainWindowTest, UnconfirmedRemoveIsAWarning) {
   EXPECT_EQ(fake::Messages()[1].flags, ui::kMbOk | ui::kMbIconWarning);
   EXPECT_EQ(fake::Messages()[1].text, "The change may not have reached the disk:\r" + path +
                                           "\rThe change was made, but the disk did not confirm it: Injected fault");
+}
+
+// A file with another name (a hard link): the change is made under the name given, and the warning
+// says the other name keeps the old content, not that the disk may have missed the change.
+TEST_F(MainWindowTest, SplitHardLinkIsAWarningOfItsOwn) {
+  std::string path = UseExe(kFour);
+  ASSERT_EQ(link(path.c_str(), (path + ".other").c_str()), 0);
+  fake::QueueMessageAnswer(ui::kIdYes);
+  RunMain([](ui::Window w) { fake::Click(w, kRemoveAllButton); });
+  EXPECT_EQ(ReadFile(path), Body(1024));
+  ASSERT_EQ(fake::Messages().size(), 2u);
+  EXPECT_EQ(fake::Messages()[1].caption, "stowr - warning");
+  EXPECT_EQ(fake::Messages()[1].text.rfind("The change was made:\r" + path + "\r", 0), 0u) << fake::Messages()[1].text;
+  EXPECT_NE(fake::Messages()[1].text.find("1 other name(s) (hard links), which keep the old content"), std::string::npos);
 }
 
 void ExpectError(const std::string& firstLine, const std::string& path, const std::string& reason = "") {
