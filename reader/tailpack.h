@@ -73,7 +73,7 @@ extern "C" {
 /* Where a chunk stands in its file. */
 typedef enum tp_place {
   TP_PLACE_END,       /* behind everything: the end of the file */
-  TP_PLACE_SIGNATURE, /* inside the certificate table of a signed executable, behind the signature */
+  TP_PLACE_SIGNATURE, /* inside the certificate table of a signed executable */
   TP_PLACE_FRONT      /* in front of the certificate table of a signed executable */
 } tp_place;
 
@@ -220,7 +220,8 @@ int tp_blocks_holds(const tp_blocks *blocks, uint64_t offset, uint64_t n);
 const char *tp_blocks_at(const tp_blocks *blocks, uint64_t offset);
 
 /* The regions of a file, newest first: the whole file; or, when its certificate table holds
- * chunks, the part of the table behind the signature blob and then the part of the file between
+ * chunks, the part of the table that holds them (the value of the blob's chunk attribute, or what
+ * stands behind the blob) and then the part of the file between
  * the headers and the table (and its padding). Sets *count to 1 or 2. */
 int tp_find_regions(tp_blocks *blocks, const tp_certificate_table *table, tp_region regions[2], int *count,
                     tp_error *error);

@@ -480,6 +480,10 @@ TEST_F(Cli, ChunksGoInsideTheSignatureBlob) {
   ASSERT_TRUE(Shell(dir, sign + "-in unsigned.exe -out plain.exe"));
   ASSERT_TRUE(Shell(dir, sign + "-nest -in plain.exe -out nested.exe"));
   ASSERT_TRUE(Shell(dir, "osslsigncode add -addUnauthenticatedBlob -in plain.exe -out blob.exe"));
+  // A timestamp's counter-signature from osslsigncode's own time-stamping authority, offline.
+  ASSERT_TRUE(Shell(dir, "openssl req -x509 -newkey rsa:2048 -nodes -keyout tsakey.pem -out tsa.pem -days 2 "
+                         "-subj '/CN=stowr tsa' -addext extendedKeyUsage=critical,timeStamping"));
+  ASSERT_TRUE(Shell(dir, sign + "-TSA-certs tsa.pem -TSA-key tsakey.pem -TSA-time $(date +%s) -in unsigned.exe -out ts.exe"));
   const std::string plain = Slurp(dir / "plain.exe");
   const std::string mid(120, 'm'), big(70000, '\0');
   Spit(dir / "small", "hello");
@@ -493,6 +497,7 @@ TEST_F(Cli, ChunksGoInsideTheSignatureBlob) {
       {"plain", plain, {}},
       {"nested", Slurp(dir / "nested.exe"), {}},
       {"another attribute", Slurp(dir / "blob.exe"), {}},
+      {"timestamped", Slurp(dir / "ts.exe"), {}},
       {"behind the blob", AddBehindBlob(AddBehindBlob(plain, Chunk("old", "OLD")), Chunk("older\0"s, "BIN")),
        {{"OLD", "old"}, {"BIN", "older\0"s}}},
   };
@@ -526,7 +531,7 @@ TEST_F(Cli, ChunksGoInsideTheSignatureBlob) {
       Outcome run = Stowr(step);
       ASSERT_EQ(run.code, 0) << at << ": " << run.err;
       apply(step, model);
-      EXPECT_TRUE(Shell(dir, "osslsigncode verify -CAfile cert.pem -in app.exe")) << at;
+      EXPECT_TRUE(Shell(dir, "osslsigncode verify -CAfile cert.pem -TSA-CAfile tsa.pem -in app.exe")) << at;
       EXPECT_EQ(Stowr({"verify", exe}).code, 0) << at;
       const std::string bytes = Slurp(exe);
       tailpack::Listing listing = tailpack::ListChunksInMemory(bytes);
