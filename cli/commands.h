@@ -10,3 +10,4 @@ int RunStrip(const Args& args);
 int RunExtract(const Args& args);
 int RunExtractAll(const Args& args);
 int RunCat(const Args& args);
+int RunVerify(const Args& args);

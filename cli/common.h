@@ -13,7 +13,7 @@
 
 using Args = std::vector<std::string>;  // the arguments after the command's name
 
-enum ExitCode { kExitOk = 0, kExitUsage = 1, kExitFile = 2, kExitRefused = 3 };
+enum ExitCode { kExitOk = 0, kExitUsage = 1, kExitFile = 2, kExitRefused = 3, kExitCheckFailed = 4 };
 
 int Usage();
 void PrintUsage(bool toStdout);

@@ -25,6 +25,7 @@ constexpr Command kCommands[] = {
     {"extract", RunExtract, ""},
     {"extract-all", RunExtractAll, ""},
     {"cat", RunCat, ""},
+    {"verify", RunVerify, ""},
 };
 
 int Run(int argc, char** argv) {

@@ -16,6 +16,7 @@
 
 #include "reader/tailpack_reader.h"
 #include "store/edit.h"
+#include "store/padding_check.h"
 #include "store/plan.h"
 #include "store/tailpack.h"
 
@@ -68,9 +69,30 @@ void CheckSplices(const EditPlan& plan, std::uint64_t size) {
   }
 }
 
+// The same chunk in two files: kind, length and place, and the data of a whole one. Chunks moved
+// into a signature blob change their offsets.
+bool SameChunk(const ChunkRecord& a, std::string_view aBytes, const ChunkRecord& b, std::string_view bBytes) {
+  if (KindText(a) != KindText(b) || a.Length != b.Length || a.Place != b.Place) return false;
+  const bool whole = a.Offset - 1 + a.Length + kTrailerSize <= aBytes.size() &&
+                     b.Offset - 1 + b.Length + kTrailerSize <= bBytes.size();
+  return !whole || aBytes.substr(a.Offset - 1, a.Length) == bBytes.substr(b.Offset - 1, b.Length);
+}
+
+// A chunk whose data are followed by its trailer.
+bool Whole(const ChunkRecord& record, std::string_view bytes) {
+  const std::uint64_t marker = record.Offset - 1 + record.Length + kTrailerSize - kMarker.size();
+  return marker + kMarker.size() <= bytes.size() && bytes.substr(marker, kMarker.size()) == kMarker;
+}
+
+bool PassesPaddingCheck(std::string_view bytes) {
+  PaddingCheck check;
+  return CheckCertificatePadding(MemorySource(bytes), check).ok() && check.verdict == PaddingVerdict::Passes;
+}
+
 // A chunk added to the bytes is the newest one found afterwards, with its data, and the chunks
-// before it stay as they were, unless the add made a table that lay beyond the file true.
-void CheckAppend(std::string_view bytes, const ChunkTable& table) {
+// before it stay as they were, unless the add made a table that lay beyond the file true. Added
+// to a signed program whose signer is found, it goes inside the blob: the padding check holds.
+void CheckAppend(std::string_view bytes, const ChunkTable& table, bool signer) {
   const std::string data = "added{TlPk}";
   EditPlan plan;
   Check(PlanAppend(MemorySource(bytes), data.size() + kTrailerSize, plan).ok());
@@ -84,14 +106,19 @@ void CheckAppend(std::string_view bytes, const ChunkTable& table) {
   tailpack::CertificateTable now = tailpack::FindCertificateTable(tailpack::MemorySource(added));
   if (before.present != now.present || before.offset != now.offset) return;
   Check(after.size() == table.size() + 1);
-  for (std::size_t i = 0; i < table.size(); ++i) Check(after[i] == table[i]);
+  // A damaged chunk at the start of a blob's chunks reads its length field up to the padding in
+  // front of it, which an edit inside the blob may change.
+  for (std::size_t i = 0; i < table.size(); ++i)
+    Check(SameChunk(after[i], added, table[i], bytes) || (signer && !Whole(table[i], bytes)));
+  Check(!signer || !before.holdsChunks || PassesPaddingCheck(added));
   Check(plan.breaksSignature == (before.present && !before.holdsChunks));
 }
 
 // Strip and cut plan splices inside the file. Stripping leaves no chunk; in a file read from its
 // end it keeps exactly the bytes in front of the oldest chunk, and a cut removes exactly the
 // bytes from a chunk to the next one.
-void CheckRemovals(std::string_view bytes, const ChunkTable& table, std::uint64_t remaining, bool plain) {
+void CheckRemovals(std::string_view bytes, const ChunkTable& table, std::uint64_t remaining, bool plain,
+                   bool signer) {
   EditPlan plan;
   Check(PlanStrip(MemorySource(bytes), plan).ok());
   CheckSplices(plan, bytes.size());
@@ -102,12 +129,24 @@ void CheckRemovals(std::string_view bytes, const ChunkTable& table, std::uint64_
   bool nowSigned = plain && tailpack::FindCertificateTable(tailpack::MemorySource(stripped)).holdsChunks;
   Check(nowSigned || StoreWalk(stripped, left).empty());
   Check(!plain || stripped == bytes.substr(0, remaining));
+  signer = signer && PassesPaddingCheck(bytes);  // a file that passes the padding check keeps passing it
+  Check(!signer || PassesPaddingCheck(stripped));
   // One chunk per input, picked by the input's size: over many inputs every kind of neighbour
   // comes up, and the check stays one walk.
   if (!table.empty()) {
     const std::size_t index = 1 + bytes.size() % table.size();
     Check(PlanCut(MemorySource(bytes), table, index, plan).ok());
     CheckSplices(plan, bytes.size());
+    if (signer && table[index - 1].Place == ChunkPlace::Signature) {  // the others keep their data
+      std::string cut = SplicedBytes(bytes, plan.splices);
+      std::uint64_t rest = 0;
+      ChunkTable kept = StoreWalk(cut, rest);
+      Check(PassesPaddingCheck(cut) && kept.size() == table.size() - 1);
+      for (std::size_t i = 0; i < kept.size(); ++i) {
+        const ChunkRecord& old = table[i < index - 1 ? i : i + 1];
+        Check(SameChunk(kept[i], cut, old, bytes) || !Whole(old, bytes));
+      }
+    }
     if (!plain) return;
     std::uint64_t cutStart = table[index - 1].Offset - 1;
     std::uint64_t cutEnd = index < table.size() ? table[index].Offset - 1 : bytes.size();
@@ -135,7 +174,8 @@ void CheckPlainRecords(std::string_view bytes, const ChunkTable& table, std::uin
   Check(remaining == (table.empty() ? size : table.front().Offset - 1));
 }
 
-void CheckShape(std::string_view bytes) {
+// signer: a signed program whose blob's last signer is found.
+void CheckShape(std::string_view bytes, bool signer = false) {
   std::uint64_t remaining = 0;
   ChunkTable table = StoreWalk(bytes, remaining);
   Check(remaining <= bytes.size());
@@ -143,8 +183,8 @@ void CheckShape(std::string_view bytes) {
   if (plain) CheckPlainRecords(bytes, table, remaining);
   for (const ChunkRecord& record : table) Check(record.Offset >= 1 && record.Offset - 1 <= bytes.size());
   CheckReader(bytes, table);
-  CheckRemovals(bytes, table, remaining, plain);
-  CheckAppend(bytes, table);
+  CheckRemovals(bytes, table, remaining, plain, signer);
+  CheckAppend(bytes, table, signer);
 }
 
 void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
@@ -175,12 +215,39 @@ std::string AsSignedExecutable(std::string_view input) {
   return pe + std::string(input.substr(directory.size()));
 }
 
-// A signed program shaped by the input: byte 0 picks how its table lies (most values: it does not),
-// byte 1 the length of the signature blob, byte 2 where the input splits into the bytes in front of
-// the table and those inside it behind the blob.
-std::string AsSignedProgram(std::string_view input) {
+// A DER element: tag, length in its shortest form, contents.
+std::string Der(unsigned char tag, const std::string& contents) {
+  std::string digits;
+  for (std::size_t n = contents.size(); n > 0; n >>= 8) digits.insert(digits.begin(), static_cast<char>(n & 0xFF));
+  std::string element(1, static_cast<char>(tag));
+  if (contents.size() < 0x80) element += static_cast<char>(contents.size());
+  else element += static_cast<char>(0x80 | digits.size()) + digits;
+  return element + contents;
+}
+
+// A signature blob with one signer whose own bytes are `filler` long, so that the lengths around
+// it take 1, 2 or 3 bytes: without unauthenticated attributes (attributes 0), with another one (1),
+// or with that one and the chunk attribute holding `inside` (2).
+std::string SignerBlob(std::size_t filler, int attributes, std::string_view inside) {
+  std::string set;
+  if (attributes > 0) set = Der(0x30, Der(0x06, "\x2b\x06\x01\x04\x01\x82\x37\x02\x01\x04") + Der(0x31, Der(0x04, "x")));
+  if (attributes > 1)
+    set += Der(0x30, std::string(TP_CHUNK_ATTRIBUTE_OID, TP_CHUNK_ATTRIBUTE_OID_SIZE) + Der(0x31, Der(0x04, std::string(inside))));
+  std::string signer = Der(0x02, "\x01") + Der(0x04, std::string(filler, 's')) + (attributes > 0 ? Der(0xA1, set) : "");
+  std::string signedData = Der(0x30, Der(0x02, "\x01") + Der(0x31, "") + Der(0x31, Der(0x30, signer)));
+  return Der(0x30, Der(0x06, "\x2a\x86\x48\x86\xf7\x0d\x01\x07\x02") + Der(0xA0, signedData));
+}
+
+// A signed program shaped by the input: byte 0 picks how its table lies (most values: it does not)
+// or, from 8 to 10, a blob with a signer (see SignerBlob; 10 with the input's chunks inside it);
+// byte 1 the length of the signature blob or the signer's filler (values from 0xF0 on: near 64
+// KiB); byte 2 where the input splits into the bytes in front of the table and those inside it.
+std::string AsSignedProgram(std::string_view input, bool& signer) {
   if (input.size() < 3) return {};
   const unsigned lie = static_cast<unsigned char>(input[0]) % 16, blob = 2 + static_cast<unsigned char>(input[1]) % 120;
+  const unsigned char shape = static_cast<unsigned char>(input[1]);
+  const std::size_t filler = shape >= 0xF0 ? 65400 + (shape - 0xF0) * 16u : shape * 3u;
+  signer = lie >= 8 && lie <= 10;
   std::string_view rest = input.substr(3);
   std::size_t split = std::min<std::size_t>(static_cast<unsigned char>(input[2]) * 16, rest.size());
   std::string bytes = PeHeader() + std::string(rest.substr(0, split));
@@ -189,8 +256,14 @@ std::string AsSignedProgram(std::string_view input) {
   std::string table(8 + blob, '\x5a');
   table[8] = 0x30;
   table[9] = static_cast<char>(blob - 2);
+  if (signer) {  // chunks inside the blob come behind zero bytes that make it a multiple of 8 long
+    std::string inside = lie == 10 ? std::string(rest.substr(split)) : "", der;
+    for (std::size_t zeros = 0; zeros < 16 && (der.empty() || der.size() % 8 != 0); ++zeros)
+      der = SignerBlob(filler, static_cast<int>(lie) - 8, std::string(zeros, '\0') + inside);
+    table = std::string(8, '\0') + der;
+  }
   table.append((8 - table.size() % 8) % 8, '\0');
-  table.append(rest.substr(split));
+  if (lie != 10) table.append(rest.substr(split));
   if (lie == 2) table.append(table.substr(0, 8 + blob));  // two entries
   const std::uint32_t size = static_cast<std::uint32_t>(table.size());
   Put32(table, 0, lie == 3 ? size - 8 : size);  // 3: dwLength disagrees
@@ -210,7 +283,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string_view bytes(reinterpret_cast<const char*>(data), size);
   switch (size == 0 ? 0 : data[0] % 4) {
     case 2: CheckShape(AsSignedExecutable(bytes.substr(1))); break;
-    case 3: CheckShape(AsSignedProgram(bytes.substr(1))); break;
+    case 3: {
+      bool signer = false;
+      std::string program = AsSignedProgram(bytes.substr(1), signer);
+      CheckShape(program, signer);
+      break;
+    }
     default: CheckShape(bytes); break;
   }
   return 0;

@@ -12,13 +12,15 @@
  * so a chunk added later overrides an earlier one of the same kind.
  *
  * Signed executables: a signing tool puts its certificate table at the very end of the file and
- * records it in the PE security directory. The Authenticode hash does not cover that table, so
- * chunks placed inside it, behind the signature blob, leave the signature valid; chunks added
- * before signing stand in front of the table (up to 7 zero bytes of alignment padding may follow
- * them). For a PE file whose certificate table ends the file and is well formed (one entry, sizes
- * that agree, 8-byte alignment, a signature blob of known length), the chunks are those inside
- * the table behind the blob, newest, and those in front of the table, oldest. Any other file,
- * signed or not, is read from its end.
+ * records it in the PE security directory. The Authenticode hash does not cover that table nor
+ * the signer's unauthenticated attributes, so chunks placed inside the signature blob, in the
+ * value of an unauthenticated attribute that ends the blob (TP_CHUNK_ATTRIBUTE_OID), leave the
+ * signature valid; older files hold them behind the blob, in the table. Chunks added before
+ * signing stand in front of the table (up to 7 zero bytes of alignment padding may follow them).
+ * For a PE file whose certificate table ends the file and is well formed (one entry, sizes that
+ * agree, 8-byte alignment, a signature blob of known length), the chunks are those inside the
+ * table (in the blob's chunk attribute or behind the blob), newest, and those in front of the
+ * table, oldest. Any other file, signed or not, is read from its end.
  *
  * Use: in exactly one C or C++ file of the program, before any other header,
  *
@@ -71,7 +73,7 @@ extern "C" {
 /* Where a chunk stands in its file. */
 typedef enum tp_place {
   TP_PLACE_END,       /* behind everything: the end of the file */
-  TP_PLACE_SIGNATURE, /* inside the certificate table of a signed executable, behind the signature */
+  TP_PLACE_SIGNATURE, /* inside the certificate table of a signed executable */
   TP_PLACE_FRONT      /* in front of the certificate table of a signed executable */
 } tp_place;
 
@@ -109,7 +111,31 @@ typedef struct tp_certificate_table {
   uint64_t headers_end;    /* end of the optional header; no chunk starts in front of it */
   uint32_t entry_length;   /* dwLength of the table's certificate entry, when it holds chunks */
   uint64_t signature_end;  /* end of that entry's signature blob, when it holds chunks */
+  uint64_t chunks_at;      /* where the value of the blob's chunk attribute begins, or 0 when it has none */
 } tp_certificate_table;
+
+/* A DER element: its tag, where it begins, where its contents begin and where it ends. */
+typedef struct tp_der_element {
+  unsigned char tag;
+  uint64_t at, content, end;
+} tp_der_element;
+
+/* The unauthenticated attribute of the last signer that holds chunks inside a signature blob:
+ * OID 1.3.6.1.4.1.42921.1.2.1, the one used for an unauthenticated data blob, with one OCTET
+ * STRING value: zero bytes, then the chunks. */
+#define TP_CHUNK_ATTRIBUTE_OID "\x06\x0b\x2b\x06\x01\x04\x01\x82\xcf\x29\x01\x02\x01"
+#define TP_CHUNK_ATTRIBUTE_OID_SIZE 13u
+
+/* The elements that hold the last signer of a PKCS#7 signature blob, each the last element of the
+ * one before and all ending where the blob ends: the ContentInfo, its [0], the SignedData, its
+ * signerInfos SET and the last SignerInfo (count 5); then its unauthenticated attributes [1]
+ * (count 6); then, when the last of those is the chunk attribute, the attribute, its value SET
+ * and the OCTET STRING (count 9). count 0: a blob of another shape. */
+#define TP_SIGNER_LEVELS 9
+typedef struct tp_signer_chain {
+  tp_der_element levels[TP_SIGNER_LEVELS];
+  int count;
+} tp_signer_chain;
 
 /* The bytes of a source read backwards in blocks held in the caller's buffer: a walk asks for the
  * bytes in front of a position, and a new block is read only when the block held does not
@@ -180,6 +206,9 @@ int tp_is_binary(const void *bytes, size_t n);
 /* The PE certificate table of a source. The table is filled as far as it was read even when a read fails. */
 int tp_find_certificate_table(const tp_source *source, tp_certificate_table *table, tp_error *error);
 
+/* The signer chain of the DER blob [at, end) of source: 0 (count 0 for another shape) or -1. */
+int tp_find_signer_chain(const tp_source *source, uint64_t at, uint64_t end, tp_signer_chain *chain, tp_error *error);
+
 /* capacity: at least 64 bytes, TP_BLOCK_SIZE for the fewest reads; ignored for a source in memory. */
 int tp_blocks_init(tp_blocks *blocks, const tp_source *source, char *buffer, size_t capacity, tp_error *error);
 /* The n bytes in front of end (n at most 64, end at most the size), or NULL with the reason in error. */
@@ -191,7 +220,8 @@ int tp_blocks_holds(const tp_blocks *blocks, uint64_t offset, uint64_t n);
 const char *tp_blocks_at(const tp_blocks *blocks, uint64_t offset);
 
 /* The regions of a file, newest first: the whole file; or, when its certificate table holds
- * chunks, the part of the table behind the signature blob and then the part of the file between
+ * chunks, the part of the table that holds them (the value of the blob's chunk attribute, or what
+ * stands behind the blob) and then the part of the file between
  * the headers and the table (and its padding). Sets *count to 1 or 2. */
 int tp_find_regions(tp_blocks *blocks, const tp_certificate_table *table, tp_region regions[2], int *count,
                     tp_error *error);
@@ -438,6 +468,65 @@ TPI_DEF uint64_t tpi_der_length(const unsigned char *der, size_t available) {
   return 2 + digits + length;
 }
 
+/* The DER element at `at`, which must end by `end`: 0, 1 when there is none such, or -1. */
+TPI_DEF int tpi_der_element(const tp_source *source, uint64_t at, uint64_t end, tp_der_element *element,
+                            tp_error *error) {
+  unsigned char head[6];
+  size_t n = (size_t)tpi_min64(end - at, sizeof head), digits, i;
+  uint64_t length = 0;
+  if (at >= end || n < 2) return 1;
+  if (tp_read(source, at, head, n, error) != 0) return -1;
+  if ((head[0] & 0x1F) == 0x1F) return 1;
+  if (head[1] < 0x80) {
+    length = head[1];
+    digits = 0;
+  } else {
+    digits = head[1] & 0x7Fu;
+    if (digits == 0 || digits > 4 || n < 2 + digits) return 1;
+    for (i = 0; i < digits; ++i) length = (length << 8) | head[2 + i];
+  }
+  element->tag = head[0];
+  element->at = at;
+  element->content = at + 2 + digits;
+  element->end = element->content + length;
+  return element->end <= end ? 0 : 1;
+}
+
+/* The last element inside parent, which must have tag: 0, 1 when there is none such, or -1. */
+TPI_DEF int tpi_der_last(const tp_source *source, const tp_der_element *parent, unsigned char tag,
+                         tp_der_element *child, tp_error *error) {
+  uint64_t at = parent->content;
+  int got;
+  while ((got = tpi_der_element(source, at, parent->end, child, error)) == 0 && child->end < parent->end)
+    at = child->end;
+  return got != 0 ? got : child->tag == tag ? 0 : 1;
+}
+
+TP_DEF int tp_find_signer_chain(const tp_source *source, uint64_t at, uint64_t end, tp_signer_chain *chain,
+                                tp_error *error) {
+  static const unsigned char kTags[TP_SIGNER_LEVELS] = {0x30, 0xA0, 0x30, 0x31, 0x30, 0xA1, 0x30, 0x31, 0x04};
+  unsigned char oid[TP_CHUNK_ATTRIBUTE_OID_SIZE];
+  tp_der_element *levels = chain->levels;
+  int got, i;
+  chain->count = 0;
+  got = tpi_der_element(source, at, end, &levels[0], error);
+  if (got != 0 || levels[0].tag != 0x30 || levels[0].end != end) return got < 0 ? -1 : 0;
+  for (i = 1; i < TP_SIGNER_LEVELS; ++i) {
+    got = tpi_der_last(source, &levels[i - 1], kTags[i], &levels[i], error);
+    if (got < 0) return -1;
+    if (got > 0) break;
+    if (i == 6) { /* the attribute: the chunk attribute's OID, then its value SET */
+      if (levels[6].end - levels[6].content < sizeof oid) break;
+      if (tp_read(source, levels[6].content, oid, sizeof oid, error) != 0) return -1;
+      if (memcmp(oid, TP_CHUNK_ATTRIBUTE_OID, sizeof oid) != 0) break;
+    }
+    if (i == 7 && levels[7].at != levels[6].content + sizeof oid) break;
+    if (i == 8 && levels[8].at != levels[7].content) break;
+  }
+  chain->count = i >= 5 ? (i < 6 ? 5 : i < 9 ? 6 : 9) : 0;
+  return 0;
+}
+
 /* Whether a table at the end of the file can hold chunks: aligned to 8 bytes and a multiple of 8
  * long, holding exactly one certificate entry whose dwLength agrees with the directory's size, of
  * type PKCS#7 signed data, whose signature blob has a known length within the entry. Any other
@@ -446,6 +535,7 @@ TPI_DEF int tpi_check_holds_chunks(const tp_source *source, tp_certificate_table
   unsigned char entry[14];
   uint32_t length;
   uint64_t blob;
+  tp_signer_chain chain;
   if (!table->present || !table->at_end || table->offset % 8 != 0 || table->size % 8 != 0 || table->size < 16) return 0;
   if (tp_read(source, table->offset, entry, sizeof entry, error) != 0) return -1;
   length = tpi_little_endian(entry, 4);
@@ -455,6 +545,8 @@ TPI_DEF int tpi_check_holds_chunks(const tp_source *source, tp_certificate_table
   table->holds_chunks = 1;
   table->entry_length = length;
   table->signature_end = table->offset + 8 + blob;
+  if (tp_find_signer_chain(source, table->offset + 8, table->signature_end, &chain, error) != 0) return -1;
+  if (chain.count == TP_SIGNER_LEVELS) table->chunks_at = chain.levels[TP_SIGNER_LEVELS - 1].content;
   return 0;
 }
 
@@ -550,7 +642,7 @@ TP_DEF int tp_find_regions(tp_blocks *blocks, const tp_certificate_table *table,
   }
   front_end = tpi_front_end(blocks, table, error, &failed);
   if (failed) return -1;
-  regions[0].floor = table->signature_end;
+  regions[0].floor = table->chunks_at != 0 ? table->chunks_at : table->signature_end;
   regions[0].end = blocks->source.size;
   regions[0].place = TP_PLACE_SIGNATURE;
   regions[1].floor = table->headers_end;

@@ -17,9 +17,10 @@
 // When several chunks share a kind, reading by kind returns the newest one (nearest the end of
 // the file), so a chunk added later overrides an earlier one of the same kind.
 //
-// Signed executables: chunks inside the certificate table, behind the signature blob, and those in
-// front of the table are found as tailpack.h describes. HasCertificateTable tells whether a file
-// carries a table at all: changing chunks outside the table invalidates its signature.
+// Signed executables: chunks inside the certificate table (in the signature blob, or behind it in
+// older files), and those in front of the table are found as tailpack.h describes.
+// HasCertificateTable tells whether a file carries a table at all: changing chunks outside the
+// table invalidates its signature.
 //
 // The header has two parts. The first is the byte format over a Source (any random-access
 // bytes); the second opens files and finds the program's own file. Defining
@@ -72,7 +73,7 @@ inline constexpr std::size_t kBlockSize = TP_BLOCK_SIZE;
 // Where a chunk stands in its file.
 enum class Place {
   End = TP_PLACE_END,              // behind everything: the end of the file
-  Signature = TP_PLACE_SIGNATURE,  // inside the certificate table of a signed executable, behind the signature
+  Signature = TP_PLACE_SIGNATURE,  // inside the certificate table of a signed executable
   Front = TP_PLACE_FRONT,          // in front of the certificate table of a signed executable
 };
 

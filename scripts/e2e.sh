@@ -104,5 +104,12 @@ for pair in added:add replaced:replace; do
     echo "FAIL $name: the signature of $file does not verify"
     status=1
   fi
+  # Windows' strict certificate padding check: nothing but alignment zeros behind the blob.
+  if wine "$build/cli/stowr-cli.exe" verify "$(winepath -w "$file")" >/dev/null 2>&1; then
+    echo "PASS ${name}_strictly (stowr-cli verify)"
+  else
+    echo "FAIL ${name}_strictly: $file fails the strict certificate padding check"
+    status=1
+  fi
 done
 exit $status

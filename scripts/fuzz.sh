@@ -20,6 +20,12 @@ printf 'ab0000FFFFBAD{TlPk}' >"$corpus/damaged"
 printf '\x02\x18\x02\x00\x00\x10\x00\x00\x00a00000001ONE{TlPk}\x00\x00\x00\x00\x00\x00\x10\x00\x00\x00\x00\x02\x02\x00xxxxxxxx' >"$corpus/signed"
 printf '\x03\x00\x36\x00c00000001THR{TlPk}' >"$corpus/inside"
 printf '\x03\x00\x36\x02xxxxxxxxxxxxxab00000002TWO{TlPk}c00000001THR{TlPk}' >"$corpus/front"
+# Signature blobs with a signer whose DER lengths take 1, 2 and 3 bytes: without unauthenticated
+# attributes and a chunk behind the blob, with another attribute, with the chunk attribute.
+printf '\x03\x08\x28\x00a00000001ONE{TlPk}' >"$corpus/signer"
+printf '\x03\x09\x55\x00a00000001ONEbb00000002TWO{TlPk}' >"$corpus/attribute"
+printf '\x03\x0a\x2a\x00c00000001THR{TlPk}' >"$corpus/chunk-attribute"
+printf '\x03\x0a\xf0\x00c00000001THR{TlPk}' >"$corpus/large-signer"
 # Freed memory sits in AddressSanitizer's quarantine, 256 MB of it by default: that, not the
 # target, is what a long run holds. A smaller one and shorter allocation stacks keep a run near
 # 90 MB and make it faster; use-after-free is still caught for the last 32 MB freed.

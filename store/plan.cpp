@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "store/edit.h"
+#include "store/signature_blob.h"
 #include "store/walk.h"
 
 namespace {
@@ -59,6 +60,17 @@ void CutFront(const ByteSource& source, const tp_certificate_table& table, std::
   }
 }
 
+// The chunks of table's signature region inside its blob, `change` bytes more than the file holds
+// from where they begin: false, with status set, when they do not go there.
+bool PlanInBlob(const ByteSource& source, const tp_certificate_table& table, std::int64_t change, EditPlan& plan,
+                Status& status) {
+  SignerBlob blob;
+  bool usable = false;
+  status = FindSignerBlob(source, table, blob, usable);
+  if (!status.ok() || !usable) return false;
+  return PlanSignerBlob(source, table, blob, source.size - blob.payloadAt + change, plan.splices, plan.relies);
+}
+
 // Splices in file order; at one position an insertion goes in front of a replacement.
 void Order(std::vector<Splice>& splices) {
   std::stable_sort(splices.begin(), splices.end(), [](const Splice& a, const Splice& b) {
@@ -72,6 +84,11 @@ Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& p
   plan = {};
   tp_certificate_table table;
   Status status = FindCertificateTable(source, table);
+  if (!status.ok()) return status;
+  if (table.holds_chunks && PlanInBlob(source, table, static_cast<std::int64_t>(chunkSize), plan, status)) {
+    Order(plan.splices);
+    return Status::Success();
+  }
   if (!status.ok()) return status;
   const std::uint64_t padding = (8 - chunkSize % 8) % 8, added = padding + chunkSize;
   if (!table.holds_chunks || table.size + added > 0xFFFFFFFF || table.entry_length + added > 0xFFFFFFFF) {
@@ -91,6 +108,13 @@ Status PlanAppendAll(const ByteSource& source, const std::vector<std::uint64_t>&
   paddings.assign(chunkSizes.size(), 0);
   tp_certificate_table table;
   Status status = FindCertificateTable(source, table);
+  if (!status.ok()) return status;
+  std::uint64_t total = 0;
+  for (std::uint64_t size : chunkSizes) total += size;
+  if (table.holds_chunks && PlanInBlob(source, table, static_cast<std::int64_t>(total), plan, status)) {
+    Order(plan.splices);
+    return Status::Success();
+  }
   if (!status.ok()) return status;
   std::uint64_t added = 0;
   for (std::size_t i = 0; i < chunkSizes.size(); ++i) added += (8 - chunkSizes[i] % 8) % 8 + chunkSizes[i];
@@ -130,19 +154,42 @@ Status PlanStrip(const ByteSource& source, EditPlan& plan) {
     plan.breaksSignature = table.present && body < source.size;
     return Status::Success();
   }
-  if (found[0]) {
+  SignerBlob blob;
+  bool usable = false;
+  if (found[0]) status = FindSignerBlob(source, table, blob, usable);
+  if (!status.ok()) return status;
+  if (found[0] && blob.chain.count == TP_SIGNER_LEVELS &&
+      PlanSignerBlob(source, table, blob, 0, plan.splices, plan.relies)) {
+    found[0] = false;
+  } else if (found[0]) {
     ResizeTable(table, -static_cast<std::int64_t>(source.size - oldest[0].start), plan.splices);
     plan.splices.push_back(Splice{oldest[0].start, source.size - oldest[0].start, {}});
   }
   const std::uint64_t frontEnd = layout.regions[1].end;
   if (found[1]) CutFront(source, table, frontEnd, oldest[1].start, frontEnd, true, plan.splices);
-  if (found[0] || found[1]) RelyOnTable(table, plan);
+  RelyOnTable(table, plan);
   plan.breaksSignature = found[1];
   Order(plan.splices);
   return Status::Success();
 }
 
 namespace {
+
+// Cutting [start, end) out of the chunks inside table's blob (the zero bytes in front of the
+// oldest chunk belong to the blob's padding); false, with status set, when they do not go there.
+bool CutInBlob(const ByteSource& source, const tp_certificate_table& table, std::uint64_t start, std::uint64_t end,
+               EditPlan& plan, Status& status) {
+  SignerBlob blob;
+  bool usable = false;
+  status = FindSignerBlob(source, table, blob, usable);
+  if (!status.ok() || !usable) return false;
+  start = std::max(start, blob.payloadAt);
+  const std::uint64_t payload = source.size - blob.payloadAt - (end - start);
+  if (payload == 0 && blob.chain.count != TP_SIGNER_LEVELS) return false;  // chunks behind the blob: cut as they are
+  if (!PlanSignerBlob(source, table, blob, payload, plan.splices, plan.relies)) return false;
+  if (payload > 0) plan.splices.push_back(Splice{start, end - start, {}});
+  return true;
+}
 
 // The walk checks every record (with its number, if the file holds `count` chunks) against
 // matches as it goes and notes where the chunk to cut begins and where the next one in its region
@@ -183,7 +230,10 @@ Status PlanCutWalk(const ByteSource& source, std::size_t count, std::size_t inde
     CutFront(source, table, layout.regions[1].end, cut.start, cutEnd, !nextInRegion && !olderInRegion,
              plan.splices);
     plan.breaksSignature = true;
+  } else if (cut.place == TP_PLACE_SIGNATURE && CutInBlob(source, table, cut.start, cutEnd, plan, status)) {
+    plan.breaksSignature = false;
   } else {
+    if (!status.ok()) return status;
     if (cut.place == TP_PLACE_SIGNATURE) ResizeTable(table, -static_cast<std::int64_t>(cutEnd - cut.start), plan.splices);
     plan.splices.push_back(Splice{cut.start, cutEnd - cut.start, {}});
     plan.breaksSignature = cut.place == TP_PLACE_SIGNATURE ? (cutEnd - cut.start) % 8 != 0 : table.present != 0;

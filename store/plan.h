@@ -3,9 +3,11 @@
 // from one walk over a ByteSource, for files on disk and bytes in memory alike.
 //
 // In a signed executable whose certificate table holds chunks (tailpack_reader.h), a chunk goes
-// into the table, behind zero padding that keeps the table a multiple of 8 long, and the security
-// directory's size and the certificate entry's dwLength grow by what was added; taking chunks out
-// of the table shrinks both by exactly what was added, so the signature stays valid throughout.
+// inside the signature blob (store/signature_blob.h), and taking chunks out shrinks it again, so
+// the signature stays valid throughout. A blob whose signer is not found takes chunks behind it,
+// as older files hold them: behind zero padding that keeps the table a multiple of 8 long, the
+// security directory's size and the certificate entry's dwLength growing by what was added and
+// shrinking by exactly that when they are taken out.
 // Taking out a chunk in front of the table changes signed bytes: the table moves (8-byte aligned
 // again, the directory's address following it) and the signature no longer verifies.
 #include <cstddef>
@@ -30,8 +32,8 @@ struct EditPlan {
 // chunk itself goes behind them, at the new end of the file.
 Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& plan);
 // Adding several chunks (data and trailer of each in chunkSizes) in one write, with the bytes each
-// would get when added one after the other: paddings[i] zero bytes go in front of chunk i (inside
-// a certificate table; none elsewhere). The splices make room for all of them; the paddings and
+// would get when added one after the other: paddings[i] zero bytes go in front of chunk i (behind
+// a signature blob; none elsewhere). The splices make room for all of them; the paddings and
 // chunks go behind them, at the new end of the file.
 Status PlanAppendAll(const ByteSource& source, const std::vector<std::uint64_t>& chunkSizes, EditPlan& plan,
                      std::vector<std::uint64_t>& paddings);

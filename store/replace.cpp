@@ -7,6 +7,7 @@
 
 #include "store/plan.h"
 #include "store/scan.h"
+#include "store/signature_blob.h"
 #include "store/splice.h"
 #include "store/walk.h"
 
@@ -80,7 +81,16 @@ Status PlanReplace(const ByteSource& source, std::size_t count, Matches&& matche
     plan.edit.relies.emplace_back(table.offset, 14);
   }
   std::string padding;
-  if (old.place == TP_PLACE_SIGNATURE) {
+  std::uint64_t cutAt = old.start;
+  SignerBlob blob;
+  bool inBlob = false;
+  if (old.place == TP_PLACE_SIGNATURE) status = FindSignerBlob(source, table, blob, inBlob);
+  if (!status.ok()) return status;
+  if (inBlob) {  // the zero bytes in front of the oldest chunk belong to the blob's padding
+    cutAt = std::max(old.start, blob.payloadAt);
+    const std::uint64_t payload = source.size - blob.payloadAt - (old.end - cutAt) + size;
+    if (!PlanSignerBlob(source, table, blob, payload, splices, plan.edit.relies)) return Status::Success();
+  } else if (old.place == TP_PLACE_SIGNATURE) {
     padding.assign((8 - size % 8) % 8, '\0');
     const std::int64_t change = static_cast<std::int64_t>(padding.size() + size) - static_cast<std::int64_t>(oldSize);
     if (table.size + change > 0xFFFFFFFF || table.entry_length + change > 0xFFFFFFFF) return Status::Success();
@@ -96,10 +106,11 @@ Status PlanReplace(const ByteSource& source, std::size_t count, Matches&& matche
   } else {
     plan.edit.breaksSignature = table.present != 0;
   }
-  splices.push_back(Splice{old.start, oldSize, padding});
+  const std::uint64_t cutSize = old.end - cutAt;
+  splices.push_back(Splice{cutAt, cutSize, padding});
   Order(splices);
   const auto at = std::find_if(splices.begin(), splices.end(),
-                               [&](const Splice& s) { return s.at == old.start && s.removed == oldSize; });
+                               [&](const Splice& s) { return s.at == cutAt && s.removed == cutSize; });
   plan.chunk = static_cast<std::size_t>(at - splices.begin());
   return Status::Success();
 }

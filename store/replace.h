@@ -3,9 +3,11 @@
 // Like the other edits (store/edit.h) it returns the new content, which the caller writes back
 // with WriteWholeFile.
 //
-// A chunk inside a signed executable's certificate table stays there: the zero padding in front
-// of it is set again for the new length, so the table remains a multiple of 8 long, and the
-// security directory's size and the certificate entry's dwLength follow; the signature holds. A
+// A chunk inside a signed executable's certificate table stays there, inside the signature blob
+// (store/signature_blob.h; chunks behind an older file's blob move into it), or, behind a blob
+// whose signer is not found, with the zero padding in front of it set again for the new length,
+// the security directory's size and the certificate entry's dwLength following; the signature
+// holds. A
 // chunk in front of the table is signed itself: replacing it moves the table (8-byte aligned, the
 // directory's address following it), and the signature no longer verifies.
 #include <cstddef>

@@ -20,7 +20,7 @@ static_assert(kTrailerSize == kLengthDigits + kKindSize + kMarker.size());
 
 // Where a chunk stands in its file: behind everything (any file that is not a signed executable
 // taking chunks into its certificate table), inside the certificate table of a signed executable
-// (behind the signature), or in front of that table (added before the program was signed).
+// (in or behind the signature blob), or in front of that table (added before the program was signed).
 enum class ChunkPlace : std::uint8_t { End = TP_PLACE_END, Signature = TP_PLACE_SIGNATURE, Front = TP_PLACE_FRONT };
 
 struct ChunkRecord {

@@ -11,10 +11,12 @@
 #include "tests/model/random_files.h"
 #include "tests/support/pe_image.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -381,6 +383,7 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
   Spit(dir / "data.bin", "pay\0load!"s);
   const std::string program = sign(pe_image::MinimalPe(true));
   ASSERT_TRUE(verifies());
+  EXPECT_EQ(Stowr({"verify", exe}).out, exe + ": signed; passes the strict certificate padding check\n");
 
   const struct {
     std::vector<std::string> args;
@@ -400,6 +403,7 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
     EXPECT_EQ(run.code, 0) << step.args[0] << ": " << run.err;
     EXPECT_EQ(run.err, "") << step.args[0];
     EXPECT_TRUE(verifies()) << step.args[0];
+    EXPECT_EQ(Stowr({"verify", exe}).code, 0) << step.args[0];
     std::string json = Stowr({"list", "--json", exe}).out, places;
     for (std::size_t at = 0; (at = json.find("\"place\": \"", at)) != std::string::npos; at += 10) places += json[at + 10];
     EXPECT_EQ(places, step.places) << step.args[0];
@@ -432,6 +436,7 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
 
   Spit(exe, pe_image::Signed(pe_image::MinimalPe(true)) + "\x01");  // the table no longer ends the file
   EXPECT_EQ(Stowr({"add", exe, "TXT", "data.txt"}).code, 3);
+  EXPECT_EQ(Stowr({"verify", exe}).out, exe + ": signed; fails the strict certificate padding check\n");
   EXPECT_EQ(Stowr({"strip", exe, "--break-signature"}).code, 0);  // nothing to strip: nothing to break
   Outcome plain = Stowr({"--break-signature", "add", exe, "TXT", "data.txt"});
   EXPECT_EQ(plain.code, 1);
@@ -439,6 +444,112 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
   EXPECT_EQ(plain.code, 0) << plain.err;
   EXPECT_NE(plain.err.find(kWarning), std::string::npos) << plain.err;
   EXPECT_EQ(Slurp(exe), pe_image::Signed(pe_image::MinimalPe(true)) + "\x01" + Chunk("hello", "TXT"));
+  Spit(exe, pe_image::MinimalPe(true) + Chunk("hello", "TXT"));
+  Outcome unsigned_ = Stowr({"verify", exe});
+  EXPECT_EQ(unsigned_.out, exe + ": not signed\n");
+  EXPECT_EQ(unsigned_.code, 0);
+}
+
+// A chunk added to a signed program as earlier versions did: behind the signature blob, zero
+// padded to a multiple of 8, the table's sizes following.
+std::string AddBehindBlob(std::string exe, const std::string& chunk) {
+  const std::size_t entry = pe_image::kOptionalAt + 112 + 4 * 8;
+  auto get = [&](std::size_t at) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(exe[at + i]);
+    return value;
+  };
+  const std::uint32_t added = static_cast<std::uint32_t>((8 - chunk.size() % 8) % 8 + chunk.size());
+  const std::uint32_t table = get(entry);
+  pe_image::Put(exe, entry + 4, get(entry + 4) + added, 4);
+  pe_image::Put(exe, table, get(table) + added, 4);
+  return exe + std::string(added - chunk.size(), '\0') + chunk;
+}
+
+// Chunks go inside the signature blob of programs signed in several ways, and of a file whose
+// chunks stand behind the blob as earlier versions put them (moved inside by the next edit, in
+// order). After every step the signature verifies, the strict padding check holds, the reader
+// finds every chunk inside the table with the data the steps left, list --json lists the same
+// offsets, and strip gives back the signed program. The chunk sizes make the DER lengths around
+// them change their own size (1 to 2 to 3 bytes) and back.
+TEST_F(Cli, ChunksGoInsideTheSignatureBlob) {
+  ASSERT_TRUE(Shell(dir, "openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 "
+                         "-subj '/CN=stowr test'"));
+  Spit(dir / "unsigned.exe", pe_image::MinimalPe(true));
+  const std::string sign = "osslsigncode sign -h sha256 -certs cert.pem -key key.pem ";
+  ASSERT_TRUE(Shell(dir, sign + "-in unsigned.exe -out plain.exe"));
+  ASSERT_TRUE(Shell(dir, sign + "-nest -in plain.exe -out nested.exe"));
+  ASSERT_TRUE(Shell(dir, "osslsigncode add -addUnauthenticatedBlob -in plain.exe -out blob.exe"));
+  // A timestamp's counter-signature from osslsigncode's own time-stamping authority, offline.
+  ASSERT_TRUE(Shell(dir, "openssl req -x509 -newkey rsa:2048 -nodes -keyout tsakey.pem -out tsa.pem -days 2 "
+                         "-subj '/CN=stowr tsa' -addext extendedKeyUsage=critical,timeStamping"));
+  ASSERT_TRUE(Shell(dir, sign + "-TSA-certs tsa.pem -TSA-key tsakey.pem -TSA-time $(date +%s) -in unsigned.exe -out ts.exe"));
+  const std::string plain = Slurp(dir / "plain.exe");
+  const std::string mid(120, 'm'), big(70000, '\0');
+  Spit(dir / "small", "hello");
+  Spit(dir / "mid", mid);
+  Spit(dir / "big", big);
+  using Model = std::vector<std::pair<std::string, std::string>>;  // kind and data, oldest first
+  const struct {
+    std::string name, bytes;
+    Model chunks;
+  } layouts[] = {
+      {"plain", plain, {}},
+      {"nested", Slurp(dir / "nested.exe"), {}},
+      {"another attribute", Slurp(dir / "blob.exe"), {}},
+      {"timestamped", Slurp(dir / "ts.exe"), {}},
+      {"behind the blob", AddBehindBlob(AddBehindBlob(plain, Chunk("old", "OLD")), Chunk("older\0"s, "BIN")),
+       {{"OLD", "old"}, {"BIN", "older\0"s}}},
+  };
+  const std::vector<std::vector<std::string>> steps = {
+      {"add", exe, "TXT", "small"}, {"add", exe, "MID", "mid"}, {"add", exe, "BIG", "big", "TWO", "small"},
+      {"set", exe, "TXT", "mid"},   {"remove", exe, ":BIG"},    {"remove", exe, "1"},
+      {"strip", exe},
+  };
+  // What each step does to the chunks, told from its arguments and the files' contents.
+  std::map<std::string, std::string> contents = {{"small", "hello"}, {"mid", mid}, {"big", big}};
+  auto apply = [&](const std::vector<std::string>& step, Model& model) {
+    auto newest = [&](const std::string& kind) {
+      return std::find_if(model.rbegin(), model.rend(), [&](const auto& chunk) { return chunk.first == kind; });
+    };
+    if (step[0] == "add") {
+      for (std::size_t i = 2; i < step.size(); i += 2) model.emplace_back(step[i], contents[step[i + 1]]);
+    } else if (step[0] == "set") {
+      newest(step[2])->second = contents[step[3]];
+    } else if (step[0] == "remove") {
+      model.erase(step[2][0] == ':' ? std::prev(newest(step[2].substr(1)).base()) : model.begin() + std::stoi(step[2]) - 1);
+    } else {
+      model.clear();
+    }
+  };
+  for (const auto& layout : layouts) {
+    Spit(exe, layout.bytes);
+    Model model = layout.chunks;
+    const std::string original = layout.chunks.empty() ? layout.bytes : plain;
+    for (const auto& step : steps) {
+      const std::string at = layout.name + ", " + step[0] + (step.size() > 2 ? " " + step[2] : "");
+      Outcome run = Stowr(step);
+      ASSERT_EQ(run.code, 0) << at << ": " << run.err;
+      apply(step, model);
+      EXPECT_TRUE(Shell(dir, "osslsigncode verify -CAfile cert.pem -TSA-CAfile tsa.pem -in app.exe")) << at;
+      EXPECT_EQ(Stowr({"verify", exe}).code, 0) << at;
+      const std::string bytes = Slurp(exe);
+      tailpack::Listing listing = tailpack::ListChunksInMemory(bytes);
+      ASSERT_EQ(listing.chunks.size(), model.size()) << at;
+      std::string offsets, listed = Stowr({"list", "--json", exe}).out, expected;
+      for (std::size_t i = 0; i < model.size(); ++i) {
+        const tailpack::Chunk& chunk = listing.chunks[i];
+        EXPECT_EQ(chunk.kind, model[i].first) << at;
+        EXPECT_EQ(bytes.substr(chunk.offset, chunk.length), model[i].second) << at;
+        EXPECT_EQ(chunk.place, tailpack::Place::Signature) << at;
+        expected += "\"offset\": " + std::to_string(chunk.offset) + ", \"place\": \"signature\"";
+      }
+      for (std::smatch m; std::regex_search(listed, m, std::regex("\"offset\": \\d+, \"place\": \"\\w+\"")); listed = m.suffix())
+        offsets += m.str();
+      EXPECT_EQ(offsets, expected) << at;
+    }
+    EXPECT_EQ(Slurp(exe), original) << layout.name;
+  }
 }
 
 // Several chunks in one write, chunks named by kind, standard input and output as "-", and
