@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/busy.h"
+#include "tools/busy.h"
 #include "app/edit_lock.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
@@ -53,7 +53,7 @@ void AddChunkAction(ui::Window window) {
 }
 
 void AddFileAsChunk(ui::Window window, const std::string& file) {
-  std::string kind = AskDescriptor(window);
+  std::string kind = AskDescriptor(window, Chunks());
   if (kind.empty()) return;
   if (AddBreaksSignature(Signature()) && !AcceptSignatureLoss(window, SignatureChange::Add)) return;
   const std::string exe = ExePath();
@@ -67,18 +67,18 @@ void AddFileAsChunk(ui::Window window, const std::string& file) {
 void PreviewAction(ui::Window window) {
   std::size_t index = SelectedChunk(window);
   if (index == 0) return;
-  if (PreviewChunk(window, static_cast<int>(index))) RefreshAndReport(window);
+  if (PreviewChunk(window, ExePath(), Chunks()[index - 1], ChunksStamp())) RefreshAndReport(window);
 }
 
 // Saves the first selected chunk to a file the user names; nothing when no row is selected.
 void ExtractOneAction(ui::Window window) {
   std::size_t index = SelectedChunk(window);
   if (index == 0) return;
-  if (ExtractOneChunk(window, index)) RefreshAndReport(window);
+  if (ExtractOneChunk(window, ExePath(), Chunks()[index - 1], ChunksStamp())) RefreshAndReport(window);
 }
 
 // Saves every chunk to default-named files beside the executable.
 // A file changed since the list was read: nothing is written, and the list is read again.
 void ExtractAllAction(ui::Window window) {
-  if (ExtractAllChunks(window)) RefreshAndReport(window);
+  if (ExtractAllChunks(window, ExePath(), Chunks(), ChunksStamp())) RefreshAndReport(window);
 }

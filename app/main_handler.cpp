@@ -1,6 +1,6 @@
 #include <string>
 
-#include "app/busy.h"
+#include "tools/busy.h"
 #include "app/chunk_actions.h"
 #include "app/list_habits.h"
 #include "app/main_actions.h"

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/busy.h"
+#include "tools/busy.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"
 #include "app/state.h"

@@ -1,6 +1,6 @@
 #include <functional>
 
-#include "app/busy.h"
+#include "tools/busy.h"
 #include "app/edit_lock.h"
 #include "app/main_actions.h"
 #include "app/main_window.h"

@@ -1,7 +1,7 @@
 // "Replace...": new data for the selected chunk, read from a file the user picks.
 #include <string>
 
-#include "app/busy.h"
+#include "tools/busy.h"
 #include "app/edit_lock.h"
 #include "app/list_habits.h"
 #include "app/main_actions.h"

@@ -29,6 +29,8 @@ if [ -n "$leaks" ]; then
   echo "e2e: <windows.h> reaches the logic through: $leaks" >&2
   exit 1
 fi
+# No folder includes a header of a folder above it.
+bash "$(dirname "$0")/layers.sh"
 program=${E2E_PROGRAM:-$build/app/stowr.exe}
 driver=$build/e2e/stowr-e2e.exe
 uiCheck=$build/platform/stowr-ui-check.exe

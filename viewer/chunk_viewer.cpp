@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/state.h"
 #include "store/log.h"
 #include "store/chunk_file.h"
 #include "store/scan.h"
@@ -60,11 +59,10 @@ std::string ViewText(const ChunkFile& exe, const ChunkRecord& record, bool binar
 // back to the hex dump of its first bytes.
 // Before anything is read the executable must still be the file the table was read from, and
 // the chunk's trailer where the table says; otherwise an error box says so and nothing is shown.
-bool PreviewChunk(ui::Window owner, int index) {
-  if (index < 1 || static_cast<std::size_t>(index) > Chunks().size()) return false;
-  const ChunkRecord record = Chunks()[static_cast<std::size_t>(index) - 1];
+bool PreviewChunk(ui::Window owner, const std::string& exePath, ChunkRecord record,
+                  const platform::FileStamp& scanned) {
   ChunkFile exe;
-  Status status = exe.Open(ExePath(), &ChunksStamp());
+  Status status = exe.Open(exePath, &scanned);
   if (status.ok()) status = exe.Check(record);
   if (IsChangedOnDisk(status)) {
     ui::ShowMessage(owner, "Could not read the chunk:\r" + status.message + "\rThe list of chunks is read again.",

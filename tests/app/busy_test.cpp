@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/busy.h"
+#include "tools/busy.h"
 #include "app_fixture.h"
 #include "tests/store/fault_files.h"
 #include "tools/add_dialog.h"

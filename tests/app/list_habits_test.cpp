@@ -2,7 +2,7 @@
 // handler as the Win32 layer hands them over, checked against the file and the windows shown.
 #include "app/list_habits.h"
 #include "app/main_actions.h"
-#include "app/progress_figure.h"
+#include "tools/progress_figure.h"
 #include "app_fixture.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/progress_figure.h"
+#include "tools/progress_figure.h"
 
 #include <iterator>
 
