@@ -20,7 +20,7 @@ constexpr std::uint32_t kRetryFirstRefresh = ui::kAppMessage;
 // window is on screen and reported then, so the box never comes up without a visible owner.
 void OnInitDialog(ui::Window window) {
   Status status = RefreshChunkList(window);
-  if (status.code == Status::Failed && FileExists(ExePath())) ui::Post(window, kRetryFirstRefresh);
+  if (status.code == Status::Code::Failed && FileExists(ExePath())) ui::Post(window, kRetryFirstRefresh);
 }
 
 void OnCommand(ui::Window window, std::uintptr_t wParam) {

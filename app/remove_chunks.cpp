@@ -29,7 +29,7 @@ void ApplyEdit(ui::Window window, const char* doing, const std::function<EditRes
   RunBusy(window, doing, path, true, [&](const Progress& progress) {
     platform::FileLock lock;
     Status locked = LockForEdit(path, lock, progress);
-    if (!locked.ok() && locked.code != Status::Missing) {
+    if (!locked.ok() && locked.code != Status::Code::Missing) {
       written = locked;
       return;
     }

@@ -25,7 +25,7 @@ Outcome ReplaceFromFile(const std::string& exe, const ChunkTable& table, std::si
                         const Progress& progress) {
   platform::FileLock lock;
   Status locked = LockForEdit(exe, lock, progress);
-  if (!locked.ok() && locked.code != Status::Missing) return {"Could not write file:", exe, locked};
+  if (!locked.ok() && locked.code != Status::Code::Missing) return {"Could not write file:", exe, locked};
   SourceFile data;
   Status read = StampSource(file, data);
   if (!read.ok()) return {"Could not read file:", file, read};

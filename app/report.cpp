@@ -8,7 +8,7 @@ void ReportFileFailure(ui::Window window, const std::string& what, const std::st
 // A write whose rename the disk did not confirm has changed the file, as the list behind the box
 // shows: it is a warning, never a failure that the user might answer by doing it again.
 void ReportOutcome(ui::Window window, const std::string& what, const std::string& path, const Status& status) {
-  if (status.code == Status::Cancelled) return;  // the user's own choice: the list shows the file unchanged
+  if (status.code == Status::Code::Cancelled) return;  // the user's own choice: the list shows the file unchanged
   if (!status.ok()) {
     ReportFileFailure(window, what, path, status);
   } else if (!status.warning.empty()) {

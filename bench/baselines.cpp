@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::size_t kBlock = 1 << 20;
 
-Status Errno(const std::string& what) { return Status::Error(what + ": " + std::strerror(errno)); }
+Status Errno(const std::string& what) { return Status::Failed(what + ": " + std::strerror(errno)); }
 
 // Reads n bytes at offset, in blocks of at most kBlock, handing each block to use.
 template <typename Use>

@@ -101,8 +101,8 @@ int RunList(const Args& args) {
   Status status = ScanTailpackRows(exe, [&](const ChunkRecord& record, bool binary) {
     (json ? PrintJson : PrintLine)(++number, record, binary, out);
   });
-  if (status.code == Status::Missing) return FileFailure("cannot read", exe, Status::NotFound());
+  if (status.code == Status::Code::Missing) return FileFailure("cannot read", exe, Status::Missing());
   if (!status.ok()) return FileFailure("cannot read", exe, status);
   if (json) out.Append(number == 0 ? "]\n" : "\n]\n");
-  return out.Finish() ? kExitOk : FileFailure("cannot write", "standard output", Status::Error("write failed"));
+  return out.Finish() ? kExitOk : FileFailure("cannot write", "standard output", Status::Failed("write failed"));
 }

@@ -53,7 +53,7 @@ Status MakeRoom(const ExeFile& exe, std::uint64_t chunkSize, EditResult& result)
   ByteSource source;
   Status status = OpenFileSource(exe.path, source);
   if (!status.ok()) return status;
-  if (source.size != result.content.sources.front().stamp.size) return Status::Error(std::string(kChangedOnDisk));
+  if (source.size != result.content.sources.front().stamp.size) return Status::Failed(std::string(kChangedOnDisk));
   EditPlan plan;
   status = PlanAppend(source, chunkSize, plan);
   if (!status.ok()) return status;
@@ -129,7 +129,7 @@ EditResult AppendChunks(const ExeFile& exe, const std::vector<NewChunk>& chunks)
   result.status = OpenFileSource(exe.path, source);
   if (!result.status.ok()) return result;
   if (source.size != result.content.sources.front().stamp.size) {
-    result.status = Status::Error(std::string(kChangedOnDisk));
+    result.status = Status::Failed(std::string(kChangedOnDisk));
     return result;
   }
   EditPlan plan;

@@ -9,7 +9,7 @@
 #include "store/content.h"
 #include "store/scan.h"
 
-Status ChangedOnDisk(const std::string& path) { return Status::Error(std::string(kChangedOnDisk) + ": " + path); }
+Status ChangedOnDisk(const std::string& path) { return Status::Failed(std::string(kChangedOnDisk) + ": " + path); }
 
 bool IsChangedOnDisk(const Status& status) {
   return !status.ok() && std::string_view(status.message).substr(0, kChangedOnDisk.size()) == kChangedOnDisk;
@@ -76,7 +76,7 @@ bool DamagedTrailerAt(const ByteSource& source, std::uint64_t start, const Chunk
 // The trailer stands right behind the data; a damaged chunk, whose length is larger than what
 // stands in front of its trailer, starts right behind its length field instead.
 Status ChunkFile::Check(const ChunkRecord& record) const {
-  if (handle_ == platform::kNoFile) return Status::Error("The file is not open");
+  if (handle_ == platform::kNoFile) return Status::Failed("The file is not open");
   if (record.Offset == 0) return ChangedOnDisk(path_);
   const std::uint64_t start = record.Offset - 1;
   if (TrailerAt(source_, start + record.Length, record)) return Status::Success();
@@ -122,7 +122,7 @@ Status ChunkFile::CopyTo(const ChunkRecord& record, platform::FileHandle to, con
   if (!status.ok()) return status;
   const std::uint64_t total = record.Length;
   auto step = [&](std::uint64_t copied) { return !progress || progress(copied, total); };
-  if (!step(0)) return Status::Stopped();
+  if (!step(0)) return Status::Cancelled();
   if (total > 0) status = platform::CopyRange(handle_, record.Offset - 1, total, to, step);
   if (status.ok()) status = Unchanged();
   if (status.ok()) status = Check(record);

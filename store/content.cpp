@@ -26,7 +26,7 @@ Status StampSource(const std::string& path, SourceFile& file) {
 Status OpenStampedSource(const std::string& path, SourceFile& file, ByteSource& source) {
   Status status = StampSource(path, file);
   if (status.ok()) status = OpenFileSource(path, source);
-  if (status.ok() && source.size != file.stamp.size) status = Status::Error(std::string(kChangedOnDisk));
+  if (status.ok() && source.size != file.stamp.size) status = Status::Failed(std::string(kChangedOnDisk));
   return status;
 }
 

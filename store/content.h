@@ -54,7 +54,7 @@ Status ExpectLastTrailer(const ByteSource& source, SourceFile& file);
 
 // Writes the pieces in order to `to`: opens every source, checks that it is as it was (a changed
 // one gives kChangedOnDisk and writes nothing), copies, and closes the sources again. progress
-// hears the bytes written every few MiB; answering false stops with Status::Cancelled.
+// hears the bytes written every few MiB; answering false stops with Status::Code::Cancelled.
 Status CopyContent(const Content& content, platform::FileHandle to, const Progress& progress = {});
 // Checks again that every source still has its size and modification time: after a long copy,
 // before its result replaces anything.

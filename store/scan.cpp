@@ -142,7 +142,7 @@ Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row) {
 Status CheckChunkWithin(const ChunkRecord& record, std::uint64_t size) {
   if (record.Offset >= 1 && record.Offset - 1 <= size && record.Length <= size - (record.Offset - 1))
     return Status::Success();
-  return Status::Error("The chunk lies beyond the end of the file");
+  return Status::Failed("The chunk lies beyond the end of the file");
 }
 
 // Each read opens the file for itself and checks the record against it (ChunkFile::Check).

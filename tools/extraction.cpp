@@ -37,7 +37,7 @@ SavedLines SaveAll(const ChunkFile& exe, const ChunkTable& table, const Progress
     std::string path = names.Next(exe.Path(), table[i - 1], i);
     std::string line = "- " + std::string(AfterLastSeparator(path));
     Status saved = ExtractChunk(exe, table[i - 1], path, overall);
-    if (saved.code == Status::Cancelled) break;
+    if (saved.code == Status::Code::Cancelled) break;
     if (saved.ok()) {
       lines.written += line + Unconfirmed(saved) + "\r";
     } else {
@@ -99,7 +99,7 @@ bool ExtractOneChunk(ui::Window owner, std::string exe, ChunkRecord record, cons
     saved = file.Open(exe, &scanned);
     if (saved.ok()) saved = ExtractChunk(file, record, path, progress);
   });
-  if (saved.code == Status::Cancelled) return false;
+  if (saved.code == Status::Code::Cancelled) return false;
   const bool changed = IsChangedOnDisk(saved);
   if (!saved.ok()) {
     ReportError(owner, "Could not save the tailpack as:\r" + path + "\r" + saved.message +

@@ -110,23 +110,23 @@ TEST(Edits, MissingAndUnreadableAreErrors) {
   };
   for (const Case& c : cases) {
     LogCapture log;
-    EXPECT_EQ(c.edit(dir.File("missing.exe")).status.code, Status::Missing) << c.name;
+    EXPECT_EQ(c.edit(dir.File("missing.exe")).status.code, Status::Code::Missing) << c.name;
     EXPECT_TRUE(log.lines.empty()) << c.name;
-    EXPECT_EQ(c.edit(dir.path.string()).status.code, Status::Failed) << c.name;
+    EXPECT_EQ(c.edit(dir.path.string()).status.code, Status::Code::Failed) << c.name;
     ArmFault(1);  // the file exists, but opening it fails
-    EXPECT_EQ(c.edit(file).status.code, Status::Failed) << c.name;
+    EXPECT_EQ(c.edit(file).status.code, Status::Code::Failed) << c.name;
     ArmFault(0);
   }
   EXPECT_FALSE(FileExists(dir.File("missing.exe")));
 
   std::string bytes;
-  EXPECT_EQ(ReadWholeFile(dir.File("missing.exe"), bytes).code, Status::Missing);
-  EXPECT_EQ(ReadWholeFile(dir.path.string(), bytes).code, Status::Failed);
+  EXPECT_EQ(ReadWholeFile(dir.File("missing.exe"), bytes).code, Status::Code::Missing);
+  EXPECT_EQ(ReadWholeFile(dir.path.string(), bytes).code, Status::Code::Failed);
   ArmFault(2);  // the open succeeds, the read fails
-  EXPECT_EQ(ReadWholeFile(file, bytes).code, Status::Failed);
+  EXPECT_EQ(ReadWholeFile(file, bytes).code, Status::Code::Failed);
   ChunkTable untouched;
   ArmFault(2);
-  EXPECT_EQ(ScanTailpack(file, untouched).code, Status::Failed);
+  EXPECT_EQ(ScanTailpack(file, untouched).code, Status::Code::Failed);
   ArmFault(0);
   EXPECT_TRUE(untouched.empty());
 }
@@ -210,7 +210,7 @@ TEST(Cut, RefusesStaleTableAndBadIndex) {
   // Another program adds a chunk after the scan: the old offsets no longer describe the file.
   PutFile(path, AppendChunk(std::string_view(before), "NEW", "new"));
   EditResult stale = CutChunk(path, table, 1);
-  EXPECT_EQ(stale.status.code, Status::Failed);
+  EXPECT_EQ(stale.status.code, Status::Code::Failed);
   EXPECT_EQ(stale.status.message, kChangedOnDisk);
   // Same size, different kind.
   std::string renamed = before;

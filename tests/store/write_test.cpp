@@ -127,7 +127,7 @@ TEST(AtomicWrite, ProgressShowsTheFolderAndCancelKeepsTheOldFile) {
         return ++calls != stopAt;
       });
       UseNamedTemps(false);
-      EXPECT_EQ(status.code, stopAt ? Status::Cancelled : Status::Ok) << status.message;
+      EXPECT_EQ(status.code, stopAt ? Status::Code::Cancelled : Status::Code::Ok) << status.message;
       EXPECT_EQ(GetFile(path).size(), before.size() + (stopAt ? 0 : 21));
       EXPECT_EQ(dir.Names(), std::vector<std::string>{"app.exe"});
       if (stopAt == 0) {
@@ -263,7 +263,7 @@ TEST(AtomicWrite, ProtectedTargetsAndFolders) {
 
   chmod(path.c_str(), 0444);  // no write bit for anyone: refused even for root
   Status status = WriteWholeFile("new"s, path);
-  EXPECT_EQ(status.code, Status::Failed);
+  EXPECT_EQ(status.code, Status::Code::Failed);
   EXPECT_FALSE(status.message.empty());
   EXPECT_EQ(GetFile(path), "old");
   EXPECT_EQ(ModeOf(path), 0444u);
