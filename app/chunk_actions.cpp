@@ -2,16 +2,18 @@
 
 #include <string>
 
-#include "tools/busy.h"
+#include "app/choose_exe.h"
 #include "app/edit_lock.h"
-#include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/refresh.h"
+#include "app/selection.h"
 #include "app/signature_warning.h"
 #include "app/state.h"
 #include "store/edit.h"
 #include "store/plan.h"
 #include "store/wholefile.h"
 #include "tools/add_dialog.h"
+#include "tools/busy.h"
 #include "tools/extraction.h"
 #include "viewer/chunk_viewer.h"
 

@@ -1,12 +1,17 @@
+#include "app/main_handler.h"
+
 #include <string>
 
-#include "tools/busy.h"
+#include "app/choose_exe.h"
 #include "app/chunk_actions.h"
+#include "app/drop.h"
 #include "app/list_habits.h"
-#include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/refresh.h"
+#include "app/remove_chunks.h"
 #include "app/state.h"
 #include "store/wholefile.h"
+#include "tools/busy.h"
 
 namespace {
 

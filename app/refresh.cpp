@@ -1,12 +1,14 @@
+#include "app/refresh.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "tools/busy.h"
-#include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/report.h"
 #include "app/state.h"
 #include "store/scan.h"
+#include "tools/busy.h"
 #include "tools/chunk_row.h"
 
 namespace {

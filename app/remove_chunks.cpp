@@ -1,13 +1,17 @@
+#include "app/remove_chunks.h"
+
 #include <functional>
 
-#include "tools/busy.h"
 #include "app/edit_lock.h"
-#include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/refresh.h"
+#include "app/report.h"
+#include "app/selection.h"
 #include "app/signature_warning.h"
 #include "app/state.h"
 #include "store/edit.h"
 #include "store/wholefile.h"
+#include "tools/busy.h"
 
 namespace {
 

@@ -1,15 +1,17 @@
 // "Replace...": new data for the selected chunk, read from a file the user picks.
 #include <string>
 
-#include "tools/busy.h"
+#include "app/choose_exe.h"
 #include "app/edit_lock.h"
 #include "app/list_habits.h"
-#include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/refresh.h"
+#include "app/selection.h"
 #include "app/signature_warning.h"
 #include "app/state.h"
 #include "store/replace.h"
 #include "store/wholefile.h"
+#include "tools/busy.h"
 
 namespace {
 

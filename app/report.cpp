@@ -1,4 +1,4 @@
-#include "app/main_actions.h"
+#include "app/report.h"
 
 // Lines are joined by a lone carriage return, as in the program's other messages.
 void ReportFileFailure(ui::Window window, const std::string& what, const std::string& path, const Status& status) {

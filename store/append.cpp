@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "store/edit.h"
+#include "store/grouped.h"
 #include "store/log.h"
 #include "store/plan.h"
 #include "store/scan.h"

@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "store/chunk_file.h"
+#include "store/grouped.h"
 #include "store/log.h"
 #include "store/walk.h"
 

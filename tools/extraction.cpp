@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "tools/busy.h"
 #include "platform/process.h"
 #include "store/chunk_data.h"
 #include "store/chunk_file.h"
 #include "store/content.h"
+#include "tools/busy.h"
 #include "tools/extract_name.h"
 
 namespace {

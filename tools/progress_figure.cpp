@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "store/log.h"
+#include "store/grouped.h"
 
 std::string ProgressFigure(std::uint64_t done, std::uint64_t total) {
   struct Unit {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "store/log.h"
+#include "store/grouped.h"
 #include "store/chunk_file.h"
 #include "store/scan.h"
 #include "viewer/hex_preview.h"

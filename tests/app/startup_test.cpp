@@ -1,6 +1,6 @@
 #include "app/command_line.h"
-#include "platform/app_main.h"
 #include "app_fixture.h"
+#include "platform/app_main.h"
 #include "platform/image_fake.h"
 #include "platform/process.h"
 #include "viewer/image_preview.h"

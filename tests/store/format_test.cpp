@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "store/edit.h"
-#include "store/log.h"
+#include "store/grouped.h"
 #include "store/plan.h"
 #include "store/scan.h"
 #include "store/tailpack.h"
