@@ -70,7 +70,7 @@ void PrintJson(std::size_t number, const ChunkRecord& record, bool binary, Outpu
   text.append(", \"kind\": ").append(JsonString(KindText(record)));
   text.append(", \"type\": \"").append(ChunkTypeName(binary));
   text.append("\", \"length\": ").append(std::to_string(record.Length));
-  text.append(", \"offset\": ").append(std::to_string(record.Offset - 1));
+  text.append(", \"offset\": ").append(std::to_string(DataStart(record)));
   text.append(", \"place\": \"").append(PlaceName(record.Place)).append("\"}");
   out.Append(text);
 }

@@ -38,11 +38,6 @@ Status ExpectBytes(const ByteSource& source, std::uint64_t offset, std::uint64_t
   return status;
 }
 
-Status ExpectTrailer(const ByteSource& source, const ChunkRecord& record, SourceFile& file) {
-  if (record.Offset == 0) return Status::Success();
-  return ExpectBytes(source, record.Offset - 1 + record.Length, kTrailerSize, file);
-}
-
 Status ExpectLastTrailer(const ByteSource& source, SourceFile& file) {
   const std::uint64_t n = std::min(source.size, kTrailerSize);
   return ExpectBytes(source, source.size - n, n, file);

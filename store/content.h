@@ -48,8 +48,7 @@ Status OpenStampedSource(const std::string& path, SourceFile& file, ByteSource& 
 // Adds the n bytes of source at offset (as far as they lie inside it) to the bytes that file must
 // still hold when the content is written.
 Status ExpectBytes(const ByteSource& source, std::uint64_t offset, std::uint64_t n, SourceFile& file);
-// The same for the trailer behind record's data, and for the file's last trailer.
-Status ExpectTrailer(const ByteSource& source, const ChunkRecord& record, SourceFile& file);
+// The same for the file's last trailer.
 Status ExpectLastTrailer(const ByteSource& source, SourceFile& file);
 
 // Writes the pieces in order to `to`: opens every source, checks that it is as it was (a changed
