@@ -6,13 +6,12 @@ namespace {
 
 using namespace ui::style;
 
-constexpr const char* kErrorCaption = "stowr - error";
 constexpr const char* kInvalidText = "Invalid descriptor!\rPlease type only 3 characters among A-Z and 0-9.";
 constexpr const char* kInUseText = "This descriptor is already in use!\rPlease choose another one...";
 
 // A refused descriptor is explained, then the box is emptied and focused for another try.
 void Refuse(ui::Window dialog, const char* text) {
-  ui::ShowMessage(dialog, text, kErrorCaption, ui::kMbOk | ui::kMbIconError);
+  ui::ShowError(dialog, text);
   ui::SetText(dialog, kDescriptorBox, "");
   ui::FocusControl(dialog, kDescriptorBox);
 }

@@ -12,7 +12,6 @@
 namespace {
 
 constexpr const char* kSavedText = "Tailpack successfully saved as:";
-constexpr const char* kErrorCaption = "stowr - error";
 constexpr std::size_t kNameBufferSize = 32768;
 
 // A file that the disk did not confirm is there all the same; the line says so.
@@ -54,7 +53,7 @@ void Confirm(ui::Window owner, const std::string& text) {
 }
 
 void ReportError(ui::Window owner, const std::string& text) {
-  ui::ShowMessage(owner, text, kErrorCaption, ui::kMbOk | ui::kMbIconError);
+  ui::ShowError(owner, text);
 }
 
 std::string InFolderLine(const std::string& exe) {

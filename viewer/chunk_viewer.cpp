@@ -37,10 +37,9 @@ void ShowTextPreview(ui::Window viewer, const std::string& text, bool utf8) {
 }
 
 void RefuseLargeText(ui::Window owner, const ChunkRecord& record) {
-  ui::ShowMessage(owner,
-                  "This chunk is too large to be shown as text:\r" + Grouped(record.Length) + " bytes, at most " +
-                      Grouped(kTextLimit) + " bytes can be shown.\rExtract it to open it with another program.",
-                  "stowr - error", ui::kMbOk | ui::kMbIconError);
+  ui::ShowError(owner, "This chunk is too large to be shown as text:\r" + Grouped(record.Length) +
+                           " bytes, at most " + Grouped(kTextLimit) +
+                           " bytes can be shown.\rExtract it to open it with another program.");
 }
 
 // The view's text: the chunk's bytes for a Text chunk, the hex dump of its first bytes (all that
@@ -65,8 +64,7 @@ bool PreviewChunk(ui::Window owner, const std::string& exePath, ChunkRecord reco
   Status status = exe.Open(exePath, &scanned);
   if (status.ok()) status = exe.Check(record);
   if (IsChangedOnDisk(status)) {
-    ui::ShowMessage(owner, "Could not read the chunk:\r" + status.message + "\rThe list of chunks is read again.",
-                    "stowr - error", ui::kMbOk | ui::kMbIconError);
+    ui::ShowError(owner, "Could not read the chunk:\r" + status.message + "\rThe list of chunks is read again.");
     return true;
   }
   const bool binary = exe.IsBinary(record);

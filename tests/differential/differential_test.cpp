@@ -15,21 +15,12 @@
 #include "store/wholefile.h"
 #include "tests/model/literal_model.h"
 #include "tests/model/random_files.h"
+#include "tests/support/log_capture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 constexpr std::uint64_t kFiles = 1500;
-
-// Captures the store's log lines while alive.
-struct LogCapture {
-  std::vector<std::string> lines;
-  LogSink previous;
-  LogCapture() {
-    previous = SetLogSink([this](std::string_view line) { lines.emplace_back(line); });
-  }
-  ~LogCapture() { SetLogSink(previous); }
-};
 
 class Differential : public ::testing::Test {
  protected:
