@@ -33,7 +33,7 @@ fi
 bash "$(dirname "$0")/layers.sh"
 program=${E2E_PROGRAM:-$build/app/stowr.exe}
 driver=$build/e2e/stowr-e2e.exe
-uiCheck=$build/platform/stowr-ui-check.exe
+uiCheck=$build/e2e/stowr-ui-check.exe
 for exe in "$program" "$driver" "$uiCheck"; do
   [ -f "$exe" ] || { echo "e2e: $exe was not built" >&2; exit 1; }
 done

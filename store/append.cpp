@@ -6,6 +6,7 @@
 #include "store/log.h"
 #include "store/plan.h"
 #include "store/scan.h"
+#include "store/trim_spaces.h"
 
 namespace {
 
@@ -20,13 +21,6 @@ bool AcceptChunk(std::string_view kind, std::uint64_t length) {
     return false;
   }
   return true;
-}
-
-// Only the space character is trimmed from the kind, on both sides.
-std::string_view TrimSpaces(std::string_view kind) {
-  std::size_t first = kind.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return kind.substr(first, kind.find_last_not_of(' ') - first + 1);
 }
 
 std::string ChunkWithTrailer(std::string_view kind, std::string_view data) {
