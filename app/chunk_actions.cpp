@@ -36,7 +36,7 @@ Failure AppendFile(const std::string& exe, const std::string& file, const std::s
   SourceFile data;
   Status read = StampSource(file, data);
   if (!read.ok()) return {"Could not read file:", file, read};
-  EditResult edit = AppendChunk(ExeFile{exe}, kind, data);
+  EditResult edit = AppendChunk(exe, kind, data);
   if (!edit.status.ok()) return {"Could not read file:", exe, edit.status};
   if (!edit.changed) return {};
   return {"Could not write file:", exe, WriteWholeFile(edit.content, exe, progress)};

@@ -154,12 +154,12 @@ TEST_F(Differential, AppendMatchesTheModel) {
     literal::Log wantLog;
     std::string want = literal::AppendChunk(exe, kind, data, &wantLog);
     LogCapture log;
-    EditResult got = AppendChunk(ExeFile{exe}, kind, data);
+    EditResult got = AppendChunk(exe, kind, data);
     ASSERT_TRUE(got.status.ok()) << file.notes;
     ASSERT_EQ(Produce(got.content, seed), want) << file.notes << " kind '" << kind << "'";
     EXPECT_EQ(got.changed, want != file.bytes) << file.notes;
     EXPECT_EQ(log.lines, wantLog) << file.notes;
-    EXPECT_EQ(AppendChunk(std::string_view(file.bytes), kind, data), literal::AppendChunkBytes(file.bytes, kind, data, nullptr))
+    EXPECT_EQ(AppendChunkBytes(std::string_view(file.bytes), kind, data), literal::AppendChunkBytes(file.bytes, kind, data, nullptr))
         << file.notes;
   }
 }

@@ -38,7 +38,7 @@ struct Edit {
 Content AppendFileEdit(const std::string& p) {
   SourceFile data;
   EXPECT_TRUE(StampSource(p.substr(0, p.rfind('/')) + "/data.bin", data).ok());
-  return AppendChunk(ExeFile{p}, "NEW", data).content;
+  return AppendChunk(p, "NEW", data).content;
 }
 
 Content CutFirstEdit(const std::string& p) {
@@ -48,7 +48,7 @@ Content CutFirstEdit(const std::string& p) {
 }
 
 const Edit kEdits[] = {
-    {"append", [](const std::string& p) { return AppendChunk(ExeFile{p}, "NEW", "data").content; }},
+    {"append", [](const std::string& p) { return AppendChunk(p, "NEW", "data").content; }},
     {"append file", AppendFileEdit},
     {"strip", [](const std::string& p) { return StripTailpack(p).content; }},
     {"cut", CutFirstEdit},
@@ -117,7 +117,7 @@ TEST(AtomicWrite, ProgressShowsTheFolderAndCancelKeepsTheOldFile) {
       ScratchDir dir;
       std::string path = dir.File("app.exe");
       PutFile(path, before);
-      Content content = AppendChunk(ExeFile{path}, "NEW", "data").content;
+      Content content = AppendChunk(path, "NEW", "data").content;
       std::set<std::string> seen;
       int calls = 0;
       UseNamedTemps(named);
