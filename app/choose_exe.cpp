@@ -1,4 +1,6 @@
-#include "app/main_actions.h"
+#include "app/choose_exe.h"
+
+#include "app/refresh.h"
 #include "app/state.h"
 #include "platform/process.h"
 

@@ -2,16 +2,18 @@
 
 #include <string>
 
-#include "app/busy.h"
+#include "app/choose_exe.h"
 #include "app/edit_lock.h"
-#include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/refresh.h"
+#include "app/selection.h"
 #include "app/signature_warning.h"
 #include "app/state.h"
 #include "store/edit.h"
 #include "store/plan.h"
 #include "store/wholefile.h"
 #include "tools/add_dialog.h"
+#include "tools/busy.h"
 #include "tools/extraction.h"
 #include "viewer/chunk_viewer.h"
 
@@ -26,14 +28,14 @@ void AddChunkAction(ui::Window window) {
 }
 
 void AddFileAsChunk(ui::Window window, const std::string& file) {
-  std::string kind = AskDescriptor(window);
+  std::string kind = AskDescriptor(window, Chunks());
   if (kind.empty()) return;
   if (AddBreaksSignature(Signature()) && !AcceptSignatureLoss(window, SignatureChange::Add)) return;
   const std::string exe = ExePath();
   EditFailure failure;
   RunBusy(window, "Adding a chunk to:", exe, true, [&](const Progress& progress) {
     failure = EditWithFile(exe, file, progress,
-                           [&](const SourceFile& data) { return AppendChunk(ExeFile{exe}, kind, data); });
+                           [&](const SourceFile& data) { return AppendChunk(exe, kind, data); });
   });
   RefreshAfterChange(window, failure.what, failure.path, failure.status);
 }
@@ -42,18 +44,18 @@ void AddFileAsChunk(ui::Window window, const std::string& file) {
 void PreviewAction(ui::Window window) {
   std::size_t index = SelectedChunk(window);
   if (index == 0) return;
-  if (PreviewChunk(window, static_cast<int>(index))) RefreshAndReport(window);
+  if (PreviewChunk(window, ExePath(), Chunks()[index - 1], ChunksStamp())) RefreshAndReport(window);
 }
 
 // Saves the first selected chunk to a file the user names; nothing when no row is selected.
 void ExtractOneAction(ui::Window window) {
   std::size_t index = SelectedChunk(window);
   if (index == 0) return;
-  if (ExtractOneChunk(window, index)) RefreshAndReport(window);
+  if (ExtractOneChunk(window, ExePath(), Chunks()[index - 1], ChunksStamp())) RefreshAndReport(window);
 }
 
 // Saves every chunk to default-named files beside the executable.
 // A file changed since the list was read: nothing is written, and the list is read again.
 void ExtractAllAction(ui::Window window) {
-  if (ExtractAllChunks(window)) RefreshAndReport(window);
+  if (ExtractAllChunks(window, ExePath(), Chunks(), ChunksStamp())) RefreshAndReport(window);
 }

@@ -1,9 +1,11 @@
+#include "app/drop.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string>
 
+#include "app/choose_exe.h"
 #include "app/chunk_actions.h"
-#include "app/main_actions.h"
 #include "app/state.h"
 
 namespace {

@@ -12,7 +12,7 @@ EditFailure EditWithFile(const std::string& exe, const std::string& file, const 
                          const std::function<EditResult(const SourceFile&)>& edit) {
   platform::FileLock lock;
   Status locked = LockForEdit(exe, lock, progress);
-  if (!locked.ok() && locked.code != Status::Missing) return {"Could not write file:", exe, locked};
+  if (!locked.ok() && locked.code != Status::Code::Missing) return {"Could not write file:", exe, locked};
   SourceFile data;
   Status read = StampSource(file, data);
   if (!read.ok()) return {"Could not read file:", file, read};

@@ -10,7 +10,7 @@
 #include "store/edit.h"
 
 // Takes path's lock on the worker of a RunBusy: while another stowr edit holds it, the progress
-// window shows the wait and its Cancel gives up (Status::Cancelled); after a minute the wait is
+// window shows the wait and its Cancel gives up (Status::Code::Cancelled); after a minute the wait is
 // a failure.
 Status LockForEdit(const std::string& path, platform::FileLock& lock, const Progress& progress);
 

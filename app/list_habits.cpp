@@ -4,8 +4,11 @@
 #include <vector>
 
 #include "app/chunk_actions.h"
-#include "app/main_actions.h"
+#include "app/main_handler.h"
 #include "app/main_window.h"
+#include "app/refresh.h"
+#include "app/remove_chunks.h"
+#include "app/selection.h"
 #include "app/state.h"
 
 namespace {

@@ -1,12 +1,17 @@
+#include "app/main_handler.h"
+
 #include <string>
 
-#include "app/busy.h"
+#include "app/choose_exe.h"
 #include "app/chunk_actions.h"
+#include "app/drop.h"
 #include "app/list_habits.h"
-#include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/refresh.h"
+#include "app/remove_chunks.h"
 #include "app/state.h"
 #include "store/wholefile.h"
+#include "tools/busy.h"
 
 namespace {
 
@@ -20,7 +25,7 @@ constexpr std::uint32_t kRetryFirstRefresh = ui::kAppMessage;
 // window is on screen and reported then, so the box never comes up without a visible owner.
 void OnInitDialog(ui::Window window) {
   Status status = RefreshChunkList(window);
-  if (status.code == Status::Failed && FileExists(ExePath())) ui::Post(window, kRetryFirstRefresh);
+  if (status.code == Status::Code::Failed && FileExists(ExePath())) ui::Post(window, kRetryFirstRefresh);
 }
 
 void OnCommand(ui::Window window, std::uintptr_t wParam) {

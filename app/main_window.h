@@ -29,7 +29,3 @@ std::intptr_t OpenMainWindow(ui::Window owner);
 
 // The message handler; returns 0 (not handled) for every message of the system.
 std::intptr_t MainWindowHandler(ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
-
-// Rebuilds Chunks() and the list from a fresh scan of ExePath() and sets labels and buttons.
-// Returns the scan's status; a table that could not be read is left empty.
-Status RefreshChunkList(ui::Window window);

@@ -1,12 +1,14 @@
+#include "app/refresh.h"
+
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/busy.h"
-#include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/report.h"
 #include "app/state.h"
 #include "store/scan.h"
+#include "tools/busy.h"
 #include "tools/chunk_row.h"
 
 namespace {
@@ -77,7 +79,7 @@ Status RefreshChunkList(ui::Window window) {
   SignatureInfo signature;
   platform::FileStamp stamp;
   Status status = ScanOffThread(window, ExePath(), table, binary, signature, stamp);
-  if (status.code != Status::Failed) Chunks() = std::move(table);
+  if (status.code != Status::Code::Failed) Chunks() = std::move(table);
   ChunksStamp() = stamp;
   Signature() = signature;
   FillRows(window, std::move(binary));
@@ -96,6 +98,6 @@ void RefreshAndReport(ui::Window window) { RefreshAfterChange(window, "", "", St
 void RefreshAfterChange(ui::Window window, const std::string& what, const std::string& path, const Status& changed) {
   Status refreshed = RefreshChunkList(window);
   ReportOutcome(window, what, path, changed);
-  if (refreshed.code == Status::Failed && (changed.ok() || changed.code == Status::Cancelled))
+  if (refreshed.code == Status::Code::Failed && (changed.ok() || changed.code == Status::Code::Cancelled))
     ReportFileFailure(window, "Could not read file:", ExePath(), refreshed);
 }

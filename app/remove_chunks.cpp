@@ -1,13 +1,17 @@
+#include "app/remove_chunks.h"
+
 #include <functional>
 
-#include "app/busy.h"
 #include "app/edit_lock.h"
-#include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/refresh.h"
+#include "app/report.h"
+#include "app/selection.h"
 #include "app/signature_warning.h"
 #include "app/state.h"
 #include "store/edit.h"
 #include "store/wholefile.h"
+#include "tools/busy.h"
 
 namespace {
 
@@ -29,7 +33,7 @@ void ApplyEdit(ui::Window window, const char* doing, const std::function<EditRes
   RunBusy(window, doing, path, true, [&](const Progress& progress) {
     platform::FileLock lock;
     Status locked = LockForEdit(path, lock, progress);
-    if (!locked.ok() && locked.code != Status::Missing) {
+    if (!locked.ok() && locked.code != Status::Code::Missing) {
       written = locked;
       return;
     }

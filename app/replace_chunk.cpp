@@ -1,14 +1,16 @@
 // "Replace...": new data for the selected chunk, read from a file the user picks.
 #include <string>
 
-#include "app/busy.h"
+#include "app/choose_exe.h"
 #include "app/edit_lock.h"
 #include "app/list_habits.h"
-#include "app/main_actions.h"
 #include "app/main_window.h"
+#include "app/refresh.h"
+#include "app/selection.h"
 #include "app/signature_warning.h"
 #include "app/state.h"
 #include "store/replace.h"
+#include "tools/busy.h"
 
 // A replacement that breaks a signed program's signature is asked about before the file is
 // chosen. The write runs off the window's thread and can be cancelled, which leaves the file as

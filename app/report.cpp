@@ -1,17 +1,17 @@
-#include "app/main_actions.h"
+#include "app/report.h"
 
 #include "store/wholefile.h"
 
 // Lines are joined by a lone carriage return, as in the program's other messages.
 void ReportFileFailure(ui::Window window, const std::string& what, const std::string& path, const Status& status) {
-  ui::ShowMessage(window, what + "\r" + path + "\r" + status.message, "stowr - error", ui::kMbOk | ui::kMbIconError);
+  ui::ShowError(window, what + "\r" + path + "\r" + status.message);
 }
 
 // A write whose rename the disk did not confirm has changed the file, as the list behind the box
 // shows: it is a warning, never a failure that the user might answer by doing it again. So is a
 // write that left other names (hard links) of the file with the old content.
 void ReportOutcome(ui::Window window, const std::string& what, const std::string& path, const Status& status) {
-  if (status.code == Status::Cancelled) return;  // the user's own choice: the list shows the file unchanged
+  if (status.code == Status::Code::Cancelled) return;  // the user's own choice: the list shows the file unchanged
   if (!status.ok()) {
     ReportFileFailure(window, what, path, status);
   } else if (!status.warning.empty()) {

@@ -1,4 +1,5 @@
-#include "app/main_actions.h"
+#include "app/selection.h"
+
 #include "app/main_window.h"
 #include "app/state.h"
 

@@ -1,4 +1,4 @@
-#include "app/startup.h"
+#include "platform/app_main.h"
 
 #include "app/command_line.h"
 #include "app/main_window.h"
@@ -9,7 +9,7 @@
 
 // The picture decoder is never shut down, and a temporary image that cannot be deleted is left
 // alone: neither stops the program. The Main window's end value is of no interest.
-int RunStowr() {
+int AppMain() {
   platform::StartPictureDecoder();
   for (const std::string& tempImage : TempImagePlaces()) platform::DeletePlainFile(tempImage);
   ExePath() = ExePathFromCommandLine(platform::CommandLine());

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::size_t kBlock = 1 << 20;
 
-Status Errno(const std::string& what) { return Status::Error(what + ": " + std::strerror(errno)); }
+Status Errno(const std::string& what) { return Status::Failed(what + ": " + std::strerror(errno)); }
 
 // Reads n bytes at offset, in blocks of at most kBlock, handing each block to use.
 template <typename Use>
@@ -71,7 +71,7 @@ Status ReadChunksOnce(const std::string& path, const ChunkTable& table) {
   std::vector<char> buffer(kBlock);
   Status status;
   for (const ChunkRecord& r : table) {
-    status = ReadRange(fd, r.Offset - 1, r.Length, buffer, [](const char*, std::size_t) { return Status::Success(); });
+    status = ReadRange(fd, DataStart(r), r.Length, buffer, [](const char*, std::size_t) { return Status::Success(); });
     if (!status.ok()) break;
   }
   close(fd);
@@ -94,7 +94,7 @@ Status CopyChunksFlushed(const std::string& path, const ChunkTable& table, const
   std::vector<char> buffer(kBlock);
   Status status;
   for (std::size_t i = 0; i < table.size() && status.ok(); ++i)
-    status = CopyRangeFlushed(in, table[i].Offset - 1, table[i].Length, folder + "/chunk" + std::to_string(i), buffer);
+    status = CopyRangeFlushed(in, DataStart(table[i]), table[i].Length, folder + "/chunk" + std::to_string(i), buffer);
   close(in);
   return status;
 }

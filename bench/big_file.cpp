@@ -41,7 +41,7 @@ bool PutCycled(std::FILE* f, const std::string& block, std::uint64_t n, std::uin
 // and data cycled from one random block of text.
 Status MakeBigFile(const std::string& path, const BigFileShape& shape, BigFileFacts& facts) {
   std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "wb"));
-  if (!f) return Status::Error("Cannot create " + path);
+  if (!f) return Status::Failed("Cannot create " + path);
   randomfiles::Rng rng{20240601};
   std::string block = TextBlock(rng, 1 << 20);
   facts = {};
@@ -61,6 +61,6 @@ Status MakeBigFile(const std::string& path, const BigFileShape& shape, BigFileFa
     facts.size += length + trailer.size();
   }
   facts.size += shape.bodyBytes;
-  if (!ok || std::fflush(f.get()) != 0) return Status::Error("Cannot write " + path);
+  if (!ok || std::fflush(f.get()) != 0) return Status::Failed("Cannot write " + path);
   return Status::Success();
 }

@@ -12,7 +12,7 @@
 
 namespace {
 
-Status Errno(const std::string& what) { return Status::Error(what + ": " + std::strerror(errno)); }
+Status Errno(const std::string& what) { return Status::Failed(what + ": " + std::strerror(errno)); }
 
 // A file of n bytes of text, written in blocks.
 Status WriteFilled(const std::string& path, std::uint64_t n) {
@@ -36,10 +36,10 @@ Status RunCli(const std::string& folder, const std::vector<std::string>& args, s
   const std::string report = folder + "/peak.txt";
   std::vector<std::string> words = {"/usr/bin/time", "-f", "%M", "-o", report, STOWR_CLI};
   words.insert(words.end(), args.begin(), args.end());
-  if (!RunQuietly(words, folder)) return Status::Error("stowr-cli " + args[0] + " failed");
+  if (!RunQuietly(words, folder)) return Status::Failed("stowr-cli " + args[0] + " failed");
   std::ifstream in(report);
   std::uint64_t kib = 0;
-  if (!(in >> kib)) return Status::Error("no peak from /usr/bin/time (Debian package: time)");
+  if (!(in >> kib)) return Status::Failed("no peak from /usr/bin/time (Debian package: time)");
   peak = kib * 1024;
   return Status::Success();
 }

@@ -25,7 +25,7 @@ Status WriteManyChunks(const std::string& path, std::uint64_t chunks, std::uint6
     }
   }
   bytes = static_cast<std::uint64_t>(out.tellp());
-  return out ? Status::Success() : Status::Error("cannot write " + path);
+  return out ? Status::Success() : Status::Failed("cannot write " + path);
 }
 
 // Seconds a program takes with its standard output thrown away; negative on failure.
@@ -48,7 +48,7 @@ Status MeasureListings(const std::string& folder, const std::vector<std::uint64_
     time.list = time.cat = 1e30;
     for (int turn = 0; turn < 9; ++turn) {  // in turns, so that load from elsewhere hits both alike
       double list = Run({STOWR_CLI, "list", path}), cat = Run({"/bin/cat", path});
-      if (list < 0 || cat < 0) return Status::Error("stowr-cli list or cat failed on " + path);
+      if (list < 0 || cat < 0) return Status::Failed("stowr-cli list or cat failed on " + path);
       time.list = std::min(time.list, list);
       time.cat = std::min(time.cat, cat);
     }

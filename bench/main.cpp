@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     row.literal = Best(1, [&] { Check(WriteWholeFile(literalBytes(), copy), "write"); }, fresh);
     rows.push_back(row);
   };
-  edit("add", [&] { return AppendChunk(ExeFile{exe}, "NEW", data); },
+  edit("add", [&] { return AppendChunk(exe, "NEW", data); },
        [&] { return literal::AppendChunk(exe, "NEW", data, nullptr); });
   edit("remove-one", [&] { return CutChunk(exe, table, middle); },
        [&] { return literal::CutChunk(literal::ReadWholeFile(exe), table, middle); });

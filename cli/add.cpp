@@ -56,10 +56,10 @@ int TakeChunk(const std::string& kind, const std::string& path, const ChunkFile&
 
 // One chunk goes through the single add, as it always has; several through one write.
 EditResult AppendNew(const std::string& exe, const std::vector<NewChunk>& chunks) {
-  if (chunks.size() > 1) return AppendChunks(ExeFile{exe}, chunks);
+  if (chunks.size() > 1) return AppendChunks(exe, chunks);
   const NewChunk& chunk = chunks.front();
-  if (chunk.file) return AppendChunk(ExeFile{exe}, chunk.kind, *chunk.file);
-  return AppendChunk(ExeFile{exe}, chunk.kind, std::string_view(chunk.bytes));
+  if (chunk.file) return AppendChunk(exe, chunk.kind, *chunk.file);
+  return AppendChunk(exe, chunk.kind, std::string_view(chunk.bytes));
 }
 
 

@@ -44,7 +44,7 @@ int Usage() {
 // Messages name the file and the reason the system gave.
 int FileFailure(std::string_view action, const std::string& path, const Status& status) {
   std::cerr << "stowr-cli: " << action << ' ' << path << ": " << status.message << '\n';
-  return status.code == Status::Refused ? kExitRefused : kExitFile;
+  return status.code == Status::Code::Refused ? kExitRefused : kExitFile;
 }
 
 void WarnIfUnconfirmed(const std::string& path, const Status& status) {
@@ -65,7 +65,7 @@ int LockForEdit(const std::string& exe, platform::FileLock& lock) {
     told = told || waitedMs >= 500;
     return true;
   });
-  if (status.code == Status::Missing) return FileFailure("cannot read", exe, Status::NotFound());
+  if (status.code == Status::Code::Missing) return FileFailure("cannot read", exe, Status::Missing());
   if (!status.ok()) return FileFailure("cannot write", exe, status);
   return kExitOk;
 }
@@ -74,7 +74,7 @@ int LockForEdit(const std::string& exe, platform::FileLock& lock) {
 // long for it, a folder that may not be searched) is reported with the system's reason.
 int OpenExe(const std::string& exe, ChunkFile& file) {
   Status status = file.Open(exe);
-  if (status.code == Status::Missing) return FileFailure("cannot read", exe, Status::NotFound());
+  if (status.code == Status::Code::Missing) return FileFailure("cannot read", exe, Status::Missing());
   if (!status.ok()) return FileFailure("cannot read", exe, status);
   return kExitOk;
 }

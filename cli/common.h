@@ -17,7 +17,7 @@ enum ExitCode { kExitOk = 0, kExitUsage = 1, kExitFile = 2, kExitRefused = 3, kE
 
 int Usage();
 void PrintUsage(bool toStdout);
-// Reports a failure on path; a refused request (Status::Refused) exits with kExitRefused.
+// Reports a failure on path; a refused request (Status::Code::Refused) exits with kExitRefused.
 int FileFailure(std::string_view action, const std::string& path, const Status& status);
 int Refused(std::string_view message);
 // Passes on a success's warning (the disk did not confirm a write) on standard error.

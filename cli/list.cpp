@@ -70,7 +70,7 @@ void PrintJson(std::size_t number, const ChunkRecord& record, bool binary, Outpu
   text.append(", \"kind\": ").append(JsonString(KindText(record)));
   text.append(", \"type\": \"").append(ChunkTypeName(binary));
   text.append("\", \"length\": ").append(std::to_string(record.Length));
-  text.append(", \"offset\": ").append(std::to_string(record.Offset - 1));
+  text.append(", \"offset\": ").append(std::to_string(DataStart(record)));
   text.append(", \"place\": \"").append(PlaceName(record.Place)).append("\"}");
   out.Append(text);
 }
@@ -101,8 +101,8 @@ int RunList(const Args& args) {
   Status status = ScanTailpackRows(exe, [&](const ChunkRecord& record, bool binary) {
     (json ? PrintJson : PrintLine)(++number, record, binary, out);
   });
-  if (status.code == Status::Missing) return FileFailure("cannot read", exe, Status::NotFound());
+  if (status.code == Status::Code::Missing) return FileFailure("cannot read", exe, Status::Missing());
   if (!status.ok()) return FileFailure("cannot read", exe, status);
   if (json) out.Append(number == 0 ? "]\n" : "\n]\n");
-  return out.Finish() ? kExitOk : FileFailure("cannot write", "standard output", Status::Error("write failed"));
+  return out.Finish() ? kExitOk : FileFailure("cannot write", "standard output", Status::Failed("write failed"));
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "platform/console.h"
-#include "store/log.h"
+#include "store/grouped.h"
 
 namespace {
 

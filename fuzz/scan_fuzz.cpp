@@ -97,7 +97,7 @@ void CheckAppend(std::string_view bytes, const ChunkTable& table, bool signer) {
   EditPlan plan;
   Check(PlanAppend(MemorySource(bytes), data.size() + kTrailerSize, plan).ok());
   CheckSplices(plan, bytes.size());
-  std::string added = AppendChunk(bytes, "NEW", data);
+  std::string added = AppendChunkBytes(bytes, "NEW", data);
   std::uint64_t remaining = 0;
   ChunkTable after = StoreWalk(added, remaining);
   Check(!after.empty() && KindText(after.back()) == "NEW" && after.back().Length == data.size());

@@ -16,9 +16,9 @@ Status ReadStandardInput(std::string& bytes, std::uint64_t limit) {
   for (;;) {
     ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return Status::Error(std::strerror(errno));
+    if (n < 0) return Status::Failed(std::strerror(errno));
     if (n == 0) return Status::Success();
-    if (bytes.size() + static_cast<std::size_t>(n) > limit) return Status::Error("more data than a chunk can hold");
+    if (bytes.size() + static_cast<std::size_t>(n) > limit) return Status::Failed("more data than a chunk can hold");
     bytes.append(buffer, static_cast<std::size_t>(n));
   }
 }

@@ -21,10 +21,10 @@ Status ReadStandardInput(std::string& bytes, std::uint64_t limit) {
     DWORD n = 0;
     if (!ReadFile(input, buffer, sizeof buffer, &n, nullptr)) {
       if (GetLastError() == ERROR_BROKEN_PIPE) return Status::Success();
-      return Status::Error("cannot read standard input (error " + std::to_string(GetLastError()) + ")");
+      return Status::Failed("cannot read standard input (error " + std::to_string(GetLastError()) + ")");
     }
     if (n == 0) return Status::Success();
-    if (bytes.size() + n > limit) return Status::Error("more data than a chunk can hold");
+    if (bytes.size() + n > limit) return Status::Failed("more data than a chunk can hold");
     bytes.append(buffer, n);
   }
 }

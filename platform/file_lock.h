@@ -13,7 +13,7 @@
 namespace platform {
 
 // Told, every few milliseconds while another stowr edit holds the file, how long the wait has lasted;
-// answering false gives up (Status::Cancelled).
+// answering false gives up (Status::Code::Cancelled).
 using LockWait = std::function<bool(std::uint64_t waitedMs)>;
 
 class FileLock {
@@ -24,7 +24,7 @@ class FileLock {
   ~FileLock() { Release(); }
 
   // Locks the file that path names (through a symbolic link, as a write would change it), waiting
-  // at most maxWaitMs for another stowr edit. A missing file gives Status::Missing.
+  // at most maxWaitMs for another stowr edit. A missing file gives Status::Code::Missing.
   Status Take(const std::string& path, std::uint64_t maxWaitMs, const LockWait& wait = {});
   void Release();
 

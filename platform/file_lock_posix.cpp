@@ -91,9 +91,9 @@ Status FileLock::Take(const std::string& link, std::uint64_t maxWaitMs, const Lo
     if (holder != Holder::Other) foreignFrom = -1;
     else if (foreignFrom < 0) foreignFrom = static_cast<std::int64_t>(waited);
     else if (waited - static_cast<std::uint64_t>(foreignFrom) >= kForeignMs)
-      return Status::Error("The file is in use by another program");
-    if (waited >= maxWaitMs) return Status::Error("Another stowr change of the file did not end in time");
-    if (wait && !wait(waited)) return Status::Stopped();
+      return Status::Failed("The file is in use by another program");
+    if (waited >= maxWaitMs) return Status::Failed("Another stowr change of the file did not end in time");
+    if (wait && !wait(waited)) return Status::Cancelled();
     std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
   }
 }

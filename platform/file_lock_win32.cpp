@@ -55,8 +55,8 @@ Status FileLock::Take(const std::string& path, std::uint64_t maxWaitMs, const Lo
     DWORD waited = WaitForSingleObject(mutex, kPollMs);
     while (waited == WAIT_TIMEOUT) {
       const ULONGLONG elapsed = GetTickCount64() - start;
-      Status stop = elapsed >= maxWaitMs ? Status::Error("Another stowr change of the file did not end in time")
-                    : wait && !wait(elapsed) ? Status::Stopped()
+      Status stop = elapsed >= maxWaitMs ? Status::Failed("Another stowr change of the file did not end in time")
+                    : wait && !wait(elapsed) ? Status::Cancelled()
                                              : Status::Success();
       if (!stop.ok()) {
         CloseHandle(mutex);

@@ -55,7 +55,7 @@ using file_records::TempFile;
 bool PathExists(const std::string& path);
 
 // Opens an existing plain file for reading. A pipe or a device is refused without waiting for a
-// writer, as are folders; a missing file gives Status::Missing.
+// writer, as are folders; a missing file gives Status::Code::Missing.
 Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size);
 Status StampOf(FileHandle file, FileStamp& stamp);
 // Reads exactly n bytes at offset; a short read is an error.
@@ -91,7 +91,7 @@ Status SyncFolder(const std::string& path);
 void DiscardTemp(TempFile& temp);
 
 Status WriteAll(FileHandle file, const char* data, std::size_t n);
-// Told the bytes copied so far of one range; answering false stops the copy (Status::Cancelled).
+// Told the bytes copied so far of one range; answering false stops the copy (Status::Code::Cancelled).
 using CopyStep = std::function<bool(std::uint64_t copied)>;
 // Appends n bytes of from, starting at offset, to to at its current position, calling step after
 // every block of a few MiB.

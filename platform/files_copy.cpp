@@ -15,7 +15,7 @@ Status CopyThroughBuffer(FileHandle from, std::uint64_t offset, std::uint64_t n,
     if (status.ok()) status = WriteAll(to, buffer.data(), block);
     if (!status.ok()) return status;
     copied += block;
-    if (step && !step(copied)) return Status::Stopped();
+    if (step && !step(copied)) return Status::Cancelled();
   }
   return Status::Success();
 }

@@ -24,7 +24,7 @@ int Fd(FileHandle file) { return static_cast<int>(file); }
 
 // A folder or device exists but is not a file that can be read or replaced as a whole.
 Status NotAPlainFile(mode_t mode) {
-  return Status::Error(S_ISDIR(mode) ? std::strerror(EISDIR) : "Not a regular file (a pipe or a device)");
+  return Status::Failed(S_ISDIR(mode) ? std::strerror(EISDIR) : "Not a regular file (a pipe or a device)");
 }
 
 // The errors by which copy_file_range refuses a pair of files it cannot copy between: other file
@@ -47,7 +47,7 @@ FileStamp StampFrom(const struct stat& info) {
 // path the system takes.
 Status CheckFolder(const std::string& path) {
   if (TempNameSize(TempPrefix(path, "/")) >= PATH_MAX)
-    return Status::Error("The name of the temporary file beside it would be too long for the system");
+    return Status::Failed("The name of the temporary file beside it would be too long for the system");
   if (access(posix::FolderOf(path).c_str(), W_OK | X_OK) != 0) return posix::FolderRefuses(path, errno);
   return Status::Success();
 }
@@ -115,7 +115,7 @@ Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n
       if (errno == EINTR) continue;
       return LastError();
     }
-    if (got == 0) return Status::Error("Unexpected end of file");
+    if (got == 0) return Status::Failed("Unexpected end of file");
     buffer += got;
     offset += static_cast<std::uint64_t>(got);
     n -= static_cast<std::size_t>(got);
@@ -141,7 +141,7 @@ Status CheckReplaceable(const std::string& path) {
   }
   if (!S_ISREG(info.st_mode)) return NotAPlainFile(info.st_mode);
   if (access(path.c_str(), W_OK) != 0) return LastError();
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Status::Error(std::strerror(EACCES));
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Status::Failed(std::strerror(EACCES));
   if (status.ok() && info.st_nlink > 1)
     status.warning = "The file has " + std::to_string(info.st_nlink - 1) +
                      " other name(s) (hard links), which keep the old content";
@@ -173,9 +173,9 @@ Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHan
     if (got < 0 && errno == EINTR) continue;
     if (got < 0 && KernelCopyRefused(errno)) break;
     if (got < 0) return LastError();
-    if (got == 0) return Status::Error("Unexpected end of file");
+    if (got == 0) return Status::Failed("Unexpected end of file");
     copied += static_cast<std::uint64_t>(got);
-    if (step && !step(copied)) return Status::Stopped();
+    if (step && !step(copied)) return Status::Cancelled();
   }
   if (copied == n) return Status::Success();
   return CopyThroughBuffer(from, offset + copied, n - copied, to,

@@ -9,8 +9,8 @@
 namespace platform::posix {
 
 inline Status ErrnoStatus(int error) {
-  if (error == ENOENT) return Status::NotFound(std::strerror(error));
-  return Status::Error(std::strerror(error));
+  if (error == ENOENT) return Status::Missing(std::strerror(error));
+  return Status::Failed(std::strerror(error));
 }
 
 inline Status LastError() { return ErrnoStatus(errno); }
@@ -27,7 +27,7 @@ inline std::string FolderOf(const std::string& path) {
 // a file, a read-only file system), names the folder.
 inline Status FolderRefuses(const std::string& path, int error) {
   if (error != EACCES && error != EPERM && error != EROFS) return ErrnoStatus(error);
-  return Status::Error("The folder " + FolderOf(path) + " does not accept new files: " + std::strerror(error));
+  return Status::Failed("The folder " + FolderOf(path) + " does not accept new files: " + std::strerror(error));
 }
 
 }  // namespace platform::posix

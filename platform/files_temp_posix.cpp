@@ -66,7 +66,7 @@ Status CopyAttributes(const std::string& path, int fd) {
     std::string value(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
     if (size >= 0) size = getxattr(path.c_str(), name.c_str(), value.data(), value.size());
     if (size >= 0 && fsetxattr(fd, name.c_str(), value.data(), static_cast<std::size_t>(size), 0) == 0) continue;
-    if (!MayDrop(name, errno)) return Status::Error("Cannot keep the attribute " + name + ": " + std::strerror(errno));
+    if (!MayDrop(name, errno)) return Status::Failed("Cannot keep the attribute " + name + ": " + std::strerror(errno));
   }
   return Status::Success();
 }

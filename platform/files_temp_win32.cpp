@@ -37,7 +37,7 @@ Status CreateTempBeside(const std::string& path, TempFile& temp, bool) {
     }
     DWORD error = GetLastError();
     if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT)
-      return Status::Error("The folder " + FolderOf(path) + " does not accept new files: " + ErrorText(error));
+      return Status::Failed("The folder " + FolderOf(path) + " does not accept new files: " + ErrorText(error));
     if (error != ERROR_FILE_EXISTS || attempt == 100) return ErrorStatus(error);
   }
 }

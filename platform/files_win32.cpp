@@ -24,8 +24,8 @@ std::string ErrorText(DWORD error) {
 }
 
 Status ErrorStatus(DWORD error) {
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Status::NotFound(ErrorText(error));
-  return Status::Error(ErrorText(error));
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Status::Missing(ErrorText(error));
+  return Status::Failed(ErrorText(error));
 }
 
 // Without the \\?\ prefix the ANSI calls take paths shorter than MAX_PATH.
@@ -34,7 +34,7 @@ bool TooLong(const std::string& path) { return path.size() >= MAX_PATH && Unpref
 
 Status PathError(const std::string& path, DWORD error) {
   if (TooLong(path) && (error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND))
-    return Status::Error(ErrorText(ERROR_FILENAME_EXCED_RANGE));
+    return Status::Failed(ErrorText(ERROR_FILENAME_EXCED_RANGE));
   return ErrorStatus(error);
 }
 
@@ -87,7 +87,7 @@ Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& siz
   if (handle == INVALID_HANDLE_VALUE) return PathError(path, GetLastError());
   LARGE_INTEGER length;
   Status status;
-  if (GetFileType(handle) != FILE_TYPE_DISK) status = Status::Error("Not a regular file (a pipe or a device)");
+  if (GetFileType(handle) != FILE_TYPE_DISK) status = Status::Failed("Not a regular file (a pipe or a device)");
   else if (!GetFileSizeEx(handle, &length)) status = LastError();
   if (!status.ok()) {
     CloseHandle(handle);
@@ -124,7 +124,7 @@ Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
     return error == ERROR_FILE_NOT_FOUND ? Status::Success() : ErrorStatus(error);
   }
   BY_HANDLE_FILE_INFORMATION info;
-  Status status = GetFileType(handle) != FILE_TYPE_DISK ? Status::Error("Not a regular file (a pipe or a device)")
+  Status status = GetFileType(handle) != FILE_TYPE_DISK ? Status::Failed("Not a regular file (a pipe or a device)")
                   : GetFileInformationByHandle(handle, &info) ? Status::Success()
                                                               : LastError();
   CloseHandle(handle);
@@ -146,7 +146,7 @@ Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
     if (!ReadFile(Handle(file), buffer, step, &got, &at)) return LastError();
-    if (got == 0) return Status::Error("Unexpected end of file");
+    if (got == 0) return Status::Failed("Unexpected end of file");
     buffer += got;
     offset += got;
     n -= got;
@@ -163,15 +163,15 @@ void CloseFile(FileHandle file) {
 // protection or a lock that a plain write would meet. The temporary file's name must fit.
 Status CheckReplaceable(const std::string& path) {
   if (Unprefixed(path) && path.size() < MAX_PATH && TempNameSize(TempPrefix(path, "\\/")) >= MAX_PATH)
-    return Status::Error("The name of the temporary file beside it would be too long for the system");
+    return Status::Failed("The name of the temporary file beside it would be too long for the system");
   DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND && !TooLong(path)) return Status::Success();
     return PathError(path, error);
   }
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Status::Error(ErrorText(ERROR_DIRECTORY));
-  if (attributes & FILE_ATTRIBUTE_READONLY) return Status::Error(ErrorText(ERROR_ACCESS_DENIED));
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Status::Failed(ErrorText(ERROR_DIRECTORY));
+  if (attributes & FILE_ATTRIBUTE_READONLY) return Status::Failed(ErrorText(ERROR_ACCESS_DENIED));
   HANDLE handle = OpenForWriteCheck(path);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   CloseHandle(handle);

@@ -1,7 +1,7 @@
 #pragma once
 // How far a long operation has come. Called with the bytes done and the bytes in all, possibly
 // from a worker thread; answering false asks the operation to stop, which it then reports as
-// Status::Cancelled with nothing changed.
+// Status::Code::Cancelled with nothing changed.
 #include <cstdint>
 #include <functional>
 

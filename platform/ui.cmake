@@ -28,9 +28,3 @@ endif()
 target_include_directories(stowr_process PUBLIC ${PROJECT_SOURCE_DIR})
 
 include(${CMAKE_CURRENT_LIST_DIR}/ui_fake.cmake OPTIONAL)
-
-# stowr-ui-check.exe: a self-checking run of the modal engine and dialogs, for Wine with a display.
-if(WIN32)
-  add_executable(stowr-ui-check ${CMAKE_CURRENT_LIST_DIR}/ui_win32_check.cpp)
-  target_link_libraries(stowr-ui-check PRIVATE stowr_ui_win32 stowr_resources)
-endif()

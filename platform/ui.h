@@ -195,6 +195,9 @@ inline constexpr std::uint32_t kMbOk = 0x0, kMbYesNo = 0x4, kMbIconError = 0x10,
                                kMbIconWarning = 0x30, kMbIconInformation = 0x40, kMbDefaultButton2 = 0x100;
 inline constexpr int kIdYes = 6, kIdNo = 7;
 int ShowMessage(Window owner, const std::string& text, const std::string& caption, std::uint32_t flags);
+// The program's error box: text under the caption "stowr - error", with an OK button and the
+// error icon (ui_handler.cpp).
+void ShowError(Window owner, const std::string& text);
 
 // Where a context menu was asked for: over a list, the 0-based row clicked (from the keyboard, the
 // first selected row), or -1 for empty space; and the screen point where the menu goes.

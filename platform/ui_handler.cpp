@@ -14,13 +14,16 @@ namespace {
 // even it cannot be shown.
 void ReportEscaped(Window window, const char* reason) noexcept {
   try {
-    ShowMessage(window, std::string("Could not complete the action:\r") + reason, "stowr - error",
-                kMbOk | kMbIconError);
+    ShowError(window, std::string("Could not complete the action:\r") + reason);
   } catch (...) {
   }
 }
 
 }  // namespace
+
+void ShowError(Window owner, const std::string& text) {
+  ShowMessage(owner, text, "stowr - error", kMbOk | kMbIconError);
+}
 
 // An exception must not unwind through the system's frames that called the window procedure,
 // which ends the process; it ends the action instead, and the message counts as not handled.

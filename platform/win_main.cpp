@@ -1,6 +1,6 @@
-// The Windows entry point: the program runs as a GUI process and ends with what start-up returns.
+// The Windows entry point: the program runs as a GUI process and ends with what AppMain returns.
 #include <windows.h>
 
-#include "app/startup.h"
+#include "platform/app_main.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunStowr(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return AppMain(); }

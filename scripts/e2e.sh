@@ -29,9 +29,11 @@ if [ -n "$leaks" ]; then
   echo "e2e: <windows.h> reaches the logic through: $leaks" >&2
   exit 1
 fi
+# No folder includes a header of a folder above it.
+bash "$(dirname "$0")/layers.sh"
 program=${E2E_PROGRAM:-$build/app/stowr.exe}
 driver=$build/e2e/stowr-e2e.exe
-uiCheck=$build/platform/stowr-ui-check.exe
+uiCheck=$build/e2e/stowr-ui-check.exe
 for exe in "$program" "$driver" "$uiCheck"; do
   [ -f "$exe" ] || { echo "e2e: $exe was not built" >&2; exit 1; }
 done

@@ -9,6 +9,9 @@ bash scripts/deps.sh all
 jobs=$(nproc)
 step() { printf '\n== %s\n' "$*"; }
 
+step "includes point down, and only platform/ calls the operating system"
+bash scripts/layers.sh
+
 step "native build and tests"
 cmake --preset native >/dev/null
 cmake --build --preset native -j"$jobs"

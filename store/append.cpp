@@ -2,9 +2,11 @@
 #include <cstdint>
 
 #include "store/edit.h"
+#include "store/grouped.h"
 #include "store/log.h"
 #include "store/plan.h"
 #include "store/scan.h"
+#include "store/trim_spaces.h"
 
 namespace {
 
@@ -21,13 +23,6 @@ bool AcceptChunk(std::string_view kind, std::uint64_t length) {
   return true;
 }
 
-// Only the space character is trimmed from the kind, on both sides.
-std::string_view TrimSpaces(std::string_view kind) {
-  std::size_t first = kind.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return kind.substr(first, kind.find_last_not_of(' ') - first + 1);
-}
-
 std::string ChunkWithTrailer(std::string_view kind, std::string_view data) {
   std::string chunk(data);
   chunk += MakeTrailer(data.size(), TrimSpaces(kind));
@@ -36,12 +31,12 @@ std::string ChunkWithTrailer(std::string_view kind, std::string_view data) {
 
 // The executable, copied whole from its file when the content is written; only its size and
 // time are taken here. A missing or unreadable executable gives its status and no content.
-EditResult StartAppend(const ExeFile& exe) {
+EditResult StartAppend(const std::string& exe) {
   EditResult result;
   SourceFile file;
-  result.status = StampSource(exe.path, file);
+  result.status = StampSource(exe, file);
   if (!result.status.ok()) return result;
-  LogLine("<Adding Tailpack to file " + exe.path + " (" + Grouped(file.stamp.size) + " Bytes)");
+  LogLine("<Adding Tailpack to file " + exe + " (" + Grouped(file.stamp.size) + " Bytes)");
   result.content.pieces.push_back(Piece{true, 0, file.stamp.size, {}});
   result.content.sources.push_back(std::move(file));
   return result;
@@ -49,11 +44,11 @@ EditResult StartAppend(const ExeFile& exe) {
 
 // Makes room for a chunk of chunkSize bytes: at the end of the executable, or, in a signed one
 // whose certificate table holds chunks, inside that table (store/plan.h). Reads only the headers.
-Status MakeRoom(const ExeFile& exe, std::uint64_t chunkSize, EditResult& result) {
+Status MakeRoom(const std::string& exe, std::uint64_t chunkSize, EditResult& result) {
   ByteSource source;
-  Status status = OpenFileSource(exe.path, source);
+  Status status = OpenFileSource(exe, source);
   if (!status.ok()) return status;
-  if (source.size != result.content.sources.front().stamp.size) return Status::Error(std::string(kChangedOnDisk));
+  if (source.size != result.content.sources.front().stamp.size) return Status::Failed(std::string(kChangedOnDisk));
   EditPlan plan;
   status = PlanAppend(source, chunkSize, plan);
   if (!status.ok()) return status;
@@ -69,7 +64,7 @@ void FinishAppend(EditResult& result) {
 
 }  // namespace
 
-EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_view data) {
+EditResult AppendChunk(const std::string& exe, std::string_view kind, std::string_view data) {
   EditResult result = StartAppend(exe);
   if (!result.status.ok() || !AcceptChunk(kind, data.size())) return result;
   result.status = MakeRoom(exe, data.size() + kTrailerSize, result);
@@ -80,7 +75,7 @@ EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_vi
 }
 
 // The data is copied from its file as a piece too, so neither file is ever held in memory.
-EditResult AppendChunk(const ExeFile& exe, std::string_view kind, const SourceFile& data) {
+EditResult AppendChunk(const std::string& exe, std::string_view kind, const SourceFile& data) {
   EditResult result = StartAppend(exe);
   if (!result.status.ok() || !AcceptChunk(kind, data.stamp.size)) return result;
   result.status = MakeRoom(exe, data.stamp.size + kTrailerSize, result);
@@ -92,7 +87,7 @@ EditResult AppendChunk(const ExeFile& exe, std::string_view kind, const SourceFi
   return result;
 }
 
-std::string AppendChunk(std::string_view exeBytes, std::string_view kind, std::string_view data) {
+std::string AppendChunkBytes(std::string_view exeBytes, std::string_view kind, std::string_view data) {
   LogLine("<Adding Tailpack to unnamed executable (" + Grouped(exeBytes.size()) + " Bytes)");
   if (!AcceptChunk(kind, data.size())) return std::string(exeBytes);
   EditPlan plan;
@@ -117,7 +112,7 @@ void PushChunk(const NewChunk& chunk, Content& content) {
 
 }  // namespace
 
-EditResult AppendChunks(const ExeFile& exe, const std::vector<NewChunk>& chunks) {
+EditResult AppendChunks(const std::string& exe, const std::vector<NewChunk>& chunks) {
   EditResult result = StartAppend(exe);
   if (!result.status.ok() || chunks.empty()) return result;
   std::vector<std::uint64_t> sizes, paddings;
@@ -126,10 +121,10 @@ EditResult AppendChunks(const ExeFile& exe, const std::vector<NewChunk>& chunks)
     sizes.push_back(DataSize(chunk) + kTrailerSize);
   }
   ByteSource source;
-  result.status = OpenFileSource(exe.path, source);
+  result.status = OpenFileSource(exe, source);
   if (!result.status.ok()) return result;
   if (source.size != result.content.sources.front().stamp.size) {
-    result.status = Status::Error(std::string(kChangedOnDisk));
+    result.status = Status::Failed(std::string(kChangedOnDisk));
     return result;
   }
   EditPlan plan;

@@ -10,7 +10,7 @@ Status ChunkHolds(const ChunkFile& exe, const ChunkRecord& record, const ByteSou
   if (!status.ok() || record.Length != data.size) return status;
   constexpr std::size_t kBlock = 64 * 1024;
   std::vector<char> ours(kBlock), theirs(kBlock);
-  const std::uint64_t start = record.Offset - 1;
+  const std::uint64_t start = DataStart(record);
   for (std::uint64_t at = 0; at < data.size; at += kBlock) {
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, data.size - at));
     if (!(status = exe.Source().readAt(start + at, ours.data(), n)).ok()) return status;

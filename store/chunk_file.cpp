@@ -9,7 +9,7 @@
 #include "store/content.h"
 #include "store/scan.h"
 
-Status ChangedOnDisk(const std::string& path) { return Status::Error(std::string(kChangedOnDisk) + ": " + path); }
+Status ChangedOnDisk(const std::string& path) { return Status::Failed(std::string(kChangedOnDisk) + ": " + path); }
 
 bool IsChangedOnDisk(const Status& status) {
   return !status.ok() && std::string_view(status.message).substr(0, kChangedOnDisk.size()) == kChangedOnDisk;
@@ -76,9 +76,9 @@ bool DamagedTrailerAt(const ByteSource& source, std::uint64_t start, const Chunk
 // The trailer stands right behind the data; a damaged chunk, whose length is larger than what
 // stands in front of its trailer, starts right behind its length field instead.
 Status ChunkFile::Check(const ChunkRecord& record) const {
-  if (handle_ == platform::kNoFile) return Status::Error("The file is not open");
+  if (handle_ == platform::kNoFile) return Status::Failed("The file is not open");
   if (record.Offset == 0) return ChangedOnDisk(path_);
-  const std::uint64_t start = record.Offset - 1;
+  const std::uint64_t start = DataStart(record);
   if (TrailerAt(source_, start + record.Length, record)) return Status::Success();
   if (DamagedTrailerAt(source_, start, record)) return CheckChunkWithin(record, source_.size);
   return ChangedOnDisk(path_);
@@ -96,7 +96,7 @@ Status ChunkFile::ReadHead(const ChunkRecord& record, std::size_t n, std::string
   Status status = Check(record);
   if (!status.ok()) return status;
   std::string head(std::min<std::size_t>(n, record.Length), '\0');
-  status = source_.readAt(record.Offset - 1, head.data(), head.size());
+  status = source_.readAt(DataStart(record), head.data(), head.size());
   if (status.ok()) bytes = std::move(head);
   return status;
 }
@@ -108,7 +108,7 @@ bool ChunkFile::IsBinary(const ChunkRecord& record) const {
   for (std::uint64_t done = 0; done < record.Length;) {
     if (!buffer) buffer.reset(new char[kBlock]);
     const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, record.Length - done));
-    if (!source_.readAt(record.Offset - 1 + done, buffer.get(), piece).ok()) return false;
+    if (!source_.readAt(DataStart(record) + done, buffer.get(), piece).ok()) return false;
     if (IsBinaryChunk(std::string_view(buffer.get(), piece))) return true;
     done += piece;
   }
@@ -122,8 +122,8 @@ Status ChunkFile::CopyTo(const ChunkRecord& record, platform::FileHandle to, con
   if (!status.ok()) return status;
   const std::uint64_t total = record.Length;
   auto step = [&](std::uint64_t copied) { return !progress || progress(copied, total); };
-  if (!step(0)) return Status::Stopped();
-  if (total > 0) status = platform::CopyRange(handle_, record.Offset - 1, total, to, step);
+  if (!step(0)) return Status::Cancelled();
+  if (total > 0) status = platform::CopyRange(handle_, DataStart(record), total, to, step);
   if (status.ok()) status = Unchanged();
   if (status.ok()) status = Check(record);
   return status;

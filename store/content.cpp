@@ -26,7 +26,7 @@ Status StampSource(const std::string& path, SourceFile& file) {
 Status OpenStampedSource(const std::string& path, SourceFile& file, ByteSource& source) {
   Status status = StampSource(path, file);
   if (status.ok()) status = OpenFileSource(path, source);
-  if (status.ok() && source.size != file.stamp.size) status = Status::Error(std::string(kChangedOnDisk));
+  if (status.ok() && source.size != file.stamp.size) status = Status::Failed(std::string(kChangedOnDisk));
   return status;
 }
 
@@ -36,11 +36,6 @@ Status ExpectBytes(const ByteSource& source, std::uint64_t offset, std::uint64_t
   Status status = source.readAt(offset, bytes.data(), bytes.size());
   if (status.ok()) file.expected.emplace_back(offset, std::move(bytes));
   return status;
-}
-
-Status ExpectTrailer(const ByteSource& source, const ChunkRecord& record, SourceFile& file) {
-  if (record.Offset == 0) return Status::Success();
-  return ExpectBytes(source, record.Offset - 1 + record.Length, kTrailerSize, file);
 }
 
 Status ExpectLastTrailer(const ByteSource& source, SourceFile& file) {

@@ -48,13 +48,12 @@ Status OpenStampedSource(const std::string& path, SourceFile& file, ByteSource& 
 // Adds the n bytes of source at offset (as far as they lie inside it) to the bytes that file must
 // still hold when the content is written.
 Status ExpectBytes(const ByteSource& source, std::uint64_t offset, std::uint64_t n, SourceFile& file);
-// The same for the trailer behind record's data, and for the file's last trailer.
-Status ExpectTrailer(const ByteSource& source, const ChunkRecord& record, SourceFile& file);
+// The same for the file's last trailer.
 Status ExpectLastTrailer(const ByteSource& source, SourceFile& file);
 
 // Writes the pieces in order to `to`: opens every source, checks that it is as it was (a changed
 // one gives kChangedOnDisk and writes nothing), copies, and closes the sources again. progress
-// hears the bytes written every few MiB; answering false stops with Status::Cancelled.
+// hears the bytes written every few MiB; answering false stops with Status::Code::Cancelled.
 Status CopyContent(const Content& content, platform::FileHandle to, const Progress& progress = {});
 // Checks again that every source still has its size and modification time: after a long copy,
 // before its result replaces anything.

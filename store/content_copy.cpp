@@ -16,7 +16,7 @@ struct OpenSources {
 Status Changed(const Content& content, std::size_t index) {
   std::string message(kChangedOnDisk);
   if (index > 0) message += ": " + content.sources[index].path;  // the first is the file being edited
-  return Status::Error(message);
+  return Status::Failed(message);
 }
 
 // Opens source and tells whether it still has its size and time and holds the expected bytes. A
@@ -25,7 +25,7 @@ Status OpenSource(const SourceFile& source, platform::FileHandle& file, bool& sa
   std::uint64_t size = 0;
   Status status = platform::OpenForRead(source.path, file, size);
   same = false;
-  if (status.code == Status::Missing) return Status::Success();
+  if (status.code == Status::Code::Missing) return Status::Success();
   if (!status.ok()) return status;
   platform::FileStamp now;
   status = platform::StampOf(file, now);
@@ -58,7 +58,7 @@ bool InsideSource(const Content& content, const Piece& piece) {
 Status WritePiece(const Content& content, const Piece& piece, const OpenSources& open, platform::FileHandle to,
                   const platform::CopyStep& step) {
   if (!piece.fromSource) return platform::WriteAll(to, piece.bytes.data(), piece.bytes.size());
-  if (!InsideSource(content, piece)) return Status::Error("A piece lies beyond the end of its source file");
+  if (!InsideSource(content, piece)) return Status::Failed("A piece lies beyond the end of its source file");
   if (piece.length == 0) return Status::Success();
   return platform::CopyRange(open.files[piece.source], piece.offset, piece.length, to, step);
 }
@@ -72,12 +72,12 @@ Status CopyContent(const Content& content, platform::FileHandle to, const Progre
   const std::uint64_t total = ContentSize(content);
   std::uint64_t done = 0;
   auto tell = [&](std::uint64_t copied) { return !progress || progress(done + copied, total); };
-  if (!tell(0)) return Status::Stopped();
+  if (!tell(0)) return Status::Cancelled();
   for (const Piece& piece : content.pieces) {
     status = WritePiece(content, piece, open, to, tell);
     if (!status.ok()) return status;
     done += piece.fromSource ? piece.length : piece.bytes.size();
-    if (!tell(0)) return Status::Stopped();
+    if (!tell(0)) return Status::Cancelled();
   }
   return Status::Success();
 }

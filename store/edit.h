@@ -10,11 +10,6 @@
 #include "store/content.h"
 #include "store/tailpack.h"
 
-// An executable named by its path (relative, UNC and long paths included).
-struct ExeFile {
-  std::string path;
-};
-
 struct EditResult {
   Status status;         // not Ok: the file was missing or unreadable; write nothing
   bool changed = false;  // false: the request was refused (or nothing to do) and content is the file as it is
@@ -22,13 +17,13 @@ struct EditResult {
   bool breaksSignature = false;  // the file is signed and its signature will no longer verify afterwards
 };
 
-// Path form: the executable's bytes followed by data and its trailer (in a signed executable
+// The executable named by its path (relative, UNC and long paths included): its bytes followed by data and its trailer (in a signed executable
 // whose certificate table holds chunks, inside that table: store/plan.h). Refused (unchanged) when
 // data is empty or kind is longer than 3 characters.
-EditResult AppendChunk(const ExeFile& exe, std::string_view kind, std::string_view data);
+EditResult AppendChunk(const std::string& exe, std::string_view kind, std::string_view data);
 // The same with the data copied from a file (stamped with StampSource) when the content is
 // written, so that a large file is never read whole.
-EditResult AppendChunk(const ExeFile& exe, std::string_view kind, const SourceFile& data);
+EditResult AppendChunk(const std::string& exe, std::string_view kind, const SourceFile& data);
 // Several chunks in one write, oldest first, with the bytes adding them one after the other would
 // give. Each chunk's data comes from a stamped file (copied when the content is written) or, when
 // it has none, from bytes. Refused (unchanged) when any chunk would be.
@@ -37,9 +32,9 @@ struct NewChunk {
   std::optional<SourceFile> file;
   std::string bytes;
 };
-EditResult AppendChunks(const ExeFile& exe, const std::vector<NewChunk>& chunks);
+EditResult AppendChunks(const std::string& exe, const std::vector<NewChunk>& chunks);
 // Bytes form: the same on an executable held in memory.
-std::string AppendChunk(std::string_view exeBytes, std::string_view kind, std::string_view data);
+std::string AppendChunkBytes(std::string_view exeBytes, std::string_view kind, std::string_view data);
 
 // The file without any chunk: the executable's own bytes.
 EditResult StripTailpack(const std::string& path);

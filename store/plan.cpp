@@ -219,7 +219,7 @@ Status PlanCutWalk(const ByteSource& source, std::size_t count, std::size_t inde
       },
       &layout);
   if (!status.ok()) return status;
-  if (!same || seen != count) return Status::Error(std::string(kChangedOnDisk));
+  if (!same || seen != count) return Status::Failed(std::string(kChangedOnDisk));
   if (index < 1 || index > count) return Status::Success();
   const tp_certificate_table& table = layout.table;
   RelyOnTrailer(cut, plan);

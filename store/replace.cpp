@@ -52,7 +52,7 @@ Status FindChunk(const ByteSource& source, std::size_t count, Matches&& matches,
       },
       &layout);
   if (!status.ok()) return status;
-  if (!same || seen != count) return Status::Error(std::string(kChangedOnDisk));
+  if (!same || seen != count) return Status::Failed(std::string(kChangedOnDisk));
   return Status::Success();
 }
 

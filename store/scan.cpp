@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "store/chunk_file.h"
+#include "store/grouped.h"
 #include "store/log.h"
 #include "store/walk.h"
 
@@ -57,7 +58,7 @@ bool StreamHasZero(const ByteSource& source, std::uint64_t offset, std::uint64_t
 // an unreadable chunk is.
 bool ChunkTypeInWalk(const ByteSource& source, const tp_blocks& blocks, const ChunkRecord& record,
                      std::unique_ptr<char[]>& buffer) {
-  std::uint64_t start = record.Offset - 1, end = start + record.Length;
+  std::uint64_t start = DataStart(record), end = start + record.Length;
   if (start > source.size || record.Length > source.size - start) return false;
   if (tp_blocks_holds(&blocks, start, record.Length)) return std::memchr(tp_blocks_at(&blocks, start), 0, record.Length) != nullptr;
   std::uint64_t heldStart = std::clamp(blocks.start, start, end), heldEnd = std::clamp(blocks.end, heldStart, end);
@@ -140,9 +141,9 @@ Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row) {
 }
 
 Status CheckChunkWithin(const ChunkRecord& record, std::uint64_t size) {
-  if (record.Offset >= 1 && record.Offset - 1 <= size && record.Length <= size - (record.Offset - 1))
+  if (record.Offset >= 1 && DataStart(record) <= size && record.Length <= size - DataStart(record))
     return Status::Success();
-  return Status::Error("The chunk lies beyond the end of the file");
+  return Status::Failed("The chunk lies beyond the end of the file");
 }
 
 // Each read opens the file for itself and checks the record against it (ChunkFile::Check).

@@ -1,5 +1,6 @@
 // Clearing the Tailpack: the file without any of its chunks (store/plan.h).
 #include "store/edit.h"
+#include "store/grouped.h"
 #include "store/log.h"
 #include "store/plan.h"
 #include "store/scan.h"

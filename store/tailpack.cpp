@@ -13,7 +13,7 @@ ByteSource MemorySource(std::string_view bytes) {
   source.size = bytes.size();
   source.memory = bytes.data();
   source.readAt = [bytes](std::uint64_t offset, char* out, std::size_t n) {
-    if (offset > bytes.size() || n > bytes.size() - offset) return Status::Error("Read beyond the end of the data");
+    if (offset > bytes.size() || n > bytes.size() - offset) return Status::Failed("Read beyond the end of the data");
     std::memcpy(out, bytes.data() + offset, n);
     return Status::Success();
   };

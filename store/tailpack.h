@@ -32,6 +32,10 @@ struct ChunkRecord {
   friend bool operator==(const ChunkRecord&, const ChunkRecord&) = default;
 };
 
+// Where record's data starts counted from 0, as files are read: Offset counts from 1, as the
+// list, the log and the command-line tool show it.
+inline std::uint64_t DataStart(const ChunkRecord& record) { return record.Offset - 1; }
+
 // Oldest chunk first: row k of the chunk list shows ChunkTable[k - 1].
 using ChunkTable = std::vector<ChunkRecord>;
 

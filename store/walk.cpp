@@ -21,7 +21,7 @@ int CoreSource::ReadAt(void* context, std::uint64_t offset, void* out, std::size
   return -1;
 }
 
-Status CoreSource::Error(const tp_error& error) const { return Status::Error(failed_ ? message_ : error.text); }
+Status CoreSource::Error(const tp_error& error) const { return Status::Failed(failed_ ? message_ : error.text); }
 
 SourceWalk::SourceWalk(const ByteSource& source)
     : core(source), buffer(source.memory != nullptr ? nullptr : new char[TP_BLOCK_SIZE]), blocks() {}

@@ -110,14 +110,6 @@ Status WalkTrailers(const ByteSource& source, Visit&& visit, FileLayout* layout 
   return Status::Success();
 }
 
-// The same with ChunkRecords: visit(const ChunkRecord&, const tp_blocks&).
-template <typename Visit>
-Status WalkRecords(const ByteSource& source, Visit&& visit) {
-  return WalkTrailers(source, [&visit](const tp_trailer& trailer, const tp_blocks& blocks) {
-    return visit(RecordOf(trailer), blocks);
-  });
-}
-
 // Walks the chunks of source oldest first without holding them all. A first walk, newest first,
 // hands each chunk to newest(const tp_trailer&) and notes where every 64th chunk of each region
 // ends; then each stretch between two notes is walked again, the oldest region and stretch first,

@@ -9,8 +9,8 @@
 
 bool FileExists(const std::string& path) { return platform::PathExists(path); }
 
-// A missing file reads as empty with Status::Missing; a file that cannot be opened or read is
-// Status::Failed, never an empty file.
+// A missing file reads as empty with Status::Code::Missing; a file that cannot be opened or read is
+// Status::Code::Failed, never an empty file.
 Status ReadWholeFile(const std::string& path, std::string& bytes) {
   bytes.clear();
   platform::FileHandle file;
@@ -19,7 +19,7 @@ Status ReadWholeFile(const std::string& path, std::string& bytes) {
   if (!status.ok()) return status;
   if (size > std::numeric_limits<std::size_t>::max() / 2) {
     platform::CloseFile(file);
-    return Status::Error("The file is too large to be read whole");
+    return Status::Failed("The file is too large to be read whole");
   }
   std::string data(static_cast<std::size_t>(size), '\0');
   status = platform::ReadAt(file, 0, data.data(), data.size());
@@ -96,8 +96,8 @@ Status CheckOutputName(const std::string& path, const platform::FileStamp& sourc
   platform::FileStamp found;
   Status status = platform::InspectName(path, kind, found);
   if (!status.ok()) return status;
-  if (kind == platform::NameKind::Link) return Status::Refuse("It is a symbolic link, which is never written through");
-  if (kind == platform::NameKind::File && found.SameFile(source)) return Status::Refuse("It is the executable being read");
+  if (kind == platform::NameKind::Link) return Status::Refused("It is a symbolic link, which is never written through");
+  if (kind == platform::NameKind::File && found.SameFile(source)) return Status::Refused("It is the executable being read");
   return platform::CheckReplaceable(path);
 }
 

@@ -14,7 +14,7 @@ inline constexpr std::string_view kUnconfirmedWrite = "The change was made, but 
 
 bool FileExists(const std::string& path);
 
-// The whole file. A missing file gives empty bytes and Status::Missing; a file that exists but
+// The whole file. A missing file gives empty bytes and Status::Code::Missing; a file that exists but
 // cannot be read gives Status::Failed (never taken for an empty file).
 Status ReadWholeFile(const std::string& path, std::string& bytes);
 
@@ -26,12 +26,12 @@ Status WriteWholeFile(std::string_view content, const std::string& path);
 // The same for content copied from its sources, refused (kChangedOnDisk) when a source is no
 // longer what the pieces were computed from. progress hears how many bytes are written; when it
 // answers false the write stops, the target keeps its old content and the result is
-// Status::Cancelled.
+// Status::Code::Cancelled.
 Status WriteWholeFile(const Content& content, const std::string& path, const Progress& progress = {});
 
 // Writes a file that stowr makes for the user, such as an extracted chunk, atomically as above
 // (fill writes its content, beforeReplace may still refuse), but as an output: a symbolic link at
-// path is refused (Status::Refused) and never followed, nor is anything replaced through it; so
+// path is refused (Status::Code::Refused) and never followed, nor is anything replaced through it; so
 // is `source`, the file the content is read from, under any name (a hard link, "..", the same
 // path). Only the name is replaced, never the file behind it, so a link planted there meanwhile
 // redirects nothing.

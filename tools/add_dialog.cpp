@@ -1,27 +1,25 @@
 #include "tools/add_dialog.h"
 
-#include "app/state.h"
 #include "tools/descriptor.h"
 
 namespace {
 
 using namespace ui::style;
 
-constexpr const char* kErrorCaption = "stowr - error";
 constexpr const char* kInvalidText = "Invalid descriptor!\rPlease type only 3 characters among A-Z and 0-9.";
 constexpr const char* kInUseText = "This descriptor is already in use!\rPlease choose another one...";
 
 // A refused descriptor is explained, then the box is emptied and focused for another try.
 void Refuse(ui::Window dialog, const char* text) {
-  ui::ShowMessage(dialog, text, kErrorCaption, ui::kMbOk | ui::kMbIconError);
+  ui::ShowError(dialog, text);
   ui::SetText(dialog, kDescriptorBox, "");
   ui::FocusControl(dialog, kDescriptorBox);
 }
 
 // OK and Enter: the typed text is judged against the chunks of the last scan; only an accepted
 // descriptor ends the dialog.
-void OnOk(ui::Window dialog, std::string& result) {
-  DescriptorCheck check = CheckDescriptor(ui::GetText(dialog, kDescriptorBox), Chunks());
+void OnOk(ui::Window dialog, const ChunkTable& chunks, std::string& result) {
+  DescriptorCheck check = CheckDescriptor(ui::GetText(dialog, kDescriptorBox), chunks);
   switch (check.verdict) {
     case DescriptorVerdict::Invalid: Refuse(dialog, kInvalidText); return;
     case DescriptorVerdict::InUse: Refuse(dialog, kInUseText); return;
@@ -57,14 +55,14 @@ ui::WindowLayout AddDialogLayout(ui::Window owner) {
 
 // The result starts empty on every call and is set only by an accepted descriptor; Cancel,
 // Escape and the close box all end the dialog without touching it.
-std::string AskDescriptor(ui::Window owner) {
+std::string AskDescriptor(ui::Window owner, const ChunkTable& chunks) {
   std::string result;
   ui::Window dialog = ui::CreateWindowFromLayout(AddDialogLayout(owner));
-  ui::RunModal(dialog, [&result](ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
+  ui::RunModal(dialog, [&result, &chunks](ui::Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
     if (message != ui::kCommand) return std::intptr_t{0};
     const int id = static_cast<int>(wParam & 0xFFFF);
     if (id == ui::kIdCancel) ui::EndModal(window, 0);
-    if (id == ui::kIdOk) OnOk(window, result);
+    if (id == ui::kIdOk) OnOk(window, chunks, result);
     return std::intptr_t{0};
   });
   return result;

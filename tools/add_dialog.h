@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/ui.h"
+#include "store/tailpack.h"
 
 inline constexpr const char* kAddDialogTitle = "stowr - add tailpack";
 
@@ -16,5 +17,5 @@ enum AddDialogControl : int {
 ui::WindowLayout AddDialogLayout(ui::Window owner);
 
 // Runs the dialog modally and returns the accepted descriptor: three characters among A-Z and
-// 0-9 that no chunk of Chunks() has as its Kind. Empty when the user cancelled or closed it.
-std::string AskDescriptor(ui::Window owner);
+// 0-9 that no chunk of chunks has as its Kind. Empty when the user cancelled or closed it.
+std::string AskDescriptor(ui::Window owner, const ChunkTable& chunks);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "store/log.h"
+#include "store/grouped.h"
 
 // The cells as the chunk list shows them: the number in plain decimal, sizes and positions in
 // grouped digits.

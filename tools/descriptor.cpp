@@ -2,14 +2,9 @@
 
 #include <algorithm>
 
-namespace {
+#include "store/trim_spaces.h"
 
-// Only the space character is trimmed; tabs and other blanks stay and make the text invalid.
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
+namespace {
 
 std::string UpperAscii(std::string_view text) {
   std::string upper(text);

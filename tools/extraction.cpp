@@ -2,18 +2,16 @@
 
 #include <vector>
 
-#include "app/busy.h"
-#include "app/state.h"
 #include "platform/process.h"
 #include "store/chunk_data.h"
 #include "store/chunk_file.h"
 #include "store/content.h"
+#include "tools/busy.h"
 #include "tools/extract_name.h"
 
 namespace {
 
 constexpr const char* kSavedText = "Tailpack successfully saved as:";
-constexpr const char* kErrorCaption = "stowr - error";
 constexpr std::size_t kNameBufferSize = 32768;
 
 // A file that the disk did not confirm is there all the same; the line says so.
@@ -38,7 +36,7 @@ SavedLines SaveAll(const ChunkFile& exe, const ChunkTable& table, const Progress
     std::string path = names.Next(exe.Path(), table[i - 1], i);
     std::string line = "- " + std::string(AfterLastSeparator(path));
     Status saved = ExtractChunk(exe, table[i - 1], path, overall);
-    if (saved.code == Status::Cancelled) break;
+    if (saved.code == Status::Code::Cancelled) break;
     if (saved.ok()) {
       lines.written += line + Unconfirmed(saved) + "\r";
     } else {
@@ -55,10 +53,12 @@ void Confirm(ui::Window owner, const std::string& text) {
 }
 
 void ReportError(ui::Window owner, const std::string& text) {
-  ui::ShowMessage(owner, text, kErrorCaption, ui::kMbOk | ui::kMbIconError);
+  ui::ShowError(owner, text);
 }
 
-std::string InFolderLine() { return "in folder \"" + std::string(BeforeLastSeparator(ExePath())) + "\""; }
+std::string InFolderLine(const std::string& exe) {
+  return "in folder \"" + std::string(BeforeLastSeparator(exe)) + "\"";
+}
 
 }  // namespace
 
@@ -86,22 +86,19 @@ std::string ProgramName(std::string_view modulePath) {
   return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
 }
 
-// An index outside the table names no chunk and does nothing. Cancelling the dialog is silent, and
-// so is cancelling the copy, which runs off the window's thread and leaves no file behind;
-// otherwise the user learns either where the chunk went or why it did not get there.
-bool ExtractOneChunk(ui::Window owner, std::size_t index) {
-  if (index < 1 || index > Chunks().size()) return false;
-  const ChunkRecord record = Chunks()[index - 1];
-  const std::string exe = ExePath();
+// Cancelling the dialog is silent, and so is cancelling the copy, which runs off the window's
+// thread and leaves no file behind; otherwise the user learns either where the chunk went or
+// why it did not get there.
+bool ExtractOneChunk(ui::Window owner, std::string exe, ChunkRecord record, const platform::FileStamp& scanned) {
   std::string path = ui::AskSaveFile(owner, SaveAsOptions(DefaultExtractName(exe, record)));
   if (path.empty()) return false;
   Status saved;
   RunBusy(owner, "Saving the tailpack as:", path, true, [&](const Progress& progress) {
     ChunkFile file;
-    saved = file.Open(exe, &ChunksStamp());
+    saved = file.Open(exe, &scanned);
     if (saved.ok()) saved = ExtractChunk(file, record, path, progress);
   });
-  if (saved.code == Status::Cancelled) return false;
+  if (saved.code == Status::Code::Cancelled) return false;
   const bool changed = IsChangedOnDisk(saved);
   if (!saved.ok()) {
     ReportError(owner, "Could not save the tailpack as:\r" + path + "\r" + saved.message +
@@ -118,15 +115,13 @@ bool ExtractOneChunk(ui::Window owner, std::size_t index) {
 // chunk being copied, which is not written, and the boxes tell what was done until then. An
 // executable that is no longer the file the list was read from is refused before anything is
 // written.
-bool ExtractAllChunks(ui::Window owner) {
-  const ChunkTable table = Chunks();
-  const std::string exe = ExePath();
+bool ExtractAllChunks(ui::Window owner, std::string exe, ChunkTable table, const platform::FileStamp& scanned) {
   SavedLines lines;
   Status opened;
   RunBusy(owner, "Saving the tailpacks in folder:", std::string(BeforeLastSeparator(exe)), true,
           [&](const Progress& progress) {
             ChunkFile file;
-            opened = file.Open(exe, &ChunksStamp());
+            opened = file.Open(exe, &scanned);
             if (opened.ok()) lines = SaveAll(file, table, progress);
           });
   if (!opened.ok()) {
@@ -135,9 +130,9 @@ bool ExtractAllChunks(ui::Window owner) {
     return IsChangedOnDisk(opened);
   }
   const bool changed = lines.failed.find(kChangedOnDisk) != std::string::npos;
-  if (!lines.written.empty()) Confirm(owner, std::string(kSavedText) + "\r" + lines.written + InFolderLine());
+  if (!lines.written.empty()) Confirm(owner, std::string(kSavedText) + "\r" + lines.written + InFolderLine(exe));
   if (!lines.failed.empty())
-    ReportError(owner, "Could not save the tailpacks:\r" + lines.failed + InFolderLine() +
+    ReportError(owner, "Could not save the tailpacks:\r" + lines.failed + InFolderLine(exe) +
                            (changed ? std::string("\r") + kListReadAgain : ""));
   return changed;
 }

@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "app/state.h"
-#include "store/log.h"
+#include "store/grouped.h"
 #include "store/chunk_file.h"
 #include "store/scan.h"
 #include "viewer/hex_preview.h"
@@ -38,10 +37,9 @@ void ShowTextPreview(ui::Window viewer, const std::string& text, bool utf8) {
 }
 
 void RefuseLargeText(ui::Window owner, const ChunkRecord& record) {
-  ui::ShowMessage(owner,
-                  "This chunk is too large to be shown as text:\r" + Grouped(record.Length) + " bytes, at most " +
-                      Grouped(kTextLimit) + " bytes can be shown.\rExtract it to open it with another program.",
-                  "stowr - error", ui::kMbOk | ui::kMbIconError);
+  ui::ShowError(owner, "This chunk is too large to be shown as text:\r" + Grouped(record.Length) +
+                           " bytes, at most " + Grouped(kTextLimit) +
+                           " bytes can be shown.\rExtract it to open it with another program.");
 }
 
 // The view's text: the chunk's bytes for a Text chunk, the hex dump of its first bytes (all that
@@ -60,15 +58,13 @@ std::string ViewText(const ChunkFile& exe, const ChunkRecord& record, bool binar
 // back to the hex dump of its first bytes.
 // Before anything is read the executable must still be the file the table was read from, and
 // the chunk's trailer where the table says; otherwise an error box says so and nothing is shown.
-bool PreviewChunk(ui::Window owner, int index) {
-  if (index < 1 || static_cast<std::size_t>(index) > Chunks().size()) return false;
-  const ChunkRecord record = Chunks()[static_cast<std::size_t>(index) - 1];
+bool PreviewChunk(ui::Window owner, const std::string& exePath, ChunkRecord record,
+                  const platform::FileStamp& scanned) {
   ChunkFile exe;
-  Status status = exe.Open(ExePath(), &ChunksStamp());
+  Status status = exe.Open(exePath, &scanned);
   if (status.ok()) status = exe.Check(record);
   if (IsChangedOnDisk(status)) {
-    ui::ShowMessage(owner, "Could not read the chunk:\r" + status.message + "\rThe list of chunks is read again.",
-                    "stowr - error", ui::kMbOk | ui::kMbIconError);
+    ui::ShowError(owner, "Could not read the chunk:\r" + status.message + "\rThe list of chunks is read again.");
     return true;
   }
   const bool binary = exe.IsBinary(record);

@@ -29,7 +29,7 @@ inline std::string Body(std::size_t size) {
 
 // body followed by the chunks, oldest first.
 inline std::string WithChunks(std::string bytes, const std::vector<Chunk>& chunks) {
-  for (const auto& [kind, data] : chunks) bytes = AppendChunk(bytes, kind, data);
+  for (const auto& [kind, data] : chunks) bytes = AppendChunkBytes(bytes, kind, data);
   return bytes;
 }
 

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/busy.h"
 #include "app_fixture.h"
 #include "tests/store/fault_files.h"
 #include "tools/add_dialog.h"
+#include "tools/busy.h"
 
 namespace {
 

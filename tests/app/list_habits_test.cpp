@@ -1,9 +1,8 @@
 // The chunk list's keys, double-click and context menus, each run through the Main window's
 // handler as the Win32 layer hands them over, checked against the file and the windows shown.
 #include "app/list_habits.h"
-#include "app/main_actions.h"
-#include "app/progress_figure.h"
 #include "app_fixture.h"
+#include "tools/progress_figure.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "app/main_actions.h"
 #include "app_fixture.h"
+#include "app/selection.h"
 
 namespace {
 

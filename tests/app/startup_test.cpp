@@ -1,6 +1,6 @@
 #include "app/command_line.h"
-#include "app/startup.h"
 #include "app_fixture.h"
+#include "platform/app_main.h"
 #include "platform/image_fake.h"
 #include "platform/process.h"
 #include "viewer/image_preview.h"
@@ -17,7 +17,7 @@ TEST_F(MainWindowTest, StartupCleansUpAndOpensTheMainWindow) {
   bool shownWithoutTempImage = false;
   fake::QueueStep(kMainTitle, [&](ui::Window) { shownWithoutTempImage = !std::filesystem::exists(tempImage); });
 
-  EXPECT_EQ(RunStowr(), 0);
+  EXPECT_EQ(AppMain(), 0);
   EXPECT_TRUE(shownWithoutTempImage);
   ASSERT_FALSE(platform::fake::Images().calls.empty());
   EXPECT_EQ(platform::fake::Images().calls.front(), "start");
@@ -31,7 +31,7 @@ TEST_F(MainWindowTest, StartupKeepsAFolderNamedLikeTheTempImage) {
   std::string tempImage = TempImagePath(platform::ModulePath());
   std::filesystem::remove_all(tempImage);
   std::filesystem::create_directory(tempImage);
-  EXPECT_EQ(RunStowr(), 0);
+  EXPECT_EQ(AppMain(), 0);
   EXPECT_TRUE(std::filesystem::is_directory(tempImage));
   std::filesystem::remove(tempImage);
 }

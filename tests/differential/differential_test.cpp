@@ -15,21 +15,12 @@
 #include "store/wholefile.h"
 #include "tests/model/literal_model.h"
 #include "tests/model/random_files.h"
+#include "tests/support/log_capture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 constexpr std::uint64_t kFiles = 1500;
-
-// Captures the store's log lines while alive.
-struct LogCapture {
-  std::vector<std::string> lines;
-  LogSink previous;
-  LogCapture() {
-    previous = SetLogSink([this](std::string_view line) { lines.emplace_back(line); });
-  }
-  ~LogCapture() { SetLogSink(previous); }
-};
 
 class Differential : public ::testing::Test {
  protected:
@@ -163,12 +154,12 @@ TEST_F(Differential, AppendMatchesTheModel) {
     literal::Log wantLog;
     std::string want = literal::AppendChunk(exe, kind, data, &wantLog);
     LogCapture log;
-    EditResult got = AppendChunk(ExeFile{exe}, kind, data);
+    EditResult got = AppendChunk(exe, kind, data);
     ASSERT_TRUE(got.status.ok()) << file.notes;
     ASSERT_EQ(Produce(got.content, seed), want) << file.notes << " kind '" << kind << "'";
     EXPECT_EQ(got.changed, want != file.bytes) << file.notes;
     EXPECT_EQ(log.lines, wantLog) << file.notes;
-    EXPECT_EQ(AppendChunk(std::string_view(file.bytes), kind, data), literal::AppendChunkBytes(file.bytes, kind, data, nullptr))
+    EXPECT_EQ(AppendChunkBytes(std::string_view(file.bytes), kind, data), literal::AppendChunkBytes(file.bytes, kind, data, nullptr))
         << file.notes;
   }
 }

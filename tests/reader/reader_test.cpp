@@ -186,7 +186,7 @@ SignedFile BuildSigned(bool plus, const std::string& front, std::size_t padding,
   std::string table = CertificateTableBytes(blob);
   SetSecurityDirectory(file.bytes, plus, file.tableAt, table.size());
   file.bytes += table;
-  for (const auto& [kind, data] : inside) file.bytes = AppendChunk(std::string_view(file.bytes), kind, data);
+  for (const auto& [kind, data] : inside) file.bytes = AppendChunkBytes(std::string_view(file.bytes), kind, data);
   return file;
 }
 

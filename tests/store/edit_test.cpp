@@ -37,7 +37,7 @@ TEST(Append, BytesForm) {
   };
   const std::string exe = "MZ\0\x90 body {TlPk"s;
   for (const Case& c : cases) {
-    std::string result = AppendChunk(std::string_view(exe), c.kind, c.data);
+    std::string result = AppendChunkBytes(std::string_view(exe), c.kind, c.data);
     EXPECT_EQ(result, exe + c.expected) << "kind '" << c.kind << "'";
     if (c.expected.empty()) continue;
     ChunkTable table;
@@ -51,8 +51,8 @@ TEST(Append, BytesForm) {
 
 TEST(Append, LogLines) {
   LogCapture log;
-  AppendChunk(std::string_view(std::string(1000, 'M')), "TXT", "hello");
-  AppendChunk(std::string_view("MZ"), "LONG", "hello");
+  AppendChunkBytes(std::string_view(std::string(1000, 'M')), "TXT", "hello");
+  AppendChunkBytes(std::string_view("MZ"), "LONG", "hello");
   const std::vector<std::string> lines = {
       "<Adding Tailpack to unnamed executable (1,000 Bytes)",
       "- Trying to add a chunk of data, of type 'TXT' and length 5 Bytes",
@@ -71,7 +71,7 @@ TEST(Append, PathFormKeepsExistingChunks) {
   PutFile(path, before);
 
   LogCapture log;
-  EditResult edit = AppendChunk(ExeFile{path}, "TWO", "second");
+  EditResult edit = AppendChunk(path, "TWO", "second");
   EXPECT_TRUE(edit.changed);
   EXPECT_EQ(Apply(edit, path), before + "second" + MakeTrailer(6, "TWO"));
   EXPECT_EQ(log.lines.front(), "<Adding Tailpack to file " + path + " (23 Bytes)");
@@ -84,7 +84,7 @@ TEST(Append, PathFormKeepsExistingChunks) {
   EXPECT_EQ(ReadChunk(path, table[1]), "second");
 
   // Refused: nothing to write, the content is the file as it is.
-  EditResult refused = AppendChunk(ExeFile{path}, "TXT", "");
+  EditResult refused = AppendChunk(path, "TXT", "");
   EXPECT_TRUE(refused.status.ok());
   EXPECT_FALSE(refused.changed);
   EXPECT_EQ(ContentSize(refused.content), 46u);
@@ -104,29 +104,29 @@ TEST(Edits, MissingAndUnreadableAreErrors) {
     std::function<EditResult(const std::string&)> edit;
   };
   const Case cases[] = {
-      {"append", [](const std::string& p) { return AppendChunk(ExeFile{p}, "TXT", "x"); }},
+      {"append", [](const std::string& p) { return AppendChunk(p, "TXT", "x"); }},
       {"strip", [](const std::string& p) { return StripTailpack(p); }},
       {"cut", [&table](const std::string& p) { return CutChunk(p, table, 1); }},
   };
   for (const Case& c : cases) {
     LogCapture log;
-    EXPECT_EQ(c.edit(dir.File("missing.exe")).status.code, Status::Missing) << c.name;
+    EXPECT_EQ(c.edit(dir.File("missing.exe")).status.code, Status::Code::Missing) << c.name;
     EXPECT_TRUE(log.lines.empty()) << c.name;
-    EXPECT_EQ(c.edit(dir.path.string()).status.code, Status::Failed) << c.name;
+    EXPECT_EQ(c.edit(dir.path.string()).status.code, Status::Code::Failed) << c.name;
     ArmFault(1);  // the file exists, but opening it fails
-    EXPECT_EQ(c.edit(file).status.code, Status::Failed) << c.name;
+    EXPECT_EQ(c.edit(file).status.code, Status::Code::Failed) << c.name;
     ArmFault(0);
   }
   EXPECT_FALSE(FileExists(dir.File("missing.exe")));
 
   std::string bytes;
-  EXPECT_EQ(ReadWholeFile(dir.File("missing.exe"), bytes).code, Status::Missing);
-  EXPECT_EQ(ReadWholeFile(dir.path.string(), bytes).code, Status::Failed);
+  EXPECT_EQ(ReadWholeFile(dir.File("missing.exe"), bytes).code, Status::Code::Missing);
+  EXPECT_EQ(ReadWholeFile(dir.path.string(), bytes).code, Status::Code::Failed);
   ArmFault(2);  // the open succeeds, the read fails
-  EXPECT_EQ(ReadWholeFile(file, bytes).code, Status::Failed);
+  EXPECT_EQ(ReadWholeFile(file, bytes).code, Status::Code::Failed);
   ChunkTable untouched;
   ArmFault(2);
-  EXPECT_EQ(ScanTailpack(file, untouched).code, Status::Failed);
+  EXPECT_EQ(ScanTailpack(file, untouched).code, Status::Code::Failed);
   ArmFault(0);
   EXPECT_TRUE(untouched.empty());
 }
@@ -208,9 +208,9 @@ TEST(Cut, RefusesStaleTableAndBadIndex) {
   }
 
   // Another program adds a chunk after the scan: the old offsets no longer describe the file.
-  PutFile(path, AppendChunk(std::string_view(before), "NEW", "new"));
+  PutFile(path, AppendChunkBytes(std::string_view(before), "NEW", "new"));
   EditResult stale = CutChunk(path, table, 1);
-  EXPECT_EQ(stale.status.code, Status::Failed);
+  EXPECT_EQ(stale.status.code, Status::Code::Failed);
   EXPECT_EQ(stale.status.message, kChangedOnDisk);
   // Same size, different kind.
   std::string renamed = before;
@@ -252,7 +252,7 @@ TEST(SignedEdit, InsideTheCertificateTable) {
                                            std::string(20, 'c') + MakeTrailer(20, "TRE")};
   PutFile(path, program);
   for (std::size_t i = 0; i < chunks.size(); ++i) {
-    EditResult added = AppendChunk(ExeFile{path}, chunks[i].substr(chunks[i].size() - 9, 3),
+    EditResult added = AppendChunk(path, chunks[i].substr(chunks[i].size() - 9, 3),
                                    chunks[i].substr(0, chunks[i].size() - kTrailerSize));
     EXPECT_FALSE(added.breaksSignature);
     EXPECT_EQ(Apply(added, path), WithChunksInside(program, 512, {chunks.begin(), chunks.begin() + i + 1})) << i;
@@ -322,7 +322,7 @@ TEST(SignedEdit, LyingHeadersAreChangedAsUnsignedFiles) {
   Put(lying, 512, 56, 4);  // dwLength disagrees with the directory's size
   const std::string chunk = "data" + MakeTrailer(4, "TXT");
   PutFile(path, lying);
-  EditResult added = AppendChunk(ExeFile{path}, "TXT", "data");
+  EditResult added = AppendChunk(path, "TXT", "data");
   EXPECT_TRUE(added.breaksSignature);
   EXPECT_EQ(Apply(added, path), lying + chunk);
   EXPECT_EQ(Places(path), "E");

@@ -68,7 +68,7 @@ bool Fail(std::string_view name) {
   return true;
 }
 
-Status Injected() { return Status::Error("Injected fault"); }
+Status Injected() { return Status::Failed("Injected fault"); }
 
 // Files open for reading. Windows refuses to replace a file that is still open, so the layer
 // refuses it too, and a write that holds its source open while replacing it fails here as well.
@@ -148,7 +148,7 @@ Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) {
 void RemoveStaleTemps(const std::string& path) { posix_impl::RemoveStaleTemps(path); }
 Status ReplaceFile(TempFile& temp, const std::string& path) {
   if (Fail("ReplaceFile")) return Injected();
-  if (IsOpen(path)) return Status::Error("The file is in use");
+  if (IsOpen(path)) return Status::Failed("The file is in use");
   return posix_impl::ReplaceFile(temp, path);
 }
 Status SyncFolder(const std::string& path) { return Fail("SyncFolder") ? Injected() : posix_impl::SyncFolder(path); }

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "store/edit.h"
-#include "store/log.h"
+#include "store/grouped.h"
 #include "store/plan.h"
 #include "store/scan.h"
 #include "store/tailpack.h"
@@ -198,13 +198,13 @@ TEST(Scan, EmptyMissingAndUnreadable) {
   {
     LogCapture log;
     ChunkTable table(1);
-    EXPECT_EQ(ScanTailpack(dir.File("missing"), table).code, Status::Missing);
+    EXPECT_EQ(ScanTailpack(dir.File("missing"), table).code, Status::Code::Missing);
     EXPECT_EQ(table.size(), 1u);
     EXPECT_TRUE(log.lines.empty());
     EXPECT_EQ(ReadChunk(dir.File("missing"), ChunkRecord{1, 0, ""}), "");
   }
   ChunkTable table;
-  EXPECT_EQ(ScanTailpack(dir.path.string(), table).code, Status::Failed);  // a folder exists but cannot be read
+  EXPECT_EQ(ScanTailpack(dir.path.string(), table).code, Status::Code::Failed);  // a folder exists but cannot be read
 }
 
 // A source of 5 GiB of zeros followed by real tail bytes, counting what is read.
@@ -216,7 +216,7 @@ struct VirtualSource {
     ByteSource source;
     source.size = kBody + tail.size();
     source.readAt = [this, size = source.size](std::uint64_t offset, char* out, std::size_t n) {
-      if (offset > size || n > size - offset) return Status::Error("read beyond the end");
+      if (offset > size || n > size - offset) return Status::Failed("read beyond the end");
       bytesRead += n;
       for (std::size_t i = 0; i < n; ++i) out[i] = offset + i < kBody ? '\0' : tail[offset + i - kBody];
       return Status::Success();

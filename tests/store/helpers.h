@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/log.h"
+#include "tests/support/log_capture.h"
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 struct ScratchDir {
@@ -40,10 +41,3 @@ inline std::string GetFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Captures the Activity log while it lives.
-struct LogCapture {
-  std::vector<std::string> lines;
-  LogSink previous;
-  LogCapture() { previous = SetLogSink([this](std::string_view line) { lines.emplace_back(line); }); }
-  ~LogCapture() { SetLogSink(previous); }
-};

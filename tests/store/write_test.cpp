@@ -38,7 +38,7 @@ struct Edit {
 Content AppendFileEdit(const std::string& p) {
   SourceFile data;
   EXPECT_TRUE(StampSource(p.substr(0, p.rfind('/')) + "/data.bin", data).ok());
-  return AppendChunk(ExeFile{p}, "NEW", data).content;
+  return AppendChunk(p, "NEW", data).content;
 }
 
 Content CutFirstEdit(const std::string& p) {
@@ -48,7 +48,7 @@ Content CutFirstEdit(const std::string& p) {
 }
 
 const Edit kEdits[] = {
-    {"append", [](const std::string& p) { return AppendChunk(ExeFile{p}, "NEW", "data").content; }},
+    {"append", [](const std::string& p) { return AppendChunk(p, "NEW", "data").content; }},
     {"append file", AppendFileEdit},
     {"strip", [](const std::string& p) { return StripTailpack(p).content; }},
     {"cut", CutFirstEdit},
@@ -117,7 +117,7 @@ TEST(AtomicWrite, ProgressShowsTheFolderAndCancelKeepsTheOldFile) {
       ScratchDir dir;
       std::string path = dir.File("app.exe");
       PutFile(path, before);
-      Content content = AppendChunk(ExeFile{path}, "NEW", "data").content;
+      Content content = AppendChunk(path, "NEW", "data").content;
       std::set<std::string> seen;
       int calls = 0;
       UseNamedTemps(named);
@@ -127,7 +127,7 @@ TEST(AtomicWrite, ProgressShowsTheFolderAndCancelKeepsTheOldFile) {
         return ++calls != stopAt;
       });
       UseNamedTemps(false);
-      EXPECT_EQ(status.code, stopAt ? Status::Cancelled : Status::Ok) << status.message;
+      EXPECT_EQ(status.code, stopAt ? Status::Code::Cancelled : Status::Code::Ok) << status.message;
       EXPECT_EQ(GetFile(path).size(), before.size() + (stopAt ? 0 : 21));
       EXPECT_EQ(dir.Names(), std::vector<std::string>{"app.exe"});
       if (stopAt == 0) {
@@ -263,7 +263,7 @@ TEST(AtomicWrite, ProtectedTargetsAndFolders) {
 
   chmod(path.c_str(), 0444);  // no write bit for anyone: refused even for root
   Status status = WriteWholeFile("new"s, path);
-  EXPECT_EQ(status.code, Status::Failed);
+  EXPECT_EQ(status.code, Status::Code::Failed);
   EXPECT_FALSE(status.message.empty());
   EXPECT_EQ(GetFile(path), "old");
   EXPECT_EQ(ModeOf(path), 0444u);

@@ -36,7 +36,7 @@ struct AddDialogTest : ::testing::Test {
         fake::PressEnter(w);
       }
     });
-    return AskDescriptor(owner);
+    return AskDescriptor(owner, Chunks());
   }
 };
 
@@ -125,7 +125,7 @@ TEST_F(AddDialogTest, RefusalEmptiesTheBoxAndKeepsTheDialogOpen) {
       EXPECT_FALSE(fake::Record(w).ended);
     }
   });
-  EXPECT_EQ(AskDescriptor(owner), "");
+  EXPECT_EQ(AskDescriptor(owner, Chunks()), "");
   EXPECT_EQ(fake::Messages().size(), 2u);
 }
 
@@ -143,7 +143,7 @@ TEST_F(AddDialogTest, CancelEscapeAndCloseGiveNothing) {
       ui::SetText(w, kDescriptorBox, "NEW");
       way(w);
     });
-    EXPECT_EQ(AskDescriptor(owner), "");
+    EXPECT_EQ(AskDescriptor(owner, Chunks()), "");
   }
   EXPECT_TRUE(fake::Messages().empty());
 }

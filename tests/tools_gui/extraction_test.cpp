@@ -45,7 +45,7 @@ TEST(ProgramNameTest, FileNameWithoutFolderAndExtension) {
 
 TEST_F(ExtractionTest, SaveAsDialogIsPresetWithTheDefaultName) {
   Load(kThree);
-  ExtractOneChunk(owner, 2);
+  ExtractOneChunk(owner, ExePath(), Chunks()[2 - 1], ChunksStamp());
   ASSERT_EQ(fake::FileDialogs().size(), 1u);
   const fake::FileDialogRecord& dialog = fake::FileDialogs()[0];
   EXPECT_TRUE(dialog.save);
@@ -74,7 +74,7 @@ TEST_F(ExtractionTest, ExtractOneWritesTheChunkAndConfirms) {
   std::string target = Path("chosen.bin");
   WriteFile(target, std::string(100, 'x'));
   fake::QueueFileAnswer(target);
-  ExtractOneChunk(owner, 2);
+  ExtractOneChunk(owner, ExePath(), Chunks()[2 - 1], ChunksStamp());
   EXPECT_EQ(ReadFile(target), kThree[1].second);
   ASSERT_EQ(fake::Messages().size(), 1u);
   const fake::MessageRecord& message = fake::Messages()[0];
@@ -94,7 +94,7 @@ TEST_F(ExtractionTest, ExtractAllWritesLastFirstAndListsEveryFile) {
   Chunks().clear();
   ASSERT_TRUE(ScanTailpack(path, Chunks(), &ChunksStamp()).ok());
   WriteFile(Path("app.tpak.txt"), std::string(500, 'o'));
-  EXPECT_FALSE(ExtractAllChunks(owner));
+  EXPECT_FALSE(ExtractAllChunks(owner, ExePath(), Chunks(), ChunksStamp()));
   EXPECT_EQ(ReadFile(Path("app.tpak.txt")), "second");
   EXPECT_EQ(ReadFile(Path("app.tpak1.txt")), "first text");
   EXPECT_EQ(ReadFile(Path("app.tpak.png")), kThree[1].second);
@@ -119,7 +119,7 @@ TEST_F(ExtractionTest, UnwritableTargetIsReportedNotConfirmed) {
     SCOPED_TRACE(target);
     fake::Reset();
     fake::QueueFileAnswer(target);
-    ExtractOneChunk(owner, 1);
+    ExtractOneChunk(owner, ExePath(), Chunks()[1 - 1], ChunksStamp());
     ASSERT_EQ(fake::Messages().size(), 1u);
     const fake::MessageRecord& message = fake::Messages()[0];
     EXPECT_EQ(message.caption, "stowr - error");
@@ -135,7 +135,7 @@ TEST_F(ExtractionTest, UnwritableTargetIsReportedNotConfirmed) {
 TEST_F(ExtractionTest, ExtractAllReportsWhatFailed) {
   Load(kThree);
   std::filesystem::create_directory(Path("app.tpak.png"));  // a folder where the file would go
-  ExtractAllChunks(owner);
+  ExtractAllChunks(owner, ExePath(), Chunks(), ChunksStamp());
   EXPECT_EQ(ReadFile(Path("app.tpak.txt")), "second");
   EXPECT_EQ(ReadFile(Path("app.tpak1.txt")), "first text");
   ASSERT_EQ(fake::Messages().size(), 2u);
@@ -154,10 +154,10 @@ TEST_F(ExtractionTest, UnreadableChunksAreErrorsNotEmptyFiles) {
   std::string path = Load(kThree);
   WriteFile(path, ReadFile(path).substr(0, 1030));  // shorter than every chunk needs
   fake::QueueFileAnswer(Path("one.bin"));
-  EXPECT_TRUE(ExtractOneChunk(owner, 3));
-  EXPECT_TRUE(ExtractAllChunks(owner));
+  EXPECT_TRUE(ExtractOneChunk(owner, ExePath(), Chunks()[3 - 1], ChunksStamp()));
+  EXPECT_TRUE(ExtractAllChunks(owner, ExePath(), Chunks(), ChunksStamp()));
   std::filesystem::remove(path);
-  EXPECT_FALSE(ExtractAllChunks(owner));
+  EXPECT_FALSE(ExtractAllChunks(owner, ExePath(), Chunks(), ChunksStamp()));
   EXPECT_FALSE(std::filesystem::exists(Path("one.bin")));
   EXPECT_FALSE(std::filesystem::exists(Path("app.tpak.txt")));
   ASSERT_EQ(fake::Messages().size(), 3u);
@@ -166,13 +166,6 @@ TEST_F(ExtractionTest, UnreadableChunksAreErrorsNotEmptyFiles) {
   EXPECT_TRUE(fake::Messages()[0].text.ends_with(changed)) << fake::Messages()[0].text;
   EXPECT_EQ(fake::Messages()[1].text, "Could not read file:\r" + path + "\r" + changed);
   EXPECT_EQ(fake::Messages()[2].text.rfind("Could not read file:\r" + path + "\r", 0), 0u);
-}
-
-TEST_F(ExtractionTest, IndexOutsideTheTableDoesNothing) {
-  Load(kThree);
-  for (std::size_t index : {std::size_t{0}, std::size_t{4}}) ExtractOneChunk(owner, index);
-  EXPECT_TRUE(fake::FileDialogs().empty());
-  EXPECT_TRUE(fake::Messages().empty());
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/state.h"
 #include "platform/image_fake.h"
 #include "platform/ui_fake.h"
 #include "store/scan.h"
@@ -35,6 +34,11 @@ std::string ReadFile(const fs::path& path) {
 // An executable in a fresh folder that also holds the program, so "temp.img" goes there too.
 class PreviewTest : public testing::Test {
  protected:
+  // The executable, its chunks and its stamp, as the Main window's last scan would hold them.
+  std::string exe;
+  ChunkTable chunks;
+  platform::FileStamp stamp;
+
   void SetUp() override {
     folder = fs::temp_directory_path() / ("stowr-viewer-" + std::to_string(getpid()) + "-" +
                                           testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -50,20 +54,18 @@ class PreviewTest : public testing::Test {
     owner = ui::CreateWindowFromLayout(ownerLayout);
   }
   void TearDown() override {
-    Chunks().clear();
-    ExePath().clear();
     fs::remove_all(folder);
   }
 
   // Writes an executable carrying these chunks and scans it into the ChunkTable.
-  void UseChunks(const std::vector<std::string>& chunks) {
+  void UseChunks(const std::vector<std::string>& datas) {
     std::string file = "MZ program body";
-    for (const std::string& data : chunks) file += data + MakeTrailer(data.size(), "DAT");
+    for (const std::string& data : datas) file += data + MakeTrailer(data.size(), "DAT");
     std::ofstream(folder / "app.exe", std::ios::binary) << file;
-    ExePath() = (folder / "app.exe").string();
-    Chunks().clear();
-    ASSERT_TRUE(ScanTailpack(ExePath(), Chunks(), &ChunksStamp()).ok());
-    ASSERT_EQ(Chunks().size(), chunks.size());
+    exe = (folder / "app.exe").string();
+    chunks.clear();
+    ASSERT_TRUE(ScanTailpack(exe, chunks, &stamp).ok());
+    ASSERT_EQ(chunks.size(), datas.size());
   }
 
   fs::path TempImage() const { return folder / "temp.img"; }
@@ -100,7 +102,7 @@ TEST_F(PreviewTest, PicksTheViewFromTheBytes) {
     platform::fake::ResetImages();
     owner = ui::CreateWindowFromLayout({});
     UseChunks({"first", c.bytes});
-    PreviewChunk(owner, 2);
+    PreviewChunk(owner, exe, chunks[2 - 1], stamp);
 
     fake::WindowRecord& viewer = Viewer();
     EXPECT_TRUE(viewer.ended);
@@ -117,7 +119,7 @@ TEST_F(PreviewTest, PicksTheViewFromTheBytes) {
 
 TEST_F(PreviewTest, ViewerWindowAndTextBox) {
   UseChunks({"hello"});
-  PreviewChunk(owner, 1);
+  PreviewChunk(owner, exe, chunks[1 - 1], stamp);
 
   const fake::WindowRecord& viewer = Viewer();
   const ui::WindowLayout& layout = viewer.layout;
@@ -161,7 +163,7 @@ TEST_F(PreviewTest, PictureIsDrawnUnscaledOnGreyAndReleased) {
     fileThere = fs::exists(TempImage());
     duringRun = ReadFile(TempImage());
   });
-  PreviewChunk(owner, 1);
+  PreviewChunk(owner, exe, chunks[1 - 1], stamp);
 
   EXPECT_TRUE(fileThere);
   EXPECT_EQ(duringRun, FakePicture(2000, 1500));
@@ -182,7 +184,7 @@ TEST_F(PreviewTest, PictureIsDrawnUnscaledOnGreyAndReleased) {
 TEST_F(PreviewTest, NonPictureIsDecodedFromTheChunkBytesThenDeleted) {
   const std::string bytes = std::string("\x89PNG\0broken", 11);
   UseChunks({bytes});
-  PreviewChunk(owner, 1);
+  PreviewChunk(owner, exe, chunks[1 - 1], stamp);
   EXPECT_EQ(Images().loadedBytes, std::vector<std::string>{bytes});
   EXPECT_EQ(Images().calls, std::vector<std::string>{"load"});
   EXPECT_FALSE(fs::exists(TempImage()));
@@ -203,7 +205,7 @@ TEST_F(PreviewTest, NoWritableTempFileFallsBackToHex) {
       SetModulePathForTest("");
     }
     UseChunks({FakePicture(4, 4)});
-    PreviewChunk(owner, 1);
+    PreviewChunk(owner, exe, chunks[1 - 1], stamp);
     EXPECT_TRUE(Images().calls.empty());
     EXPECT_EQ(Viewer().controls.at(1001).text.substr(0, 12), "00 50 49 43 ");
     EXPECT_TRUE(fs::exists(TempImage() / "x"));
@@ -213,8 +215,8 @@ TEST_F(PreviewTest, NoWritableTempFileFallsBackToHex) {
 
 TEST_F(PreviewTest, UnreadableChunkShowsAnEmptyTextView) {
   UseChunks({FakePicture(4, 4)});
-  fs::remove(ExePath());
-  PreviewChunk(owner, 1);
+  fs::remove(exe);
+  PreviewChunk(owner, exe, chunks[1 - 1], stamp);
   EXPECT_EQ(Viewer().controls.at(1001).text, "");
   EXPECT_TRUE(Images().calls.empty());
 }
@@ -223,13 +225,13 @@ TEST_F(PreviewTest, UnreadableChunkShowsAnEmptyTextView) {
 // is reported, nothing is shown, and the caller hears that the list must be read again.
 TEST_F(PreviewTest, ChangedFileIsReportedNotShown) {
   UseChunks({"hello", "world"});
-  std::ofstream(ExePath(), std::ios::binary | std::ios::trunc)
+  std::ofstream(exe, std::ios::binary | std::ios::trunc)
       << "MZ program body" + std::string(22, 'w') + MakeTrailer(22, "DAT");
-  EXPECT_TRUE(PreviewChunk(owner, 1));
+  EXPECT_TRUE(PreviewChunk(owner, exe, chunks[1 - 1], stamp));
   EXPECT_EQ(fake::FindWindow(kViewer), nullptr);
   ASSERT_EQ(fake::Messages().size(), 1u);
   EXPECT_EQ(fake::Messages()[0].text, "Could not read the chunk:\rThe file has changed since it was last read: " +
-                                          ExePath() + "\rThe list of chunks is read again.");
+                                          exe + "\rThe list of chunks is read again.");
   EXPECT_EQ(fake::Messages()[0].caption, "stowr - error");
 }
 
@@ -239,7 +241,7 @@ TEST_F(PreviewTest, LargeChunksStayWithinTheViewsLimits) {
   std::string text(16 * 1024 * 1024 + 1, 't');
   UseChunks({text});
   text.clear();
-  PreviewChunk(owner, 1);
+  PreviewChunk(owner, exe, chunks[1 - 1], stamp);
   EXPECT_EQ(fake::FindWindow(kViewer), nullptr);
   ASSERT_EQ(fake::Messages().size(), 1u);
   EXPECT_EQ(fake::Messages()[0].owner, owner);
@@ -249,19 +251,13 @@ TEST_F(PreviewTest, LargeChunksStayWithinTheViewsLimits) {
   std::string binary(64 * 1024 * 1024 + 1, '\0');
   UseChunks({binary});
   binary.clear();
-  PreviewChunk(owner, 1);
+  PreviewChunk(owner, exe, chunks[1 - 1], stamp);
   EXPECT_TRUE(Images().calls.empty());
   const std::string& hex = Viewer().controls.at(1001).text;
   EXPECT_EQ(hex.size(), 3 * 2048 + kTruncated.size());
   EXPECT_EQ(hex.substr(0, 6), "00 00 ");
 }
 
-TEST_F(PreviewTest, IndexOutsideTheTableOpensNothing) {
-  UseChunks({"a", "b"});
-  for (int index : {0, -1, 3, 1 << 30}) PreviewChunk(owner, index);
-  EXPECT_EQ(fake::Windows().size(), 1u);  // the owner only
-  EXPECT_TRUE(Images().calls.empty());
-}
 
 }  // namespace
 
@@ -293,7 +289,7 @@ TEST(TextEncoding, Utf8OnlyWhenWellFormedAndNotAscii) {
 
 TEST_F(PreviewTest, TextViewOpensAtTheStart) {
   UseChunks({std::string(5000, 'x')});
-  PreviewChunk(owner, 1);
+  PreviewChunk(owner, exe, chunks[1 - 1], stamp);
   EXPECT_EQ(Viewer().controls.at(1001).caretToStartPosts, 1);
 }
 
@@ -305,7 +301,7 @@ TEST_F(PreviewTest, PictureGoesToTheTemporaryFolderWhenTheProgramsCannot) {
   fs::create_directories(temp);
   SetTempFolderForTest(temp.string() + "/");
   UseChunks({FakePicture(4, 4)});
-  PreviewChunk(owner, 1);
+  PreviewChunk(owner, exe, chunks[1 - 1], stamp);
   SetTempFolderForTest("/nonexistent/tmp/");
   EXPECT_EQ(Images().loadedPaths, std::vector<std::string>{(temp / "temp.img").string()});
   EXPECT_FALSE(fs::exists(temp / "temp.img"));

@@ -1,9 +1,9 @@
-#include "app/busy.h"
+#include "tools/busy.h"
 
 #include <exception>
 #include <thread>
 
-#include "app/progress_figure.h"
+#include "tools/progress_figure.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "app/progress_figure.h"
+#include "tools/progress_figure.h"
 
 #include <iterator>
 
-#include "store/log.h"
+#include "store/grouped.h"
 
 std::string ProgressFigure(std::uint64_t done, std::uint64_t total) {
   struct Unit {
