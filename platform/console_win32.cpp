@@ -2,6 +2,8 @@
 // translates nothing. The program runs with the UTF-8 code page, but a console keeps its own
 // (often 437 or 850) until told.
 #include <windows.h>
+// <windows.h> maps ReplaceFile to ReplaceFileA, which would rename a call of files.h.
+#undef ReplaceFile
 
 #include <cstdlib>
 #include <string>

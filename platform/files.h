@@ -1,7 +1,9 @@
 #pragma once
-// File primitives the store is built on. files_posix.cpp and files_win32.cpp implement them,
-// files_temp_*.cpp the temporary file of a replace; paths are single-byte text (the ANSI calls on
-// Windows).
+// The file system the store is built on: an interface with the system's own as its default
+// (files_posix.cpp and files_win32.cpp, files_temp_*.cpp the temporary file of a replace), and free
+// functions that call the one installed. A layer in front of the system's (the tests' fault
+// injection) installs itself at run time and forwards to the one it replaced. Paths are
+// single-byte text (the ANSI calls on Windows).
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -9,12 +11,10 @@
 
 #include "platform/status.h"
 
-// The records the primitives exchange. They are declared outside namespace platform so that the
-// store tests, which compile the POSIX primitives a second time under another namespace name to
-// put a fault layer in front of them, pass the same types through.
-namespace file_records {
+namespace platform {
 
 using FileHandle = std::intptr_t;  // a file descriptor, or a HANDLE on Windows
+inline constexpr FileHandle kNoFile = -1;
 
 // What tells that a file changed: its size, its last modification time, the last change of its
 // metadata (a new mode, owner, attribute or link), in the system's own units (nanoseconds on
@@ -33,7 +33,7 @@ struct FileStamp {
 
 // The new content of a file while it is written, beside the file it is to replace.
 struct TempFile {
-  FileHandle file = -1;
+  FileHandle file = kNoFile;
   std::string path;  // its name; empty while it has none
 };
 
@@ -41,67 +41,98 @@ struct TempFile {
 // point on Windows): nothing, a plain file, a link, or anything else (a folder, a device).
 enum class NameKind { Missing, File, Link, Other };
 
-}  // namespace file_records
-
-namespace platform {
-
-using file_records::FileHandle;
-inline constexpr FileHandle kNoFile = -1;
-
-using file_records::FileStamp;
-using file_records::TempFile;
-
-// True when path names an existing file or folder.
-bool PathExists(const std::string& path);
-
-// Opens an existing plain file for reading. A pipe or a device is refused without waiting for a
-// writer, as are folders; a missing file gives Status::Code::Missing.
-Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size);
-Status StampOf(FileHandle file, FileStamp& stamp);
-// Reads exactly n bytes at offset; a short read is an error.
-Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n);
-void CloseFile(FileHandle file);
-
-// The file that a write to path changes: a symbolic link is followed to the file it names, so
-// replacing it updates that file instead of turning the link into a plain file. Path itself when
-// it names no existing link.
-std::string ReplaceTarget(const std::string& path);
-// Checks that path may be replaced: a missing file may be created; an existing one must be a
-// plain file this user may write (no read-only attribute on Windows, write permission on POSIX).
-Status CheckReplaceable(const std::string& path);
-
-// What the last component of a path names (InspectName).
-using file_records::NameKind;
-Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp);
-
-// Creates the temporary file for a replace of path, in path's folder and with its permission
-// bits. With `unnamed`, and where the system allows it, the file has no name until ReplaceFile
-// gives it one, so a crash leaves nothing behind; otherwise it is named after path with a stowr
-// suffix, and held so that RemoveStaleTemps leaves it alone while it is being written.
-Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed = true);
-// Deletes the temporary files of earlier replaces of path that no running write holds: what a
-// crash or a power cut left behind.
-void RemoveStaleTemps(const std::string& path);
-// Puts temp in place of path in one step and closes it.
-Status ReplaceFile(TempFile& temp, const std::string& path);
-// Makes the last replace in path's folder durable. A failure means the change is made but the
-// disk has not confirmed it.
-Status SyncFolder(const std::string& path);
-// Closes temp and deletes it, unless ReplaceFile has put it in place.
-void DiscardTemp(TempFile& temp);
-
-Status WriteAll(FileHandle file, const char* data, std::size_t n);
 // Told the bytes copied so far of one range; answering false stops the copy (Status::Code::Cancelled).
 using CopyStep = std::function<bool(std::uint64_t copied)>;
-// Appends n bytes of from, starting at offset, to to at its current position, calling step after
-// every block of a few MiB.
-Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step = {});
-// The same through a buffer, over ReadAt and WriteAll (files_copy.cpp).
-Status CopyThroughBuffer(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to,
-                         const CopyStep& step = {});
-// Flushes the file's data to the disk.
-Status FlushFile(FileHandle file);
-// Deletes a file; a missing file is no error.
-Status RemoveFile(const std::string& path);
+
+class FileSystem {
+ public:
+  // True when path names an existing file or folder.
+  virtual bool PathExists(const std::string& path) = 0;
+
+  // Opens an existing plain file for reading. A pipe or a device is refused without waiting for a
+  // writer, as are folders; a missing file gives Status::Code::Missing.
+  virtual Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) = 0;
+  virtual Status StampOf(FileHandle file, FileStamp& stamp) = 0;
+  // Reads exactly n bytes at offset; a short read is an error.
+  virtual Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) = 0;
+  virtual void CloseFile(FileHandle file) = 0;
+
+  // The file that a write to path changes: a symbolic link is followed to the file it names, so
+  // replacing it updates that file instead of turning the link into a plain file. Path itself when
+  // it names no existing link.
+  virtual std::string ReplaceTarget(const std::string& path) = 0;
+  // Checks that path may be replaced: a missing file may be created; an existing one must be a
+  // plain file this user may write (no read-only attribute on Windows, write permission on POSIX).
+  virtual Status CheckReplaceable(const std::string& path) = 0;
+  // What the last component of a path names (NameKind), and its stamp.
+  virtual Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) = 0;
+
+  // Creates the temporary file for a replace of path, in path's folder and with its permission
+  // bits. With `unnamed`, and where the system allows it, the file has no name until ReplaceFile
+  // gives it one, so a crash leaves nothing behind; otherwise it is named after path with a stowr
+  // suffix, and held so that RemoveStaleTemps leaves it alone while it is being written.
+  virtual Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) = 0;
+  // Deletes the temporary files of earlier replaces of path that no running write holds: what a
+  // crash or a power cut left behind.
+  virtual void RemoveStaleTemps(const std::string& path) = 0;
+  // Puts temp in place of path in one step and closes it.
+  virtual Status ReplaceFile(TempFile& temp, const std::string& path) = 0;
+  // Makes the last replace in path's folder durable. A failure means the change is made but the
+  // disk has not confirmed it.
+  virtual Status SyncFolder(const std::string& path) = 0;
+  // Closes temp and deletes it, unless ReplaceFile has put it in place.
+  virtual void DiscardTemp(TempFile& temp) = 0;
+
+  virtual Status WriteAll(FileHandle file, const char* data, std::size_t n) = 0;
+  // Appends n bytes of from, starting at offset, to to at its current position, calling step
+  // after every block of a few MiB.
+  virtual Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to,
+                           const CopyStep& step) = 0;
+  // Flushes the file's data to the disk.
+  virtual Status FlushFile(FileHandle file) = 0;
+  // Deletes a file; a missing file is no error.
+  virtual Status RemoveFile(const std::string& path) = 0;
+
+ protected:
+  ~FileSystem() = default;
+};
+
+// The system's own file system: POSIX natively, the ANSI Win32 calls in the Windows build.
+FileSystem& NativeFiles();
+// The installed file system, which the functions below call: NativeFiles() until another is
+// installed.
+FileSystem& Files();
+// Installs files in place of the installed one, which it returns; done before the threads that
+// use files start.
+FileSystem& InstallFiles(FileSystem& files);
+
+inline bool PathExists(const std::string& path) { return Files().PathExists(path); }
+inline Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) {
+  return Files().OpenForRead(path, file, size);
+}
+inline Status StampOf(FileHandle file, FileStamp& stamp) { return Files().StampOf(file, stamp); }
+inline Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
+  return Files().ReadAt(file, offset, buffer, n);
+}
+inline void CloseFile(FileHandle file) { Files().CloseFile(file); }
+inline std::string ReplaceTarget(const std::string& path) { return Files().ReplaceTarget(path); }
+inline Status CheckReplaceable(const std::string& path) { return Files().CheckReplaceable(path); }
+inline Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
+  return Files().InspectName(path, kind, stamp);
+}
+inline Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed = true) {
+  return Files().CreateTempBeside(path, temp, unnamed);
+}
+inline void RemoveStaleTemps(const std::string& path) { Files().RemoveStaleTemps(path); }
+inline Status ReplaceFile(TempFile& temp, const std::string& path) { return Files().ReplaceFile(temp, path); }
+inline Status SyncFolder(const std::string& path) { return Files().SyncFolder(path); }
+inline void DiscardTemp(TempFile& temp) { Files().DiscardTemp(temp); }
+inline Status WriteAll(FileHandle file, const char* data, std::size_t n) { return Files().WriteAll(file, data, n); }
+inline Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to,
+                        const CopyStep& step = {}) {
+  return Files().CopyRange(from, offset, n, to, step);
+}
+inline Status FlushFile(FileHandle file) { return Files().FlushFile(file); }
+inline Status RemoveFile(const std::string& path) { return Files().RemoveFile(path); }
 
 }  // namespace platform

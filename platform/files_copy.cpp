@@ -1,12 +1,12 @@
 // The portable way to copy a range of one open file into another: read and write through a
-// large buffer. Both file layers use it; the POSIX one tries the kernel's copy first.
+// large buffer. Both native file systems use it; the POSIX one tries the kernel's copy first.
 #include <string>
 
-#include "platform/files.h"
+#include "platform/files_native.h"
 
 namespace platform {
 
-Status CopyThroughBuffer(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
+Status NativeFileSystem::CopyThroughBuffer(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
   constexpr std::size_t kBuffer = std::size_t{8} << 20;
   std::string buffer(static_cast<std::size_t>(n < kBuffer ? n : kBuffer), '\0');
   for (std::uint64_t copied = 0; copied < n;) {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/files.h"
+#include "platform/files_native.h"
 #include "platform/files_posix_internal.h"
 #include "platform/files_temp_name.h"
 
@@ -54,7 +54,7 @@ Status CheckFolder(const std::string& path) {
 
 }  // namespace
 
-std::string ReplaceTarget(const std::string& path) {
+std::string NativeFileSystem::ReplaceTarget(const std::string& path) {
   struct stat info;
   if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
   char* resolved = realpath(path.c_str(), nullptr);
@@ -64,14 +64,14 @@ std::string ReplaceTarget(const std::string& path) {
   return target;
 }
 
-bool PathExists(const std::string& path) {
+bool NativeFileSystem::PathExists(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0;
 }
 
 // Opens without blocking, since opening a pipe waits for a writer, and refuses anything but a
 // plain file: a folder or device is an error rather than an empty file.
-Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) {
+Status NativeFileSystem::OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) {
   file = kNoFile;
   int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return LastError();
@@ -89,7 +89,7 @@ Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& siz
   return Status::Success();
 }
 
-Status StampOf(FileHandle file, FileStamp& stamp) {
+Status NativeFileSystem::StampOf(FileHandle file, FileStamp& stamp) {
   struct stat info;
   if (fstat(Fd(file), &info) != 0) return LastError();
   stamp = StampFrom(info);
@@ -97,7 +97,7 @@ Status StampOf(FileHandle file, FileStamp& stamp) {
 }
 
 // lstat: a link is reported as a link, never as the file it names.
-Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
+Status NativeFileSystem::InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
   struct stat info;
   stamp = FileStamp{};
   kind = NameKind::Missing;
@@ -108,7 +108,7 @@ Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
 }
 
 // Reads with pread until n bytes have arrived; end of file before that is an error.
-Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
+Status NativeFileSystem::ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
   while (n > 0) {
     ssize_t got = pread(Fd(file), buffer, n, static_cast<off_t>(offset));
     if (got < 0) {
@@ -123,7 +123,7 @@ Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n
   return Status::Success();
 }
 
-void CloseFile(FileHandle file) {
+void NativeFileSystem::CloseFile(FileHandle file) {
   if (file != kNoFile) close(Fd(file));
 }
 
@@ -132,7 +132,7 @@ void CloseFile(FileHandle file) {
 // too: replacing it by rename would get round the protection a plain write would meet. The folder
 // must take the new file, under a name that fits. A file with several names (hard links) is
 // replaced under this one only: the others keep the old content, which a warning says.
-Status CheckReplaceable(const std::string& path) {
+Status NativeFileSystem::CheckReplaceable(const std::string& path) {
   struct stat info;
   Status status = CheckFolder(path);
   if (stat(path.c_str(), &info) != 0) {
@@ -148,7 +148,7 @@ Status CheckReplaceable(const std::string& path) {
   return status;
 }
 
-Status WriteAll(FileHandle file, const char* data, std::size_t n) {
+Status NativeFileSystem::WriteAll(FileHandle file, const char* data, std::size_t n) {
   while (n > 0) {
     ssize_t put = write(Fd(file), data, n);
     if (put < 0) {
@@ -163,7 +163,7 @@ Status WriteAll(FileHandle file, const char* data, std::size_t n) {
 
 // Lets the kernel copy (copy_file_range) in blocks of 8 MiB; falls back to a read/write loop
 // through a buffer where the file systems or the target (a pipe, a terminal) do not allow it.
-Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
+Status NativeFileSystem::CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
   constexpr std::uint64_t kBlock = std::uint64_t{8} << 20;
   std::uint64_t copied = 0;
   while (copied < n) {
@@ -182,13 +182,13 @@ Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHan
                            [&](std::uint64_t more) { return !step || step(copied + more); });
 }
 
-Status FlushFile(FileHandle file) {
+Status NativeFileSystem::FlushFile(FileHandle file) {
   if (fsync(Fd(file)) != 0) return LastError();
   return Status::Success();
 }
 
 // The rename is in the folder's entries; syncing the folder makes it survive a crash.
-Status SyncFolder(const std::string& path) {
+Status NativeFileSystem::SyncFolder(const std::string& path) {
   int folder = open(posix::FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder < 0) return LastError();
   Status status = fsync(folder) == 0 ? Status::Success() : LastError();
@@ -196,7 +196,7 @@ Status SyncFolder(const std::string& path) {
   return status;
 }
 
-Status RemoveFile(const std::string& path) {
+Status NativeFileSystem::RemoveFile(const std::string& path) {
   if (unlink(path.c_str()) != 0 && errno != ENOENT) return LastError();
   return Status::Success();
 }

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/files.h"
+#include "platform/files_native.h"
 #include "platform/files_posix_internal.h"
 #include "platform/files_temp_name.h"
 
@@ -100,7 +100,7 @@ Status CopyMetadata(const std::string& path, int fd) {
 
 }  // namespace
 
-Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) {
+Status NativeFileSystem::CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) {
   temp = TempFile{};
   int fd = unnamed ? CreateUnnamed(path) : -1;
   std::string name;
@@ -117,7 +117,7 @@ Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) {
 
 // Deletes only what a write of this user left: a plain file with one name, owned by the user,
 // whose name passes the check and whose lock can be taken (a write in progress holds it).
-void RemoveStaleTemps(const std::string& path) {
+void NativeFileSystem::RemoveStaleTemps(const std::string& path) {
   const std::string prefix = TempPrefix(path, kSeparator);
   const std::string_view namePrefix = TempNamePrefix(prefix, kSeparator);
   const std::string folder = posix::FolderOf(path);
@@ -139,7 +139,7 @@ void RemoveStaleTemps(const std::string& path) {
 
 // The target's metadata goes to the new file; an unnamed file then gets a free name beside the
 // target (linkat cannot replace a file), and the rename puts it in place of the target in one step.
-Status ReplaceFile(TempFile& temp, const std::string& path) {
+Status NativeFileSystem::ReplaceFile(TempFile& temp, const std::string& path) {
   Status status = CopyMetadata(path, static_cast<int>(temp.file));
   if (!status.ok()) return status;
   for (int attempt = 0; temp.path.empty(); ++attempt) {
@@ -155,7 +155,7 @@ Status ReplaceFile(TempFile& temp, const std::string& path) {
   return Status::Success();
 }
 
-void DiscardTemp(TempFile& temp) {
+void NativeFileSystem::DiscardTemp(TempFile& temp) {
   if (temp.file != kNoFile) close(static_cast<int>(temp.file));
   if (!temp.path.empty()) unlink(temp.path.c_str());
   temp = TempFile{};

@@ -24,7 +24,7 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 // A folder that refuses the new file is named as the cause.
-Status CreateTempBeside(const std::string& path, TempFile& temp, bool) {
+Status NativeFileSystem::CreateTempBeside(const std::string& path, TempFile& temp, bool) {
   temp = TempFile{};
   const std::string prefix = TempPrefix(path, kSeparators);
   for (int attempt = 0;; ++attempt) {
@@ -43,7 +43,7 @@ Status CreateTempBeside(const std::string& path, TempFile& temp, bool) {
 }
 
 // DeleteFileA fails on a file that a write in progress holds open without sharing.
-void RemoveStaleTemps(const std::string& path) {
+void NativeFileSystem::RemoveStaleTemps(const std::string& path) {
   const std::string prefix = TempPrefix(path, kSeparators);
   const std::string_view namePrefix = TempNamePrefix(prefix, kSeparators);
   const std::string folder = prefix.substr(0, prefix.size() - namePrefix.size());
@@ -76,7 +76,7 @@ bool PutInPlace(const std::string& temp, const std::string& path) {
   return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
-Status ReplaceFile(TempFile& temp, const std::string& path) {
+Status NativeFileSystem::ReplaceFile(TempFile& temp, const std::string& path) {
   CloseFile(temp.file);
   temp.file = kNoFile;
   for (int attempt = 0;; ++attempt) {
@@ -90,7 +90,7 @@ Status ReplaceFile(TempFile& temp, const std::string& path) {
   }
 }
 
-void DiscardTemp(TempFile& temp) {
+void NativeFileSystem::DiscardTemp(TempFile& temp) {
   CloseFile(temp.file);
   if (!temp.path.empty()) DeleteFileA(temp.path.c_str());
   temp = TempFile{};

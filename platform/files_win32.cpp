@@ -74,14 +74,14 @@ HANDLE OpenForWriteCheck(const std::string& path) {
 }  // namespace
 
 // Links on Windows need privileges to make and are left to the file system.
-std::string ReplaceTarget(const std::string& path) { return path; }
+std::string NativeFileSystem::ReplaceTarget(const std::string& path) { return path; }
 
-bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool NativeFileSystem::PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Opens an existing file (never creating one), waiting briefly for another program that holds it,
 // and lets other programs read it meanwhile. A pipe
 // or a device (CON, NUL, a COM port) is refused: only a file on a disk can be read as a whole.
-Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) {
+Status NativeFileSystem::OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) {
   file = kNoFile;
   HANDLE handle = OpenExisting(path, GENERIC_READ, FILE_SHARE_READ);
   if (handle == INVALID_HANDLE_VALUE) return PathError(path, GetLastError());
@@ -100,7 +100,7 @@ Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& siz
 
 // The basic information holds both times: the last write, and the last change of anything about
 // the file (its attributes and security included).
-Status StampOf(FileHandle file, FileStamp& stamp) {
+Status NativeFileSystem::StampOf(FileHandle file, FileStamp& stamp) {
   BY_HANDLE_FILE_INFORMATION info;
   FILE_BASIC_INFO times;
   if (!GetFileInformationByHandle(Handle(file), &info) ||
@@ -114,7 +114,7 @@ Status StampOf(FileHandle file, FileStamp& stamp) {
 // Opens the last component itself (FILE_FLAG_OPEN_REPARSE_POINT), so that a link is seen as a
 // link; folders open with FILE_FLAG_BACKUP_SEMANTICS. No access is asked for: only attributes
 // are read.
-Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
+Status NativeFileSystem::InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
   kind = NameKind::Missing;
   stamp = FileStamp{};
   HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -138,7 +138,7 @@ Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
 }
 
 // ReadFile takes a 32-bit count, so large reads go in steps, each at its own OVERLAPPED offset.
-Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
+Status NativeFileSystem::ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
   while (n > 0) {
     DWORD step = n > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(n);
     OVERLAPPED at = {};
@@ -154,14 +154,14 @@ Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n
   return Status::Success();
 }
 
-void CloseFile(FileHandle file) {
+void NativeFileSystem::CloseFile(FileHandle file) {
   if (file != kNoFile) CloseHandle(Handle(file));
 }
 
 // A missing target may be created. An existing one must be a file without the read-only
 // attribute that can be opened for writing: replacing it by a rename must not get round
 // protection or a lock that a plain write would meet. The temporary file's name must fit.
-Status CheckReplaceable(const std::string& path) {
+Status NativeFileSystem::CheckReplaceable(const std::string& path) {
   if (Unprefixed(path) && path.size() < MAX_PATH && TempNameSize(TempPrefix(path, "\\/")) >= MAX_PATH)
     return Status::Failed("The name of the temporary file beside it would be too long for the system");
   DWORD attributes = GetFileAttributesA(path.c_str());
@@ -178,7 +178,7 @@ Status CheckReplaceable(const std::string& path) {
   return Status::Success();
 }
 
-Status WriteAll(FileHandle file, const char* data, std::size_t n) {
+Status NativeFileSystem::WriteAll(FileHandle file, const char* data, std::size_t n) {
   while (n > 0) {
     DWORD step = n > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(n);
     DWORD put = 0;
@@ -190,20 +190,20 @@ Status WriteAll(FileHandle file, const char* data, std::size_t n) {
 }
 
 // Copies through an 8 MiB buffer.
-Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
+Status NativeFileSystem::CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
   return CopyThroughBuffer(from, offset, n, to, step);
 }
 
-Status FlushFile(FileHandle file) {
+Status NativeFileSystem::FlushFile(FileHandle file) {
   if (!FlushFileBuffers(Handle(file))) return LastError();
   return Status::Success();
 }
 
 // ReplaceFile's MoveFileExA with MOVEFILE_WRITE_THROUGH has returned only once the rename was on
 // the disk; there is nothing more to confirm.
-Status SyncFolder(const std::string&) { return Status::Success(); }
+Status NativeFileSystem::SyncFolder(const std::string&) { return Status::Success(); }
 
-Status RemoveFile(const std::string& path) {
+Status NativeFileSystem::RemoveFile(const std::string& path) {
   if (!DeleteFileA(path.c_str())) {
     DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return ErrorStatus(error);

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/files.h"
+#include "platform/files_native.h"
 
 namespace platform::win32 {
 

@@ -1,5 +1,6 @@
-// platform:: over the real POSIX primitives (compiled as posix_impl::), failing one chosen call.
-// The calls may come from several threads.
+// A file system in front of the installed one (the system's own), which it forwards to, failing
+// one chosen call. It installs itself before the tests start; the calls may come from several
+// threads.
 #include "tests/store/fault_files.h"
 
 #include "platform/files.h"
@@ -8,30 +9,6 @@
 #include <map>
 #include <mutex>
 #include <string_view>
-
-namespace posix_impl {
-using platform::CopyStep;
-using platform::FileHandle;
-using platform::FileStamp;
-using platform::TempFile;
-bool PathExists(const std::string& path);
-std::string ReplaceTarget(const std::string& path);
-Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size);
-Status StampOf(FileHandle file, FileStamp& stamp);
-Status InspectName(const std::string& path, file_records::NameKind& kind, FileStamp& stamp);
-Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n);
-void CloseFile(FileHandle file);
-Status CheckReplaceable(const std::string& path);
-Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed);
-void RemoveStaleTemps(const std::string& path);
-Status ReplaceFile(TempFile& temp, const std::string& path);
-Status SyncFolder(const std::string& path);
-void DiscardTemp(TempFile& temp);
-Status WriteAll(FileHandle file, const char* data, std::size_t n);
-Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step);
-Status FlushFile(FileHandle file);
-Status RemoveFile(const std::string& path);
-}  // namespace posix_impl
 
 namespace {
 std::mutex gLock;
@@ -84,10 +61,6 @@ bool IsOpen(const std::string& path) {
 }
 }  // namespace
 
-namespace platform {
-std::string ReplaceTarget(const std::string& path) { return posix_impl::ReplaceTarget(path); }
-}  // namespace platform
-
 void ArmFault(int n) {
   std::lock_guard<std::mutex> hold(gLock);
   gCountdown = n;
@@ -115,51 +88,73 @@ void BeforeNextCall(std::string_view primitive, std::function<void()> action) {
   gHook = std::move(action);
 }
 
-namespace platform {
+namespace {
 
-bool PathExists(const std::string& path) { return posix_impl::PathExists(path); }
-Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) {
-  if (Fail("OpenForRead")) return Injected();
-  Status status = posix_impl::OpenForRead(path, file, size);
-  std::lock_guard<std::mutex> hold(gLock);
-  if (status.ok()) gOpenFiles[file] = path;
-  return status;
-}
-Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
-  return Fail("InspectName") ? Injected() : posix_impl::InspectName(path, kind, stamp);
-}
-Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
-  return Fail("ReadAt") ? Injected() : posix_impl::ReadAt(file, offset, buffer, n);
-}
-Status StampOf(FileHandle file, FileStamp& stamp) {
-  return Fail("StampOf") ? Injected() : posix_impl::StampOf(file, stamp);
-}
-void CloseFile(FileHandle file) {
-  std::lock_guard<std::mutex> hold(gLock);
-  gOpenFiles.erase(file);
-  posix_impl::CloseFile(file);
-}
-Status CheckReplaceable(const std::string& path) {
-  return Fail("CheckReplaceable") ? Injected() : posix_impl::CheckReplaceable(path);
-}
-Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) {
-  return Fail("CreateTempBeside") ? Injected() : posix_impl::CreateTempBeside(path, temp, unnamed && !gNamedTemps);
-}
-void RemoveStaleTemps(const std::string& path) { posix_impl::RemoveStaleTemps(path); }
-Status ReplaceFile(TempFile& temp, const std::string& path) {
-  if (Fail("ReplaceFile")) return Injected();
-  if (IsOpen(path)) return Status::Failed("The file is in use");
-  return posix_impl::ReplaceFile(temp, path);
-}
-Status SyncFolder(const std::string& path) { return Fail("SyncFolder") ? Injected() : posix_impl::SyncFolder(path); }
-void DiscardTemp(TempFile& temp) { posix_impl::DiscardTemp(temp); }
-Status WriteAll(FileHandle file, const char* data, std::size_t n) {
-  return Fail("WriteAll") ? Injected() : posix_impl::WriteAll(file, data, n);
-}
-Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to, const CopyStep& step) {
-  return Fail("CopyRange") ? Injected() : posix_impl::CopyRange(from, offset, n, to, step);
-}
-Status FlushFile(FileHandle file) { return Fail("FlushFile") ? Injected() : posix_impl::FlushFile(file); }
-Status RemoveFile(const std::string& path) { return Fail("RemoveFile") ? Injected() : posix_impl::RemoveFile(path); }
+using platform::CopyStep;
+using platform::FileHandle;
+using platform::FileStamp;
+using platform::NameKind;
+using platform::TempFile;
 
-}  // namespace platform
+class FaultFiles final : public platform::FileSystem {
+ public:
+  FaultFiles() : next_(platform::InstallFiles(*this)) {}
+
+  bool PathExists(const std::string& path) override { return next_.PathExists(path); }
+  Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) override {
+    if (Fail("OpenForRead")) return Injected();
+    Status status = next_.OpenForRead(path, file, size);
+    std::lock_guard<std::mutex> hold(gLock);
+    if (status.ok()) gOpenFiles[file] = path;
+    return status;
+  }
+  Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) override {
+    return Fail("InspectName") ? Injected() : next_.InspectName(path, kind, stamp);
+  }
+  Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) override {
+    return Fail("ReadAt") ? Injected() : next_.ReadAt(file, offset, buffer, n);
+  }
+  Status StampOf(FileHandle file, FileStamp& stamp) override {
+    return Fail("StampOf") ? Injected() : next_.StampOf(file, stamp);
+  }
+  void CloseFile(FileHandle file) override {
+    std::lock_guard<std::mutex> hold(gLock);
+    gOpenFiles.erase(file);
+    next_.CloseFile(file);
+  }
+  std::string ReplaceTarget(const std::string& path) override { return next_.ReplaceTarget(path); }
+  Status CheckReplaceable(const std::string& path) override {
+    return Fail("CheckReplaceable") ? Injected() : next_.CheckReplaceable(path);
+  }
+  Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) override {
+    return Fail("CreateTempBeside") ? Injected() : next_.CreateTempBeside(path, temp, unnamed && !gNamedTemps);
+  }
+  void RemoveStaleTemps(const std::string& path) override { next_.RemoveStaleTemps(path); }
+  Status ReplaceFile(TempFile& temp, const std::string& path) override {
+    if (Fail("ReplaceFile")) return Injected();
+    if (IsOpen(path)) return Status::Failed("The file is in use");
+    return next_.ReplaceFile(temp, path);
+  }
+  Status SyncFolder(const std::string& path) override {
+    return Fail("SyncFolder") ? Injected() : next_.SyncFolder(path);
+  }
+  void DiscardTemp(TempFile& temp) override { next_.DiscardTemp(temp); }
+  Status WriteAll(FileHandle file, const char* data, std::size_t n) override {
+    return Fail("WriteAll") ? Injected() : next_.WriteAll(file, data, n);
+  }
+  Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to,
+                   const CopyStep& step) override {
+    return Fail("CopyRange") ? Injected() : next_.CopyRange(from, offset, n, to, step);
+  }
+  Status FlushFile(FileHandle file) override { return Fail("FlushFile") ? Injected() : next_.FlushFile(file); }
+  Status RemoveFile(const std::string& path) override {
+    return Fail("RemoveFile") ? Injected() : next_.RemoveFile(path);
+  }
+
+ private:
+  platform::FileSystem& next_;
+};
+
+FaultFiles gFaultFiles;
+
+}  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+// The system's own file system (files.h): files_posix.cpp and files_temp_posix.cpp natively,
+// files_win32.cpp and files_temp_win32.cpp in the Windows build. Its calls to one another stay
+// inside it, past any layer installed in front of it.
+#include "platform/files.h"
+
+namespace platform {
+
+class NativeFileSystem final : public FileSystem {
+ public:
+  bool PathExists(const std::string& path) override;
+  Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) override;
+  Status StampOf(FileHandle file, FileStamp& stamp) override;
+  Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) override;
+  void CloseFile(FileHandle file) override;
+  std::string ReplaceTarget(const std::string& path) override;
+  Status CheckReplaceable(const std::string& path) override;
+  Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) override;
+  Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) override;
+  void RemoveStaleTemps(const std::string& path) override;
+  Status ReplaceFile(TempFile& temp, const std::string& path) override;
+  Status SyncFolder(const std::string& path) override;
+  void DiscardTemp(TempFile& temp) override;
+  Status WriteAll(FileHandle file, const char* data, std::size_t n) override;
+  Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to,
+                   const CopyStep& step) override;
+  Status FlushFile(FileHandle file) override;
+  Status RemoveFile(const std::string& path) override;
+
+  // CopyRange through a buffer, over ReadAt and WriteAll (files_copy.cpp).
+  Status CopyThroughBuffer(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to,
+                           const CopyStep& step);
+};
+
+}  // namespace platform
