@@ -79,6 +79,11 @@ int OpenExe(const std::string& exe, ChunkFile& file) {
   return kExitOk;
 }
 
+int OpenForEdit(const std::string& exe, platform::FileLock& lock, ChunkFile& file) {
+  if (int code = LockForEdit(exe, lock)) return code;
+  return OpenExe(exe, file);
+}
+
 int OpenOnlyExe(const Args& args, ChunkFile& file) {
   if (args.size() != 1) return Usage();
   return OpenExe(args[0], file);

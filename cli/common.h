@@ -28,6 +28,8 @@ void WarnIfUnconfirmed(const std::string& path, const Status& status);
 int LockForEdit(const std::string& exe, platform::FileLock& lock);
 // Opens exe for reading its chunks; a missing or unreadable exe is reported.
 int OpenExe(const std::string& exe, ChunkFile& file);
+// The start of every edit: exe's edit lock (LockForEdit), then exe opened (OpenExe).
+int OpenForEdit(const std::string& exe, platform::FileLock& lock, ChunkFile& file);
 // The start of the commands that take EXE alone: wrong usage unless args are just EXE; then EXE
 // opened.
 int OpenOnlyExe(const Args& args, ChunkFile& file);

@@ -21,9 +21,7 @@ int SelectChunk(const std::string& text, const ChunkFile& file, FoundChunk& chun
 
 int ChooseChunk(const Args& args, std::size_t most, ChosenChunk& chosen, platform::FileLock* lock) {
   if (args.size() < 2 || args.size() > most) return Usage();
-  if (lock) {
-    if (int code = LockForEdit(args[0], *lock)) return code;
-  }
-  if (int code = OpenExe(args[0], chosen.file)) return code;
+  int code = lock ? OpenForEdit(args[0], *lock, chosen.file) : OpenExe(args[0], chosen.file);
+  if (code != kExitOk) return code;
   return SelectChunk(args[1], chosen.file, chosen.chunk);
 }
