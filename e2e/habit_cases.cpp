@@ -46,11 +46,18 @@ HWND RightClickList(Run& run, App& app, int row) {
   return menu;
 }
 
+// A menu that is still opening shows only some of its items: it is read again until it shows
+// them as wanted, or the time is up.
 bool ExpectMenu(Run& run, HWND menu, const std::vector<bool>& enabled) {
-  const std::vector<bool> shown = MenuItemsEnabled(menu, static_cast<int>(enabled.size()));
   std::string got, want;
-  for (bool on : shown) got += on ? '1' : '0';
   for (bool on : enabled) want += on ? '1' : '0';
+  PollUntil(
+      [&] {
+        got.clear();
+        for (bool on : MenuItemsEnabled(menu, static_cast<int>(enabled.size()))) got += on ? '1' : '0';
+        return got == want;
+      },
+      kWindowWait);
   E2E_EQ(got, want);
   return true;
 }
