@@ -4,7 +4,6 @@ namespace {
 
 using namespace ui::style;
 
-constexpr std::uint32_t kDisabled = 0x08000000;  // WS_DISABLED
 constexpr std::uint32_t kActionButton = kBsPushButton | kBsCenter | kBsVCenter | kTabStop | kDisabled;
 
 ui::ControlLayout Control(int id, const char* className, const char* text, int x, int y, int width, int height,

@@ -4,23 +4,7 @@
 
 #include "platform/status.h"
 #include "platform/ui.h"
-
-inline constexpr const char* kMainTitle = "stowr - Tailpack Manager v0.1";
-
-// Control identifiers.
-enum MainControl : int {
-  kExeLabel = 1001,
-  kCountLabel = 1002,
-  kPathLabel = 1003,
-  kChooseButton = 1004,
-  kChunkList = 1005,
-  kAddButton = 1006,
-  kRemoveOneButton = 1007,
-  kRemoveAllButton = 1008,
-  kPreviewButton = 1009,
-  kExtractOneButton = 1010,
-  kExtractAllButton = 1011,
-};
+#include "platform/window_ids.h"  // kMainTitle and the control ids (MainControl)
 
 // The window and its controls as created: all six action buttons disabled.
 ui::WindowLayout MainWindowLayout(ui::Window owner);

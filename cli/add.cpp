@@ -71,8 +71,7 @@ int RunAdd(const Args& args) {
   ChunkFile file;
   std::vector<NewChunk> chunks;
   platform::FileLock lock;
-  if (int code = LockForEdit(exe, lock)) return code;
-  if (int code = OpenExe(exe, file)) return code;
+  if (int code = OpenForEdit(exe, lock, file)) return code;
   for (std::size_t i = 1; i < args.size(); i += 2)
     if (int code = TakeChunk(args[i], args[i + 1], file, chunks)) return code;
   file.Close();

@@ -79,9 +79,19 @@ int OpenExe(const std::string& exe, ChunkFile& file) {
   return kExitOk;
 }
 
+int OpenForEdit(const std::string& exe, platform::FileLock& lock, ChunkFile& file) {
+  if (int code = LockForEdit(exe, lock)) return code;
+  return OpenExe(exe, file);
+}
+
+int OpenOnlyExe(const Args& args, ChunkFile& file) {
+  if (args.size() != 1) return Usage();
+  return OpenExe(args[0], file);
+}
+
 // Anything but plain decimal digits is wrong usage; a number with no chunk behind it is a
 // refused request.
-int PickChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk, std::size_t& index) {
+int PickChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk) {
   std::size_t number = 0;
   const char* end = text.data() + text.size();
   auto [stop, error] = std::from_chars(text.data(), end, number);
@@ -93,7 +103,6 @@ int PickChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk,
   if (!chunk.found) {
     return Refused(file.Path() + " has no chunk " + text + " (it has " + std::to_string(chunk.count) + ")");
   }
-  index = number;
   return kExitOk;
 }
 

@@ -28,9 +28,14 @@ void WarnIfUnconfirmed(const std::string& path, const Status& status);
 int LockForEdit(const std::string& exe, platform::FileLock& lock);
 // Opens exe for reading its chunks; a missing or unreadable exe is reported.
 int OpenExe(const std::string& exe, ChunkFile& file);
+// The start of every edit: exe's edit lock (LockForEdit), then exe opened (OpenExe).
+int OpenForEdit(const std::string& exe, platform::FileLock& lock, ChunkFile& file);
+// The start of the commands that take EXE alone: wrong usage unless args are just EXE; then EXE
+// opened.
+int OpenOnlyExe(const Args& args, ChunkFile& file);
 // Reads a chunk number as listed (1 to the number of chunks) and finds that chunk in file
 // without holding the table.
-int PickChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk, std::size_t& index);
+int PickChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk);
 // Refuses a change that would break exe's code signature, saying which option allows it.
 int RefuseBreakingSignature(const std::string& exe);
 // Warns on standard error that exe's code signature will no longer verify after the change.

@@ -33,16 +33,12 @@ int CopyToOutput(const ChunkFile& exe, const ChunkRecord& record, std::size_t in
 // The chunk is found and read through one open of the executable, holding no table; OUT "-" is
 // standard output, as with cat.
 int RunExtract(const Args& args) {
-  if (args.size() != 2 && args.size() != 3) return Usage();
-  const std::string& exe = args[0];
-  ChunkFile file;
-  FoundChunk chunk;
-  std::size_t index = 0;
-  if (int code = OpenExe(exe, file)) return code;
-  if (int code = SelectChunk(args[1], file, chunk, index)) return code;
-  if (args.size() == 3 && args[2] == "-") return CopyToOutput(file, chunk.record, index);
-  std::string out = args.size() == 3 ? args[2] : DefaultExtractName(exe, chunk.record);
-  return ExtractTo(file, chunk.record, index, out);
+  ChosenChunk chosen;
+  if (int code = ChooseChunk(args, 3, chosen)) return code;
+  const FoundChunk& chunk = chosen.chunk;
+  if (args.size() == 3 && args[2] == "-") return CopyToOutput(chosen.file, chunk.record, chunk.number);
+  std::string out = args.size() == 3 ? args[2] : DefaultExtractName(args[0], chunk.record);
+  return ExtractTo(chosen.file, chunk.record, chunk.number, out);
 }
 
 // Every chunk, last chunk first: the newest chunk of a Kind gets the default name, an older one of
@@ -50,10 +46,9 @@ int RunExtract(const Args& args) {
 // and the others are still tried; the status tells at the end whether any failed (3 when every
 // failure was a refusal). The chunks are handed over one at a time, never held as a table.
 int RunExtractAll(const Args& args) {
-  if (args.size() != 1) return Usage();
-  const std::string& exe = args[0];
   ChunkFile file;
-  if (int code = OpenExe(exe, file)) return code;
+  if (int code = OpenOnlyExe(args, file)) return code;
+  const std::string& exe = args[0];
   ExtractAllNames names;
   int result = kExitOk;
   Status status = WalkChunksNewestFirst(file, [&](const ChunkRecord& record, std::size_t index) {
@@ -67,12 +62,7 @@ int RunExtractAll(const Args& args) {
 
 // The chunk's bytes, unchanged, on standard output.
 int RunCat(const Args& args) {
-  if (args.size() != 2) return Usage();
-  const std::string& exe = args[0];
-  ChunkFile file;
-  FoundChunk chunk;
-  std::size_t index = 0;
-  if (int code = OpenExe(exe, file)) return code;
-  if (int code = SelectChunk(args[1], file, chunk, index)) return code;
-  return CopyToOutput(file, chunk.record, index);
+  ChosenChunk chosen;
+  if (int code = ChooseChunk(args, 2, chosen)) return code;
+  return CopyToOutput(chosen.file, chosen.chunk.record, chosen.chunk.number);
 }

@@ -7,17 +7,13 @@
 // Cuts the chunk out, planned from its record alone; the store checks that the file still holds
 // that chunk at that number. Both commands hold the edit lock from the read to the write.
 int RunRemove(const Args& args) {
-  if (args.size() != 2) return Usage();
-  const std::string& exe = args[0];
-  ChunkFile file;
-  FoundChunk chunk;
-  std::size_t index = 0;
   platform::FileLock lock;
-  if (int code = LockForEdit(exe, lock)) return code;
-  if (int code = OpenExe(exe, file)) return code;
-  if (int code = SelectChunk(args[1], file, chunk, index)) return code;
-  file.Close();
-  EditResult cut = CutChunk(exe, chunk.count, index, chunk.record);
+  ChosenChunk chosen;
+  if (int code = ChooseChunk(args, 2, chosen, &lock)) return code;
+  chosen.file.Close();
+  const std::string& exe = args[0];
+  const FoundChunk& chunk = chosen.chunk;
+  EditResult cut = CutChunk(exe, chunk.count, chunk.number, chunk.record);
   if (!cut.status.ok()) return FileFailure("cannot remove a chunk from", exe, cut.status);
   return WriteBack(cut.content, exe, cut.breaksSignature);
 }

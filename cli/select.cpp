@@ -9,13 +9,19 @@ std::string StoredKindField(std::string_view kind) {
 
 }  // namespace
 
-int SelectChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk, std::size_t& index) {
-  if (text.empty() || text.front() != ':') return PickChunk(text, file, chunk, index);
+int SelectChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk) {
+  if (text.empty() || text.front() != ':') return PickChunk(text, file, chunk);
   const std::string kind = text.substr(1);
   if (kind.empty() || kind.size() > 3) return Usage();
   Status status = FindChunkOfKind(file, StoredKindField(kind), chunk);
   if (!status.ok()) return FileFailure("cannot read", file.Path(), status);
   if (!chunk.found) return Refused(file.Path() + " has no chunk of kind " + kind);
-  index = chunk.number;
   return kExitOk;
+}
+
+int ChooseChunk(const Args& args, std::size_t most, ChosenChunk& chosen, platform::FileLock* lock) {
+  if (args.size() < 2 || args.size() > most) return Usage();
+  int code = lock ? OpenForEdit(args[0], *lock, chosen.file) : OpenExe(args[0], chosen.file);
+  if (code != kExitOk) return code;
+  return SelectChunk(args[1], chosen.file, chosen.chunk);
 }

@@ -54,8 +54,7 @@ int RunSet(const Args& args) {
   platform::FileLock lock;
   ChunkFile file;
   FoundChunk chunk;
-  if (int code = LockForEdit(exe, lock)) return code;
-  if (int code = OpenExe(exe, file)) return code;
+  if (int code = OpenForEdit(exe, lock, file)) return code;
   if (int code = TakeNewData(args[2], data)) return code;
   Status status = FindChunkOfKind(file, data.kind, chunk);
   if (!status.ok()) return FileFailure("cannot read", exe, status);

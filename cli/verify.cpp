@@ -6,10 +6,9 @@
 
 // One line on standard output; a program that fails the check exits with kExitCheckFailed.
 int RunVerify(const Args& args) {
-  if (args.size() != 1) return Usage();
-  const std::string& exe = args[0];
   ChunkFile file;
-  if (int code = OpenExe(exe, file)) return code;
+  if (int code = OpenOnlyExe(args, file)) return code;
+  const std::string& exe = args[0];
   PaddingCheck check;
   Status status = CheckCertificatePadding(file.Source(), check);
   if (!status.ok()) return FileFailure("cannot read", exe, status);

@@ -52,7 +52,7 @@ bool AddsChunk(Run& run) {
   GetClientRect(dialog, &client);
   E2E_CHECK(client.right == 200 && client.bottom == 80);
   E2E_CHECK(TypeDescriptor(dialog, " txt "));
-  E2E_CHECK(WaitForWindowGone(app, kAddTitle));
+  E2E_CHECK(WaitForWindowGone(app, kAddDialogTitle));
   E2E_CHECK(Sync(app.main));
   E2E_TRY(ExpectListState(run, app, 1, true));
   E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {{"TXT", data}}));
@@ -86,7 +86,7 @@ bool AddDialogRefuses(Run& run) {
     E2E_EQ(ControlText(dialog, kDescriptorBox), "");
   }
   PressDialogButton(dialog, IDCANCEL);
-  E2E_CHECK(WaitForWindowGone(app, kAddTitle));
+  E2E_CHECK(WaitForWindowGone(app, kAddDialogTitle));
   E2E_CHECK(Sync(app.main));
   E2E_FILE_HOLDS(exe, before);
   E2E_TRY(ExpectListState(run, app, 2, true));
@@ -110,7 +110,7 @@ bool AddDialogEscapeAndClose(Run& run) {
     } else {
       PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
-    E2E_CHECK(WaitForWindowGone(app, kAddTitle));
+    E2E_CHECK(WaitForWindowGone(app, kAddDialogTitle));
     E2E_CHECK(Sync(app.main));
     E2E_FILE_HOLDS(exe, before);
   }

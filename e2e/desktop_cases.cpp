@@ -35,17 +35,17 @@ bool AnyPath(Run& run) {
   E2E_EQ(ControlText(app.main, kPathLabel), exe);
   HWND dialog = OpenAddDialog(run, app, resource);
   E2E_CHECK(dialog != nullptr && TypeDescriptor(dialog, "png"));
-  E2E_CHECK(WaitForWindowGone(app, kAddTitle) && Sync(app.main));
+  E2E_CHECK(WaitForWindowGone(app, kAddDialogTitle) && Sync(app.main));
   E2E_TRY(ExpectListState(run, app, 2, true));
   E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {text, picture}));
 
   HWND viewer = OpenViewer(run, app, 0);
   E2E_CHECK(viewer != nullptr);
-  E2E_EQ(ControlText(viewer, 1001), LegacyText(text.data));
+  E2E_EQ(ControlText(viewer, kViewerPaneId), LegacyText(text.data));
   E2E_TRY(CloseViewer(run, app, viewer));
   viewer = OpenViewer(run, app, 1);
   E2E_CHECK(viewer != nullptr);
-  E2E_EQ(ClassOf(GetDlgItem(viewer, 1001)), "Static");  // decoded: the picture view
+  E2E_EQ(ClassOf(GetDlgItem(viewer, kViewerPaneId)), "Static");  // decoded: the picture view
   E2E_FILE_HOLDS(tools + "temp.img", picture.data);
   E2E_TRY(CloseViewer(run, app, viewer));
 
@@ -79,9 +79,9 @@ bool DroppedFiles(Run& run) {
   E2E_TRY(ExpectListState(run, app, 1, true));
 
   E2E_CHECK(DropFiles(app, app.main, {note, other}));
-  HWND dialog = WaitForWindow(app, kAddTitle);
+  HWND dialog = WaitForWindow(app, kAddDialogTitle);
   E2E_CHECK(dialog != nullptr && TypeDescriptor(dialog, "NTE"));
-  E2E_CHECK(WaitForWindowGone(app, kAddTitle) && Sync(app.main));
+  E2E_CHECK(WaitForWindowGone(app, kAddDialogTitle) && Sync(app.main));
   E2E_TRY(ExpectListState(run, app, 2, true));
   E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {first, {"NTE", "a note"}}));
   return CloseStowr(run, app);
@@ -133,7 +133,7 @@ bool HighDpi(Run& run) {
   E2E_CHECK(client.right == 600 && client.bottom == 369);
   const struct {
     int id, x, y, width, height;
-  } controls[] = {{kExeCaption, 8, 9, 40, 16},       {kPathLabel, 48, 8, 312, 16},      {kChooseButton, 360, 7, 32, 18},
+  } controls[] = {{kExeLabel, 8, 9, 40, 16},         {kPathLabel, 48, 8, 312, 16},      {kChooseButton, 360, 7, 32, 18},
                   {kCountLabel, 8, 30, 272, 16},     {kChunkList, 8, 48, 384, 132},     {kAddButton, 129, 186, 80, 24},
                   {kRemoveOneButton, 220, 186, 80, 24}, {kRemoveAllButton, 312, 186, 80, 24},
                   {kPreviewButton, 129, 216, 80, 24}, {kExtractOneButton, 220, 216, 80, 24},
@@ -154,12 +154,12 @@ bool HighDpi(Run& run) {
   E2E_CHECK(viewer != nullptr);
   GetClientRect(viewer, &client);
   E2E_CHECK(client.right == 960 && client.bottom == 480);
-  const RECT area = ClientRect(viewer, 1001);
+  const RECT area = ClientRect(viewer, kViewerPaneId);
   E2E_CHECK(area.left == 3 && area.top == 3 && area.right == 957 && area.bottom == 477);
   std::vector<std::uint32_t> pixels;
   int width = 0, height = 0;
   const auto painted = [&] {
-    pixels = CaptureClient(GetDlgItem(viewer, 1001), width, height);
+    pixels = CaptureClient(GetDlgItem(viewer, kViewerPaneId), width, height);
     return !pixels.empty() && pixels[0] == kRed;
   };
   E2E_CHECK(PollUntil(painted, kWindowWait));

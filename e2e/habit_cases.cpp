@@ -15,9 +15,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kViewerPane = 1001;
-constexpr int kBar = 103, kFigure = 104;  // the progress window's bar and figure
-
 const std::vector<TestChunk> kThree = {{"ONE", "first chunk"}, {"TWO", "second chunk"}, {"THR", "third chunk"}};
 
 std::string WriteExe(Run& run, const std::vector<TestChunk>& chunks, const std::string& name = "packed.exe") {
@@ -49,11 +46,18 @@ HWND RightClickList(Run& run, App& app, int row) {
   return menu;
 }
 
+// A menu that is still opening shows only some of its items: it is read again until it shows
+// them as wanted, or the time is up.
 bool ExpectMenu(Run& run, HWND menu, const std::vector<bool>& enabled) {
-  const std::vector<bool> shown = MenuItemsEnabled(menu, static_cast<int>(enabled.size()));
   std::string got, want;
-  for (bool on : shown) got += on ? '1' : '0';
   for (bool on : enabled) want += on ? '1' : '0';
+  PollUntil(
+      [&] {
+        got.clear();
+        for (bool on : MenuItemsEnabled(menu, static_cast<int>(enabled.size()))) got += on ? '1' : '0';
+        return got == want;
+      },
+      kWindowWait);
   E2E_EQ(got, want);
   return true;
 }
@@ -72,9 +76,9 @@ bool DoubleClickPreviews(Run& run) {
   HWND viewer = WaitForWindow(app, kViewerTitle);
   E2E_CHECK(viewer != nullptr);
   E2E_CHECK(SelectedRows(list) == std::vector<int>{1});
-  HWND pane = GetDlgItem(viewer, kViewerPane);
+  HWND pane = GetDlgItem(viewer, kViewerPaneId);
   E2E_CHECK(DrainEdit(pane));
-  E2E_CHECK(ControlText(viewer, kViewerPane) == longText);
+  E2E_CHECK(ControlText(viewer, kViewerPaneId) == longText);
   E2E_CHECK(SendMessageA(pane, EM_GETSEL, 0, 0) == 0);  // caret at 0, nothing selected
   E2E_CHECK(SendMessageA(pane, EM_GETFIRSTVISIBLELINE, 0, 0) == 0);
   E2E_TRY(CloseViewer(run, app, viewer));
@@ -245,12 +249,12 @@ bool ProgressBarTellsTheTruth(Run& run) {
   E2E_CHECK(TypeDescriptor(dialog, "NEW"));
   HWND progress = WaitForWindow(app, kBusyTitle, "#32770");
   E2E_CHECK(progress != nullptr);
-  HWND bar = GetDlgItem(progress, kBar);
+  HWND bar = GetDlgItem(progress, kProgressBar);
   E2E_CHECK(SendMessageA(bar, PBM_GETRANGE, FALSE, 0) == 1000 && SendMessageA(bar, PBM_GETRANGE, TRUE, 0) == 0);
   double first = 0, last = 0, total = 0, total2 = 0;
-  E2E_CHECK(PollUntil([&] { return ParseFigure(ControlText(progress, kFigure), first, total) && first > 0; }, kWindowWait));
+  E2E_CHECK(PollUntil([&] { return ParseFigure(ControlText(progress, kProgressFigure), first, total) && first > 0; }, kWindowWait));
   const LRESULT position = SendMessageA(bar, PBM_GETPOS, 0, 0);
-  E2E_CHECK(ParseFigure(ControlText(progress, kFigure), last, total2));
+  E2E_CHECK(ParseFigure(ControlText(progress, kProgressFigure), last, total2));
   E2E_CHECK(total == 8193 && total2 == total);
   if (position < first * 1000 / total - 2 || position > (last + 1) * 1000 / total + 2)
     return Fail(run, __LINE__, "bar at " + std::to_string(position) + " of 1000 while the figure went from " +
@@ -319,7 +323,7 @@ bool Utf8Text(Run& run) {
   E2E_TRY(OpenStowr(run, app, WriteExe(run, {{"UTF", text}})));
   HWND viewer = OpenViewer(run, app, 0);
   E2E_CHECK(viewer != nullptr);
-  E2E_EQ(ControlText(viewer, kViewerPane), text);
+  E2E_EQ(ControlText(viewer, kViewerPaneId), text);
   E2E_TRY(CloseViewer(run, app, viewer));
   return CloseStowr(run, app);
 }
@@ -344,7 +348,7 @@ bool PictureInTemporaryFolder(Run& run) {
   int width = 0, height = 0;
   std::vector<std::uint32_t> pixels;
   E2E_CHECK(PollUntil([&] {
-    pixels = CaptureClient(GetDlgItem(viewer, kViewerPane), width, height);
+    pixels = CaptureClient(GetDlgItem(viewer, kViewerPaneId), width, height);
     return !pixels.empty() && pixels[0] == 0xFF0000;
   }, kWindowWait));
   E2E_TRY(CloseViewer(run, app, viewer));

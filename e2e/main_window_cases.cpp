@@ -54,7 +54,7 @@ bool StartsEmpty(Run& run) {
   App app;
   E2E_TRY(OpenStowr(run, app, ""));
   E2E_EQ(ControlText(app.main, kPathLabel), "");
-  E2E_EQ(ControlText(app.main, kExeCaption), "Exe:");
+  E2E_EQ(ControlText(app.main, kExeLabel), "Exe:");
   E2E_TRY(ExpectListState(run, app, 0, false));
   const char* buttons[] = {"...", "", "Add Tailpack", "Remove One", "Remove All", "Preview", "Extract One", "Extract All"};
   for (int id = kChooseButton; id <= kExtractAllButton; ++id)

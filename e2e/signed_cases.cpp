@@ -78,7 +78,7 @@ bool SignedAddKeepsRunning(Run& run) {
   HWND dialog = OpenAddDialog(run, app, run.folder + "res.txt");
   E2E_CHECK(dialog != nullptr);
   E2E_CHECK(TypeDescriptor(dialog, "TXT"));
-  E2E_CHECK(WaitForWindowGone(app, kAddTitle));
+  E2E_CHECK(WaitForWindowGone(app, kAddDialogTitle));
   E2E_CHECK(Sync(app.main));
   E2E_CHECK(!WaitForWindow(app, "stowr - signature", "#32770", 500));
   E2E_TRY(ExpectListState(run, app, 1, true));

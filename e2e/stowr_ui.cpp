@@ -34,7 +34,7 @@ HWND OpenAddDialog(Run& run, App& app, const std::string& file) {
     Fail(run, __LINE__, "no \"Select resource\" dialog owned by the Main window");
     return nullptr;
   }
-  HWND dialog = WaitForWindow(app, kAddTitle);
+  HWND dialog = WaitForWindow(app, kAddDialogTitle);
   if (!dialog || GetWindow(dialog, GW_OWNER) != app.main) Fail(run, __LINE__, "no Add dialog owned by the Main window");
   return dialog;
 }

@@ -1,33 +1,15 @@
 #pragma once
-// What the cases know of stowr's windows: titles, control ids, and the steps most cases share.
+// What the cases know of stowr's windows: their titles and control ids (the program's own), and
+// the steps most cases share.
 #include <string>
 
 #include "e2e/check.h"
 #include "e2e/remote_ui.h"
+#include "platform/window_ids.h"  // the program's own window titles and control ids
 
 namespace e2e {
 
-inline constexpr const char* kMainTitle = "stowr - Tailpack Manager v0.1";
-
-enum MainControl {
-  kExeCaption = 1001,
-  kCountLabel = 1002,
-  kPathLabel = 1003,
-  kChooseButton = 1004,
-  kChunkList = 1005,
-  kAddButton = 1006,
-  kRemoveOneButton = 1007,
-  kRemoveAllButton = 1008,
-  kPreviewButton = 1009,
-  kExtractOneButton = 1010,
-  kExtractAllButton = 1011,
-};
-inline constexpr int kListColumns = 5;
-inline constexpr const char* kAddTitle = "stowr - add tailpack";
-inline constexpr int kDescriptorBox = 1002;
-inline constexpr const char* kViewerTitle = "stowr - viewer";
-inline constexpr const char* kBusyTitle = "stowr - please wait";  // the progress window
-inline constexpr int kProgressWhat = 101, kProgressPath = 102;     // its two lines
+inline constexpr int kListColumns = 5;  // of the Main window's chunk list
 
 // Starts stowr.exe with the argument text in the case folder and waits for the Main window.
 bool OpenStowr(Run& run, App& app, const std::string& args);

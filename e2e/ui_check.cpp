@@ -44,7 +44,7 @@ ui::WindowLayout Layout(const char* title, HWND owner) {
   layout.owner = owner;
   layout.controls = {
       {kEditId, ui::kEdit, "", 8, 8, 100, 22, kTabStop | kBorder | kEsUppercase, kExClientEdge},
-      {kDisabledId, ui::kButton, "Off", 120, 8, 60, 24, kTabStop | 0x08000000, 0},
+      {kDisabledId, ui::kButton, "Off", 120, 8, 60, 24, kTabStop | kDisabled, 0},
       {kButtonId, ui::kButton, "On", 190, 8, 60, 24, kTabStop, 0},
       {kListId, ui::kListView, "", 8, 40, 284, 150, kLvsReport | kLvsShowSelAlways | kLvsOwnerData, 0},
   };

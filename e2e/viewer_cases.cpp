@@ -13,7 +13,6 @@
 namespace e2e {
 namespace {
 
-constexpr int kPane = 1001;
 constexpr std::uint32_t kGrey = 0xD3D3D3;  // 211, 211, 211
 
 // The hex view's text, built here independently: pairs and spaces for at most 2048 bytes, then
@@ -41,7 +40,7 @@ std::string WritePacked(Run& run, const std::vector<TestChunk>& chunks) {
 
 // The pane's class, exact style bits and rectangle in the Viewer's client area.
 bool ExpectPane(Run& run, HWND viewer, const char* className, LONG style, LONG exStyle) {
-  HWND pane = GetDlgItem(viewer, kPane);
+  HWND pane = GetDlgItem(viewer, kViewerPaneId);
   E2E_CHECK(pane != nullptr);
   E2E_EQ(ClassOf(pane), className);
   E2E_CHECK(GetWindow(pane, GW_HWNDNEXT) == nullptr && GetWindow(viewer, GW_CHILD) == pane);
@@ -59,7 +58,7 @@ bool ExpectPane(Run& run, HWND viewer, const char* className, LONG style, LONG e
 // The text box's styles as the edit control keeps them: it trades WS_BORDER for its client edge.
 bool ExpectTextBox(Run& run, HWND viewer) {
   constexpr LONG kStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_WANTRETURN;
-  HWND pane = GetDlgItem(viewer, kPane);
+  HWND pane = GetDlgItem(viewer, kViewerPaneId);
   E2E_CHECK(pane != nullptr);
   E2E_TRY(ExpectPane(run, viewer, "Edit", kStyle | (GetWindowLongA(pane, GWL_STYLE) & WS_BORDER), WS_EX_CLIENTEDGE));
   // Once the posted EM_SETSEL(-1, 0) has been handled, nothing is selected.
@@ -100,7 +99,7 @@ bool TextView(Run& run) {
     }
     E2E_TRY(ExpectTextBox(run, viewer));
     // Bytes above 127 read as the system's legacy code page shows them, as before UTF-8.
-    const std::string shown = ControlText(viewer, kPane), want = LegacyText(chunks[static_cast<std::size_t>(row)].data);
+    const std::string shown = ControlText(viewer, kViewerPaneId), want = LegacyText(chunks[static_cast<std::size_t>(row)].data);
     if (shown != want)
       return Fail(run, __LINE__, chunks[static_cast<std::size_t>(row)].kind + " shows " + std::to_string(shown.size()) +
                                      " bytes, want " + std::to_string(want.size()));
@@ -135,7 +134,7 @@ bool HexView(Run& run) {
     E2E_CHECK(viewer != nullptr);
     E2E_TRY(ExpectTextBox(run, viewer));
     const std::string expected = HexText(chunks[static_cast<std::size_t>(row)].data);
-    const std::string shown = ControlText(viewer, kPane);
+    const std::string shown = ControlText(viewer, kViewerPaneId);
     if (shown != expected)
       return Fail(run, __LINE__, chunks[static_cast<std::size_t>(row)].kind + ": " + std::to_string(shown.size()) +
                                      " characters, want " + std::to_string(expected.size()) + ": \"" +
@@ -152,7 +151,7 @@ bool HexView(Run& run) {
 // painting), then returns the area's pixels.
 bool CaptureArea(Run& run, HWND viewer, std::uint32_t topLeft, std::vector<std::uint32_t>& pixels, int& width,
                  int& height) {
-  HWND area = GetDlgItem(viewer, kPane);
+  HWND area = GetDlgItem(viewer, kViewerPaneId);
   E2E_CHECK(area != nullptr);
   const bool painted = PollUntil(
       [&] {
@@ -179,7 +178,7 @@ bool PreviewPicture(Run& run, const std::string& kind, const std::string& png, s
   HWND viewer = OpenViewer(run, app, 0);
   E2E_CHECK(viewer != nullptr);
   // SS_SUNKEN is drawn through a static edge that the control adds to its extended style.
-  const LONG edge = GetWindowLongA(GetDlgItem(viewer, kPane), GWL_EXSTYLE) & WS_EX_STATICEDGE;
+  const LONG edge = GetWindowLongA(GetDlgItem(viewer, kViewerPaneId), GWL_EXSTYLE) & WS_EX_STATICEDGE;
   E2E_TRY(ExpectPane(run, viewer, "Static", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_SUNKEN, edge));
   E2E_FILE_HOLDS(image, png);
   std::vector<std::uint32_t> pixels;

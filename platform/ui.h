@@ -49,9 +49,9 @@ inline constexpr const char* kListView = "SysListView32";
 // Style bits (the Win32 values), so the logic can state its layout without <windows.h>.
 namespace style {
 inline constexpr std::uint32_t kPopup = 0x80000000, kChild = 0x40000000, kVisible = 0x10000000,
-                               kClipSiblings = 0x04000000, kCaption = 0x00C00000, kBorder = 0x00800000,
-                               kVScroll = 0x00200000, kSysMenu = 0x00080000, kTabStop = 0x00010000,
-                               kMinimizeBox = 0x00020000;
+                               kDisabled = 0x08000000, kClipSiblings = 0x04000000, kCaption = 0x00C00000,
+                               kBorder = 0x00800000, kVScroll = 0x00200000, kSysMenu = 0x00080000,
+                               kTabStop = 0x00010000, kMinimizeBox = 0x00020000;
 inline constexpr std::uint32_t kDsModalFrame = 0x80, kDs3dLook = 0x4, kDsSetFont = 0x40, kDsNoFailCreate = 0x10;
 inline constexpr std::uint32_t kExControlParent = 0x00010000, kExStaticEdge = 0x00020000, kExClientEdge = 0x00000200;
 inline constexpr std::uint32_t kSsLeft = 0x0, kSsOwnerDraw = 0xD, kSsSunken = 0x1000, kSsPathEllipsis = 0x8000;
@@ -77,7 +77,7 @@ struct Point {
 
 // Sizes, positions and offsets in layouts are pixels at 96 DPI. The Win32 layer scales them by
 // DPI/96 for the monitor the window is on (so at 96 DPI they are exactly the pixels on screen);
-// screen coordinates it hands back (ClientOrigin, WindowOrigin) are the screen's own pixels.
+// screen coordinates it hands back (a context menu's point) are the screen's own pixels.
 struct WindowLayout {
   std::string title;
   int clientWidth = 0, clientHeight = 0;  // the client area is exactly this size
@@ -110,10 +110,6 @@ std::intptr_t CallHandler(const Handler& handler, Window window, std::uint32_t m
 // Queues message for window: its handler gets it once the modal run is back in its loop, which
 // is after the window has been shown when posted during kInitDialog.
 void Post(Window window, std::uint32_t message);
-
-// The point (0, 0) of the window's client area in screen coordinates, and the outer top-left.
-Point ClientOrigin(Window window);
-Point WindowOrigin(Window window);
 
 // Controls.
 void SetText(Window window, int id, const std::string& text);

@@ -13,8 +13,6 @@
 namespace fake {
 namespace {
 
-constexpr std::uint32_t kDisabledStyle = 0x08000000;  // WS_DISABLED
-
 struct World {
   std::deque<std::unique_ptr<WindowRecord>> windows;
   std::deque<std::unique_ptr<FontRecord>> fonts;
@@ -48,7 +46,7 @@ ControlRecord MakeControl(const ui::ControlLayout& layout) {
   ControlRecord control;
   control.layout = layout;
   control.text = layout.text;
-  control.enabled = (layout.style & kDisabledStyle) == 0;
+  control.enabled = (layout.style & ui::style::kDisabled) == 0;
   return control;
 }
 
@@ -129,6 +127,18 @@ void SelectRows(ui::Window window, int id, const std::set<int>& rows) { Control(
 
 const std::vector<std::vector<std::string>>& Rows(ui::Window window, int id) { return Control(window, id).rows; }
 
+ui::Point WindowOrigin(ui::Window window) {
+  const ui::WindowLayout& layout = Record(window).layout;
+  if (layout.centerInWorkArea) return ui::Point{200, 150};
+  const ui::Point owner = layout.owner ? ClientOrigin(layout.owner) : ui::Point{};
+  return {owner.x + layout.offsetFromOwnerClient.x, owner.y + layout.offsetFromOwnerClient.y};
+}
+
+ui::Point ClientOrigin(ui::Window window) {
+  ui::Point origin = WindowOrigin(window);
+  return {origin.x + 3, origin.y + 26};
+}
+
 }  // namespace fake
 
 namespace ui {
@@ -174,18 +184,6 @@ void Post(Window window, std::uint32_t message) { Record(window).posted.push_bac
 void EndModal(Window window, std::intptr_t value) {
   Record(window).ended = true;
   Record(window).endValue = value;
-}
-
-Point WindowOrigin(Window window) {
-  const WindowLayout& layout = Record(window).layout;
-  if (layout.centerInWorkArea) return Point{200, 150};
-  const Point owner = layout.owner ? ClientOrigin(layout.owner) : Point{};
-  return {owner.x + layout.offsetFromOwnerClient.x, owner.y + layout.offsetFromOwnerClient.y};
-}
-
-Point ClientOrigin(Window window) {
-  Point origin = WindowOrigin(window);
-  return {origin.x + 3, origin.y + 26};
 }
 
 void SetText(Window window, int id, const std::string& text) { Control(window, id).text = text; }

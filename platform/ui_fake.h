@@ -30,7 +30,7 @@ namespace fake {
 struct ControlRecord {
   ui::ControlLayout layout;  // as created
   std::string text;      // current text
-  bool enabled = true;   // false when created with WS_DISABLED (0x08000000) or disabled since
+  bool enabled = true;   // false when created with style::kDisabled or disabled since
   bool colorsSet = false;
   ui::Color textColor, background;
   ui::Font font = nullptr;
@@ -132,5 +132,11 @@ void PressEscape(ui::Window window);    // command 2
 void SelectRows(ui::Window window, int id, const std::set<int>& rows);
 // The cells of a list view's rows, as shown.
 const std::vector<std::vector<std::string>>& Rows(ui::Window window, int id);
+
+// Where a window would stand on the screen: its outer top-left, placed as its layout says (a
+// window centred in the work area at (200, 150)), and the point (0, 0) of its client area, under
+// a frame 3 pixels wide and a caption 26 high.
+ui::Point WindowOrigin(ui::Window window);
+ui::Point ClientOrigin(ui::Window window);
 
 }  // namespace fake

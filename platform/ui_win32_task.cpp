@@ -5,13 +5,14 @@
 // (needs <windows.h> above it)
 #include <commctrl.h>
 
+#include "platform/window_ids.h"
+
 namespace ui {
 
 using namespace win32;
 
 namespace {
 
-constexpr int kWhatId = 101, kPathId = 102, kBarId = 103, kFigureId = 104;  // the Cancel button is IDCANCEL
 constexpr DWORD kTickMs = 20;
 constexpr int kBarSteps = 1000;
 
@@ -24,12 +25,12 @@ WindowLayout ProgressLayout(Window owner, const Task& task) {
   layout.style = kPopup | kClipSiblings | kCaption | kDsModalFrame | kDs3dLook;
   layout.exStyle = kExControlParent;
   layout.owner = owner;
-  const std::uint32_t cancel = kBsPushButton | kBsCenter | kBsVCenter | kTabStop | (task.cancellable ? 0 : WS_DISABLED);
+  const std::uint32_t cancel = kBsPushButton | kBsCenter | kBsVCenter | kTabStop | (task.cancellable ? 0 : kDisabled);
   layout.controls = {
-      {kWhatId, kStatic, task.what, 8, 8, 284, 16, kSsLeft, 0},
-      {kPathId, kStatic, task.path, 8, 26, 284, 16, kSsLeft | kSsPathEllipsis, 0},
-      {kBarId, PROGRESS_CLASSA, "", 8, 48, 284, 16, 0, 0},
-      {kFigureId, kStatic, "", 8, 76, 98, 16, kSsLeft, 0},
+      {kProgressWhat, kStatic, task.what, 8, 8, 284, 16, kSsLeft, 0},
+      {kProgressPath, kStatic, task.path, 8, 26, 284, 16, kSsLeft | kSsPathEllipsis, 0},
+      {kProgressBar, PROGRESS_CLASSA, "", 8, 48, 284, 16, 0, 0},
+      {kProgressFigure, kStatic, "", 8, 76, 98, 16, kSsLeft, 0},
       {IDCANCEL, kButton, "Cancel", 110, 72, 80, 24, cancel, 0},
   };
   return layout;
@@ -60,7 +61,7 @@ HWND ShowProgressWindow(Window owner, Task& task) {
   state->handler = [&task](Window w, std::uint32_t message, std::uintptr_t wParam, std::intptr_t) {
     return OnProgressMessage(task, w, message, wParam);
   };
-  SendDlgItemMessageA(Hwnd(window), kBarId, PBM_SETRANGE32, 0, kBarSteps);
+  SendDlgItemMessageA(Hwnd(window), kProgressBar, PBM_SETRANGE32, 0, kBarSteps);
   CenterOver(Hwnd(window), Hwnd(owner));
   KeepInWorkArea(Hwnd(window));
   ShowWindow(Hwnd(window), SW_SHOW);
@@ -71,13 +72,13 @@ HWND ShowProgressWindow(Window owner, Task& task) {
 // How much of how much, under the bar, when the work has a measure and the task says how to tell it.
 void ShowFigure(HWND window, const Task& task, std::uint64_t done, std::uint64_t total) {
   const std::string figure = total > 0 && task.figure ? task.figure(done, total) : std::string();
-  if (GetText(window, kFigureId) != figure) SetText(window, kFigureId, figure);
+  if (GetText(window, kProgressFigure) != figure) SetText(window, kProgressFigure, figure);
 }
 
 // The bar follows done / total (its range is set when the window is made); while the work has no
 // measure it moves to and fro.
 void ShowDone(HWND window, const Task& task) {
-  HWND bar = GetDlgItem(window, kBarId);
+  HWND bar = GetDlgItem(window, kProgressBar);
   const std::uint64_t total = task.total.load(), done = task.done.load();
   const LONG_PTR style = GetWindowLongPtrA(bar, GWL_STYLE);
   const bool marquee = (style & PBS_MARQUEE) != 0;

@@ -1,44 +1,20 @@
 // Cutting one chunk out of a file: its data and trailer go, the gap closes, nothing else moves.
 #include "store/edit.h"
 #include "store/plan.h"
-#include "store/scan.h"
+#include "store/planned_cut.h"
 
 // Scans the file again and cuts only when it still holds exactly the chunks of table: another
 // program may have changed it since the table was built, and cutting by stale offsets would
-// corrupt it. An index outside the table is refused and leaves the content as it is.
-// The cut relies on the bytes the plan names and on the newest trailer, where the walk starts;
-// they must still be there when the content is written.
-namespace {
-
-// The cut that plan(source, edit plan) makes of the file at path; changed tells whether it cuts.
-template <typename Plan>
-EditResult CutWith(const std::string& path, bool changed, Plan&& planCut) {
-  EditResult result;
-  SourceFile file;
-  ByteSource source;
-  result.status = OpenStampedSource(path, file, source);
-  if (!result.status.ok()) return result;
-  EditPlan plan;
-  result.status = planCut(source, plan);
-  if (result.status.ok()) result.status = ExpectLastTrailer(source, file);
-  if (result.status.ok()) result.status = ExpectPlanned(source, plan, file);
-  if (!result.status.ok()) return result;
-  result.content.sources.push_back(std::move(file));
-  result.content.pieces = SplicePieces(source.size, plan.splices);
-  result.changed = changed;
-  result.breaksSignature = plan.breaksSignature;
-  return result;
-}
-
-}  // namespace
-
+// corrupt it. An index outside the table plans nothing, so it is refused and leaves the content
+// as it is.
 EditResult CutChunk(const std::string& path, const ChunkTable& table, std::size_t index) {
-  return CutWith(path, index >= 1 && index <= table.size(),
-                 [&](const ByteSource& source, EditPlan& plan) { return PlanCut(source, table, index, plan); });
+  return CarryOutCut(path, [&](const ByteSource& source, EditPlan& plan) {
+    return PlanCut(source, table, index, plan);
+  });
 }
 
 EditResult CutChunk(const std::string& path, std::size_t count, std::size_t index, const ChunkRecord& record) {
-  return CutWith(path, index >= 1 && index <= count, [&](const ByteSource& source, EditPlan& plan) {
+  return CarryOutCut(path, [&](const ByteSource& source, EditPlan& plan) {
     return PlanCutOne(source, count, index, record, plan);
   });
 }

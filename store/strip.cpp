@@ -3,30 +3,17 @@
 #include "store/grouped.h"
 #include "store/log.h"
 #include "store/plan.h"
-#include "store/scan.h"
+#include "store/planned_cut.h"
 
 // Reads only the trailers (and a signed executable's headers); the content is the rest of the
-// file, copied when it is written. The cut relies on the bytes the plan names and on the newest
-// trailer, which must still be there then.
+// file, copied when it is written.
 EditResult StripTailpack(const std::string& path) {
-  EditResult result;
-  SourceFile file;
-  ByteSource source;
-  result.status = OpenStampedSource(path, file, source);
-  if (!result.status.ok()) return result;
-  LogLine("<Clearing Tailpack from file " + path + " (" + Grouped(source.size) + " Bytes)");
-  EditPlan plan;
-  result.status = PlanStrip(source, plan);
-  if (!result.status.ok()) return result;
-  LogLine("Done. Clean file is " + Grouped(SplicedSize(source.size, plan.splices)) + " Bytes>");
-  result.status = ExpectLastTrailer(source, file);
-  if (result.status.ok()) result.status = ExpectPlanned(source, plan, file);
-  if (!result.status.ok()) return result;
-  result.content.sources.push_back(std::move(file));
-  result.content.pieces = SplicePieces(source.size, plan.splices);
-  result.changed = !plan.splices.empty();
-  result.breaksSignature = plan.breaksSignature;
-  return result;
+  return CarryOutCut(path, [&](const ByteSource& source, EditPlan& plan) {
+    LogLine("<Clearing Tailpack from file " + path + " (" + Grouped(source.size) + " Bytes)");
+    Status status = PlanStrip(source, plan);
+    if (status.ok()) LogLine("Done. Clean file is " + Grouped(SplicedSize(source.size, plan.splices)) + " Bytes>");
+    return status;
+  });
 }
 
 // The in-memory form logs nothing.

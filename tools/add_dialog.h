@@ -4,14 +4,8 @@
 #include <string>
 
 #include "platform/ui.h"
+#include "platform/window_ids.h"  // kAddDialogTitle and the control ids (AddDialogControl)
 #include "store/tailpack.h"
-
-inline constexpr const char* kAddDialogTitle = "stowr - add tailpack";
-
-enum AddDialogControl : int {
-  kDescriptorLabel = 1001,
-  kDescriptorBox = 1002,
-};
 
 // The dialog as created, owned by owner and centred in the work area.
 ui::WindowLayout AddDialogLayout(ui::Window owner);

@@ -6,8 +6,7 @@
 
 #include "platform/progress.h"
 #include "platform/ui.h"
-
-inline constexpr const char* kBusyTitle = "stowr - please wait";
+#include "platform/window_ids.h"  // kBusyTitle
 
 // Runs work on a thread of its own while owner waits for it (ui::RunTask): the window repaints and
 // answers throughout, and work that takes a while shows `what` and `path` in a progress window

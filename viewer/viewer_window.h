@@ -1,10 +1,9 @@
 #pragma once
 // The Viewer window and the one control each of its views puts in it.
 #include "platform/ui.h"
+#include "platform/window_ids.h"  // kViewerTitle and kViewerPaneId, the text box or the graphic area
 
-inline constexpr const char* kViewerTitle = "stowr - viewer";
 inline constexpr int kViewerWidth = 640, kViewerHeight = 320;  // client area
-inline constexpr int kViewerPaneId = 1001;                      // the text box or the graphic area
 inline constexpr ui::Point kViewerOffset{-120, -70};            // outer corner from the owner's client origin
 
 // The hidden Viewer owned by owner, placed from the owner's client origin, without controls.

@@ -129,7 +129,7 @@ TEST_F(PreviewTest, ViewerWindowAndTextBox) {
   EXPECT_EQ(layout.style, 0x80000000u | 0x00C00000u | 0x00080000u | 0x04000000u | 0x80u | 0x4u | 0x40u | 0x10u);
   EXPECT_EQ(layout.exStyle, 0x00010000u);
   EXPECT_FALSE(layout.centerInWorkArea);
-  const ui::Point origin = ui::ClientOrigin(owner), corner = ui::WindowOrigin(fake::FindWindow(kViewer));
+  const ui::Point origin = fake::ClientOrigin(owner), corner = fake::WindowOrigin(fake::FindWindow(kViewer));
   EXPECT_EQ(corner.x, origin.x - 120);
   EXPECT_EQ(corner.y, origin.y - 70);
 

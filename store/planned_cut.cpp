@@ -1,0 +1,22 @@
+#include "store/planned_cut.h"
+
+#include "store/content.h"
+#include "store/splice.h"
+
+EditResult CarryOutCut(const std::string& path, const PlanFor& planFor) {
+  EditResult result;
+  SourceFile file;
+  ByteSource source;
+  result.status = OpenStampedSource(path, file, source);
+  if (!result.status.ok()) return result;
+  EditPlan plan;
+  result.status = planFor(source, plan);
+  if (result.status.ok()) result.status = ExpectLastTrailer(source, file);
+  if (result.status.ok()) result.status = ExpectPlanned(source, plan, file);
+  if (!result.status.ok()) return result;
+  result.content.sources.push_back(std::move(file));
+  result.content.pieces = SplicePieces(source.size, plan.splices);
+  result.changed = !plan.splices.empty();
+  result.breaksSignature = plan.breaksSignature;
+  return result;
+}

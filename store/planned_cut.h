@@ -1,0 +1,16 @@
+#pragma once
+// Carrying out a plan that only takes bytes out of a file on disk (store/plan.h): removing one
+// chunk or all of them.
+#include <functional>
+#include <string>
+
+#include "store/edit.h"
+#include "store/plan.h"
+
+// Makes the plan for the file's bytes.
+using PlanFor = std::function<Status(const ByteSource& source, EditPlan& plan)>;
+
+// The file at path, opened and stamped, with the splices planFor plans; changed when there are any.
+// The content relies on the bytes the plan names and on the newest trailer, where the walk starts:
+// they must still be there when it is written.
+EditResult CarryOutCut(const std::string& path, const PlanFor& planFor);
