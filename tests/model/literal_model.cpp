@@ -102,7 +102,7 @@ std::uint64_t WalkRegion(const std::string& bytes, const Region& region, ChunkTa
     record.Place = region.place;
     Drop(r, 6);
     std::string kind = Last(r, 3);
-    for (std::size_t i = 0; i < kind.size() && i < 3 && kind[i] != '\0'; ++i) record.Kind[i] = kind[i];
+    kind.copy(record.Kind, 3);  // as stored: a NUL among them ends KindText
     Drop(r, 3);
     record.Length = HexValue(Last(r, 8));
     const bool whole = r.size() >= std::uint64_t{record.Length} + 8;

@@ -102,6 +102,11 @@ CertificateTable FindCertificateTable(const std::string& b) {
   return t;
 }
 
+bool PassesPaddingCheck(const std::string& b) {
+  const CertificateTable t = FindCertificateTable(b);
+  return t.holdsChunks && b.size() - t.blobEnd <= 7 && b.substr(t.blobEnd) == std::string(b.size() - t.blobEnd, '\0');
+}
+
 std::vector<Region> Regions(const std::string& b) {
   const CertificateTable t = FindCertificateTable(b);
   if (!t.holdsChunks) return {{0, b.size(), ChunkPlace::End}};

@@ -23,6 +23,10 @@ struct CertificateTable {
 
 CertificateTable FindCertificateTable(const std::string& bytes);
 
+// The strict certificate padding check: the table holds chunks (as above), and behind its blob
+// stand at most 7 bytes, all zero.
+bool PassesPaddingCheck(const std::string& bytes);
+
 // A stretch of the file walked for trailers from `end` down to no further than `floor`.
 struct Region {
   std::uint64_t floor = 0, end = 0;
