@@ -76,8 +76,7 @@ struct Point {
 };
 
 // Sizes, positions and offsets in layouts are pixels at 96 DPI. The Win32 layer scales them by
-// DPI/96 for the monitor the window is on (so at 96 DPI they are exactly the pixels on screen);
-// screen coordinates it hands back (ClientOrigin, WindowOrigin) are the screen's own pixels.
+// DPI/96 for the monitor the window is on (so at 96 DPI they are exactly the pixels on screen).
 struct WindowLayout {
   std::string title;
   int clientWidth = 0, clientHeight = 0;  // the client area is exactly this size
@@ -110,10 +109,6 @@ std::intptr_t CallHandler(const Handler& handler, Window window, std::uint32_t m
 // Queues message for window: its handler gets it once the modal run is back in its loop, which
 // is after the window has been shown when posted during kInitDialog.
 void Post(Window window, std::uint32_t message);
-
-// The point (0, 0) of the window's client area in screen coordinates, and the outer top-left.
-Point ClientOrigin(Window window);
-Point WindowOrigin(Window window);
 
 // Controls.
 void SetText(Window window, int id, const std::string& text);

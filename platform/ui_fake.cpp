@@ -176,18 +176,6 @@ void EndModal(Window window, std::intptr_t value) {
   Record(window).endValue = value;
 }
 
-Point WindowOrigin(Window window) {
-  const WindowLayout& layout = Record(window).layout;
-  if (layout.centerInWorkArea) return Point{200, 150};
-  const Point owner = layout.owner ? ClientOrigin(layout.owner) : Point{};
-  return {owner.x + layout.offsetFromOwnerClient.x, owner.y + layout.offsetFromOwnerClient.y};
-}
-
-Point ClientOrigin(Window window) {
-  Point origin = WindowOrigin(window);
-  return {origin.x + 3, origin.y + 26};
-}
-
 void SetText(Window window, int id, const std::string& text) { Control(window, id).text = text; }
 void SetByteText(Window window, int id, const std::string& bytes) { Control(window, id).text = bytes; }
 std::string GetText(Window window, int id) { return Control(window, id).text; }

@@ -173,18 +173,6 @@ void AddControl(Window window, const ControlLayout& control) {
   if (lstrcmpiA(control.className, kEdit) == 0) SendMessageA(child, EM_SETLIMITTEXT, 0, 0);
 }
 
-Point ClientOrigin(Window window) {
-  POINT origin{0, 0};
-  ClientToScreen(Hwnd(window), &origin);
-  return {origin.x, origin.y};
-}
-
-Point WindowOrigin(Window window) {
-  RECT outer{};
-  GetWindowRect(Hwnd(window), &outer);
-  return {outer.left, outer.top};
-}
-
 void SetText(Window window, int id, const std::string& text) { SetWindowTextA(Control(window, id), text.c_str()); }
 
 std::string GetText(Window window, int id) {
