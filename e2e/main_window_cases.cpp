@@ -104,16 +104,22 @@ bool CommandLinePaths(Run& run) {
   return true;
 }
 
-// A temp.img left beside the program by an earlier preview is gone once the window shows.
+// A temp.img left beside the program by an earlier preview is gone once the window shows; one
+// marked hidden or system is not stowr's and stays.
 bool StaleImageDeleted(Run& run) {
   std::string image = run.program.substr(0, run.program.find_last_of('\\') + 1) + "temp.img";
-  E2E_CHECK(WriteBytes(image, "stale picture"));
-  App app;
-  E2E_TRY(OpenStowr(run, app, ""));
-  const bool gone = GetFileAttributesA(image.c_str()) == INVALID_FILE_ATTRIBUTES;
-  DeleteFileA(image.c_str());
-  E2E_CHECK(gone);
-  return CloseStowr(run, app);
+  for (DWORD attributes : {DWORD{FILE_ATTRIBUTE_NORMAL}, DWORD{FILE_ATTRIBUTE_HIDDEN}, DWORD{FILE_ATTRIBUTE_SYSTEM}}) {
+    E2E_CHECK(WriteBytes(image, "stale picture"));
+    E2E_CHECK(SetFileAttributesA(image.c_str(), attributes));
+    App app;
+    E2E_TRY(OpenStowr(run, app, ""));
+    const bool gone = GetFileAttributesA(image.c_str()) == INVALID_FILE_ATTRIBUTES;
+    SetFileAttributesA(image.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(image.c_str());
+    E2E_CHECK(gone == (attributes == FILE_ATTRIBUTE_NORMAL));
+    E2E_TRY(CloseStowr(run, app));
+  }
+  return true;
 }
 
 // The rows, the first one selected; typing a row's number in the list selects that row.

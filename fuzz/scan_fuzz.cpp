@@ -1,9 +1,10 @@
 // Feeds arbitrary bytes to the trailer walk, the reader and the in-memory edits, in one of three
 // shapes: as they are, behind a PE header whose security directory comes from the input, or as a
 // signed program whose certificate table the input shapes (well formed or lying in one of the
-// ways tailpack_reader.h rejects). Checks that the reader and the store find the same chunks, that
-// records stand in file order inside the file, that edits plan splices inside the file, that
-// strip and cut of a plain file remove exactly what they say, and that an added chunk is found.
+// ways tailpack_reader.h rejects). The literal model (tests/model) is the judge: the reader and the
+// store must find the chunks it finds, and the files the edits give are read by it. Checks that
+// records stand in file order inside the file, that edits plan splices inside the file, that strip
+// and cut of a plain file remove exactly what they say, and that an added chunk is found.
 //
 // Every check is linear in the input (a few walks and planned edits, never one walk per chunk), so
 // that a grown corpus of inputs with hundreds of chunks still runs at over ten thousand a second.
@@ -19,6 +20,9 @@
 #include "store/padding_check.h"
 #include "store/plan.h"
 #include "store/tailpack.h"
+#include "tests/model/literal_model.h"
+#include "tests/model/literal_pe.h"
+#include "tests/support/pe_image.h"
 
 namespace {
 
@@ -31,16 +35,19 @@ namespace {
     }                                                                                     \
   } while (0)
 
-ChunkTable StoreWalk(std::string_view bytes, std::uint64_t& remaining) {
+// The chunks the literal model finds, oldest first.
+ChunkTable ModelScan(std::string_view bytes) {
   ChunkTable table;
-  Check(WalkTailpack(MemorySource(bytes), [&table](const ChunkRecord& r) { table.push_back(r); }, remaining).ok());
-  std::reverse(table.begin(), table.end());
+  literal::ScanBytes(std::string(bytes), "", table, nullptr);
   return table;
 }
 
-// The reader finds the store's records, in the same places, and reads exactly the bytes of each
-// record that lies inside the file; by kind it finds the newest of that kind.
+// The reader and the store find the model's records, in the same places (the store's cut plan
+// refuses a table that is not the one it walks); the reader reads exactly the bytes of each
+// record that lies inside the file, and by kind it finds the newest of that kind.
 void CheckReader(std::string_view bytes, const ChunkTable& table) {
+  EditPlan plan;
+  Check(PlanCut(MemorySource(bytes), table, 0, plan).ok());
   tailpack::Listing listing = tailpack::ListChunksInMemory(bytes);
   Check(listing.ok() && listing.chunks.size() == table.size());
   for (std::size_t i = 0; i < table.size(); ++i) {
@@ -48,6 +55,7 @@ void CheckReader(std::string_view bytes, const ChunkTable& table) {
     Check(chunk.kind == KindText(table[i]) && chunk.length == table[i].Length && chunk.offset + 1 == table[i].Offset);
     Check(static_cast<int>(chunk.place) == static_cast<int>(table[i].Place));
   }
+  Check(listing.body == literal::BodyEnd(std::string(bytes)));
   if (table.empty()) return;
   const tailpack::Chunk& newest = listing.chunks.back();
   tailpack::ChunkBytes data = tailpack::ReadChunk(tailpack::MemorySource(bytes), newest);
@@ -84,9 +92,13 @@ bool Whole(const ChunkRecord& record, std::string_view bytes) {
   return marker + kMarker.size() <= bytes.size() && bytes.substr(marker, kMarker.size()) == kMarker;
 }
 
+// The store's verdict, checked against the model's.
 bool PassesPaddingCheck(std::string_view bytes) {
   PaddingCheck check;
-  return CheckCertificatePadding(MemorySource(bytes), check).ok() && check.verdict == PaddingVerdict::Passes;
+  Check(CheckCertificatePadding(MemorySource(bytes), check).ok());
+  const bool passes = check.verdict == PaddingVerdict::Passes;
+  Check(passes == literal::PassesPaddingCheck(std::string(bytes)));
+  return passes;
 }
 
 // A chunk added to the bytes is the newest one found afterwards, with its data, and the chunks
@@ -98,13 +110,12 @@ void CheckAppend(std::string_view bytes, const ChunkTable& table, bool signer) {
   Check(PlanAppend(MemorySource(bytes), data.size() + kTrailerSize, plan).ok());
   CheckSplices(plan, bytes.size());
   std::string added = AppendChunkBytes(bytes, "NEW", data);
-  std::uint64_t remaining = 0;
-  ChunkTable after = StoreWalk(added, remaining);
+  ChunkTable after = ModelScan(added);
   Check(!after.empty() && KindText(after.back()) == "NEW" && after.back().Length == data.size());
   Check(added.substr(after.back().Offset - 1, data.size()) == data);
-  tailpack::CertificateTable before = tailpack::FindCertificateTable(tailpack::MemorySource(bytes));
-  tailpack::CertificateTable now = tailpack::FindCertificateTable(tailpack::MemorySource(added));
-  if (before.present != now.present || before.offset != now.offset) return;
+  const literal::CertificateTable before = literal::FindCertificateTable(std::string(bytes));
+  const literal::CertificateTable now = literal::FindCertificateTable(added);
+  if (before.present != now.present || before.at != now.at) return;
   Check(after.size() == table.size() + 1);
   // A damaged chunk at the start of a blob's chunks reads its length field up to the padding in
   // front of it, which an edit inside the blob may change.
@@ -123,11 +134,10 @@ void CheckRemovals(std::string_view bytes, const ChunkTable& table, std::uint64_
   Check(PlanStrip(MemorySource(bytes), plan).ok());
   CheckSplices(plan, bytes.size());
   std::string stripped = SplicedBytes(bytes, plan.splices);
-  std::uint64_t left = 0;
   // Unless taking chunks off the end left a signed program whose table now ends the file (its
   // chunks from before signing then show, as in any signed program), nothing is left.
-  bool nowSigned = plain && tailpack::FindCertificateTable(tailpack::MemorySource(stripped)).holdsChunks;
-  Check(nowSigned || StoreWalk(stripped, left).empty());
+  bool nowSigned = plain && literal::FindCertificateTable(stripped).holdsChunks;
+  Check(nowSigned || ModelScan(stripped).empty());
   Check(!plain || stripped == bytes.substr(0, remaining));
   signer = signer && PassesPaddingCheck(bytes);  // a file that passes the padding check keeps passing it
   Check(!signer || PassesPaddingCheck(stripped));
@@ -139,8 +149,7 @@ void CheckRemovals(std::string_view bytes, const ChunkTable& table, std::uint64_
     CheckSplices(plan, bytes.size());
     if (signer && table[index - 1].Place == ChunkPlace::Signature) {  // the others keep their data
       std::string cut = SplicedBytes(bytes, plan.splices);
-      std::uint64_t rest = 0;
-      ChunkTable kept = StoreWalk(cut, rest);
+      ChunkTable kept = ModelScan(cut);
       Check(PassesPaddingCheck(cut) && kept.size() == table.size() - 1);
       for (std::size_t i = 0; i < kept.size(); ++i) {
         const ChunkRecord& old = table[i < index - 1 ? i : i + 1];
@@ -176,10 +185,10 @@ void CheckPlainRecords(std::string_view bytes, const ChunkTable& table, std::uin
 
 // signer: a signed program whose blob's last signer is found.
 void CheckShape(std::string_view bytes, bool signer = false) {
-  std::uint64_t remaining = 0;
-  ChunkTable table = StoreWalk(bytes, remaining);
+  ChunkTable table = ModelScan(bytes);
+  const std::uint64_t remaining = literal::BodyEnd(std::string(bytes));
   Check(remaining <= bytes.size());
-  const bool plain = !tailpack::FindCertificateTable(tailpack::MemorySource(bytes)).holdsChunks;
+  const bool plain = !literal::FindCertificateTable(std::string(bytes)).holdsChunks;
   if (plain) CheckPlainRecords(bytes, table, remaining);
   for (const ChunkRecord& record : table) Check(record.Offset >= 1 && record.Offset - 1 <= bytes.size());
   CheckReader(bytes, table);
@@ -187,59 +196,21 @@ void CheckShape(std::string_view bytes, bool signer = false) {
   CheckAppend(bytes, table, signer);
 }
 
-void Put32(std::string& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
+constexpr std::size_t kDirectoryAt = pe_image::SecurityDirectoryAt(true);
 
-constexpr std::size_t kOptionalAt = 0x98, kDirectoryAt = kOptionalAt + 112 + 32;
-
-// A minimal PE32+ header of 512 bytes with 16 data directories.
-std::string PeHeader() {
-  std::string pe(512, '\0');
-  pe[0] = 'M';
-  pe[1] = 'Z';
-  Put32(pe, 0x3C, 0x80);
-  pe.replace(0x80, 4, std::string("PE\0\0", 4));
-  Put32(pe, 0x80 + 20, 240);
-  Put32(pe, kOptionalAt, 0x20B);
-  Put32(pe, kOptionalAt + 108, 16);
-  return pe;
-}
+void Put32(std::string& bytes, std::size_t at, std::uint32_t value) { pe_image::Put(bytes, at, value, 4); }
 
 // The input behind the header, with the security directory taken from its first 8 bytes, so that
 // any table position and size can come up.
 std::string AsSignedExecutable(std::string_view input) {
-  std::string pe = PeHeader();
+  std::string pe = pe_image::MinimalPe(true);
   std::string_view directory = input.substr(0, 8);
   pe.replace(kDirectoryAt, directory.size(), directory);
   return pe + std::string(input.substr(directory.size()));
 }
 
-// A DER element: tag, length in its shortest form, contents.
-std::string Der(unsigned char tag, const std::string& contents) {
-  std::string digits;
-  for (std::size_t n = contents.size(); n > 0; n >>= 8) digits.insert(digits.begin(), static_cast<char>(n & 0xFF));
-  std::string element(1, static_cast<char>(tag));
-  if (contents.size() < 0x80) element += static_cast<char>(contents.size());
-  else element += static_cast<char>(0x80 | digits.size()) + digits;
-  return element + contents;
-}
-
-// A signature blob with one signer whose own bytes are `filler` long, so that the lengths around
-// it take 1, 2 or 3 bytes: without unauthenticated attributes (attributes 0), with another one (1),
-// or with that one and the chunk attribute holding `inside` (2).
-std::string SignerBlob(std::size_t filler, int attributes, std::string_view inside) {
-  std::string set;
-  if (attributes > 0) set = Der(0x30, Der(0x06, "\x2b\x06\x01\x04\x01\x82\x37\x02\x01\x04") + Der(0x31, Der(0x04, "x")));
-  if (attributes > 1)
-    set += Der(0x30, std::string(TP_CHUNK_ATTRIBUTE_OID, TP_CHUNK_ATTRIBUTE_OID_SIZE) + Der(0x31, Der(0x04, std::string(inside))));
-  std::string signer = Der(0x02, "\x01") + Der(0x04, std::string(filler, 's')) + (attributes > 0 ? Der(0xA1, set) : "");
-  std::string signedData = Der(0x30, Der(0x02, "\x01") + Der(0x31, "") + Der(0x31, Der(0x30, signer)));
-  return Der(0x30, Der(0x06, "\x2a\x86\x48\x86\xf7\x0d\x01\x07\x02") + Der(0xA0, signedData));
-}
-
 // A signed program shaped by the input: byte 0 picks how its table lies (most values: it does not)
-// or, from 8 to 10, a blob with a signer (see SignerBlob; 10 with the input's chunks inside it);
+// or, from 8 to 10, a blob with a signer (see pe_image::SignerBlob; 10 with the input's chunks inside it);
 // byte 1 the length of the signature blob or the signer's filler (values from 0xF0 on: near 64
 // KiB); byte 2 where the input splits into the bytes in front of the table and those inside it.
 std::string AsSignedProgram(std::string_view input, bool& signer) {
@@ -250,7 +221,7 @@ std::string AsSignedProgram(std::string_view input, bool& signer) {
   signer = lie >= 8 && lie <= 10;
   std::string_view rest = input.substr(3);
   std::size_t split = std::min<std::size_t>(static_cast<unsigned char>(input[2]) * 16, rest.size());
-  std::string bytes = PeHeader() + std::string(rest.substr(0, split));
+  std::string bytes = pe_image::MinimalPe(true) + std::string(rest.substr(0, split));
   bytes.append((8 - bytes.size() % 8) % 8 + (lie == 1 ? 1 : 0), '\0');  // 1: not 8-aligned
   const std::size_t tableAt = bytes.size();
   std::string table(8 + blob, '\x5a');
@@ -259,7 +230,7 @@ std::string AsSignedProgram(std::string_view input, bool& signer) {
   if (signer) {  // chunks inside the blob come behind zero bytes that make it a multiple of 8 long
     std::string inside = lie == 10 ? std::string(rest.substr(split)) : "", der;
     for (std::size_t zeros = 0; zeros < 16 && (der.empty() || der.size() % 8 != 0); ++zeros)
-      der = SignerBlob(filler, static_cast<int>(lie) - 8, std::string(zeros, '\0') + inside);
+      der = pe_image::SignerBlob(filler, static_cast<int>(lie) - 8, std::string(zeros, '\0') + inside);
     table = std::string(8, '\0') + der;
   }
   table.append((8 - table.size() % 8) % 8, '\0');

@@ -127,18 +127,6 @@ void SelectRows(ui::Window window, int id, const std::set<int>& rows) { Control(
 
 const std::vector<std::vector<std::string>>& Rows(ui::Window window, int id) { return Control(window, id).rows; }
 
-ui::Point WindowOrigin(ui::Window window) {
-  const ui::WindowLayout& layout = Record(window).layout;
-  if (layout.centerInWorkArea) return ui::Point{200, 150};
-  const ui::Point owner = layout.owner ? ClientOrigin(layout.owner) : ui::Point{};
-  return {owner.x + layout.offsetFromOwnerClient.x, owner.y + layout.offsetFromOwnerClient.y};
-}
-
-ui::Point ClientOrigin(ui::Window window) {
-  ui::Point origin = WindowOrigin(window);
-  return {origin.x + 3, origin.y + 26};
-}
-
 }  // namespace fake
 
 namespace ui {

@@ -133,10 +133,5 @@ void SelectRows(ui::Window window, int id, const std::set<int>& rows);
 // The cells of a list view's rows, as shown.
 const std::vector<std::vector<std::string>>& Rows(ui::Window window, int id);
 
-// Where a window would stand on the screen: its outer top-left, placed as its layout says (a
-// window centred in the work area at (200, 150)), and the point (0, 0) of its client area, under
-// a frame 3 pixels wide and a caption 26 high.
-ui::Point WindowOrigin(ui::Window window);
-ui::Point ClientOrigin(ui::Window window);
 
 }  // namespace fake

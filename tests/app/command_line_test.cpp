@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line.h"
-#include "viewer/image_preview.h"
 
 namespace {
 
@@ -35,13 +34,6 @@ TEST(CommandLine, ArgumentTextAndExePath) {
     EXPECT_EQ(ArgumentText(c.commandLine), c.arguments);
     EXPECT_EQ(ExePathFromCommandLine(c.commandLine), c.exePath);
   }
-}
-
-TEST(CommandLine, TempImageSitsBesideTheProgram) {
-  EXPECT_EQ(TempImagePath("C:\\Tools\\stowr.exe"), "C:\\Tools\\temp.img");
-  EXPECT_EQ(TempImagePath("/opt/stowr/stowr"), "/opt/stowr/temp.img");
-  EXPECT_EQ(TempImagePath("stowr.exe"), "");  // no folder known: no temporary image at all
-  EXPECT_EQ(TempImagePath(""), "");
 }
 
 }  // namespace

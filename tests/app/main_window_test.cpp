@@ -1,64 +1,28 @@
 #include "app_fixture.h"
 #include "app/selection.h"
+#include "tools/add_dialog.h"
 
 namespace {
 
 using namespace apptest;
-using namespace ui::style;
 
-constexpr std::uint32_t kDisabled = 0x08000000;
-constexpr std::uint32_t kAction = kBsCenter | kBsVCenter | kTabStop | kDisabled;
-
-TEST_F(MainWindowTest, LayoutAsCreated) {
-  ui::WindowLayout layout = MainWindowLayout(nullptr);
-  EXPECT_EQ(layout.title, "stowr - Tailpack Manager v0.1");
-  EXPECT_EQ(layout.clientWidth, 400);
-  EXPECT_EQ(layout.clientHeight, 246);
-  EXPECT_EQ(layout.style, kPopup | kClipSiblings | kCaption | kSysMenu | kMinimizeBox | kDsModalFrame | kDs3dLook);
-  EXPECT_EQ(layout.exStyle, kExControlParent);
-  EXPECT_TRUE(layout.centerInWorkArea);
-  const ui::ControlLayout expected[] = {
-      {1001, ui::kStatic, "Exe:", 8, 9, 40, 16, kSsLeft, 0},
-      {1003, ui::kStatic, "<none>", 48, 8, 312, 16, kSsSunken | kSsPathEllipsis, kExStaticEdge},
-      {1004, ui::kButton, "...", 360, 7, 32, 18, kBsPushButton | kTabStop, 0},
-      {1002, ui::kStatic, "0 chunk of data detected:", 8, 30, 272, 16, kSsLeft, 0},
-      {1005, ui::kListView, "", 8, 48, 384, 132, kLvsReport | kLvsShowSelAlways | kLvsOwnerData, 0},
-      {1006, ui::kButton, "Add Tailpack", 129, 186, 80, 24, kAction, 0},
-      {1007, ui::kButton, "Remove One", 220, 186, 80, 24, kAction, 0},
-      {1008, ui::kButton, "Remove All", 312, 186, 80, 24, kAction, 0},
-      {1009, ui::kButton, "Preview", 129, 216, 80, 24, kAction, 0},
-      {1010, ui::kButton, "Extract One", 220, 216, 80, 24, kAction, 0},
-      {1011, ui::kButton, "Extract All", 312, 216, 80, 24, kAction, 0},
-  };
-  ASSERT_EQ(layout.controls.size(), std::size(expected));
-  for (std::size_t i = 0; i < std::size(expected); ++i) {
-    const ui::ControlLayout& got = layout.controls[i];
-    const ui::ControlLayout& want = expected[i];
-    SCOPED_TRACE(want.text);
-    EXPECT_EQ(got.id, want.id);
-    EXPECT_STREQ(got.className, want.className);
-    EXPECT_EQ(got.text, want.text);
-    EXPECT_EQ((std::vector<int>{got.x, got.y, got.width, got.height}),
-              (std::vector<int>{want.x, want.y, want.width, want.height}));
-    EXPECT_EQ(got.style, want.style);
-    EXPECT_EQ(got.exStyle, want.exStyle);
-  }
-}
-
-TEST_F(MainWindowTest, ListColumnsAndStyleNoOwner) {
+// What the user reads on the Main window, and that it has no owner.
+TEST_F(MainWindowTest, TextsColumnsAndNoOwner) {
   fake::WindowRecord& main = RunMain();
+  EXPECT_EQ(main.layout.title, "stowr - Tailpack Manager v0.1");
   EXPECT_EQ(main.layout.owner, nullptr);
-  const auto& list = ControlOf(main, kChunkList);
-  std::vector<std::pair<std::string, int>> columns;
-  for (const ui::Column& c : list.columns) columns.emplace_back(c.header, c.width);
-  EXPECT_EQ(columns, (std::vector<std::pair<std::string, int>>{{"#", 24}, {"ID", 70}, {"Type", 60}, {"Size", 90}, {"Offset", 100}}));
-  EXPECT_EQ(list.listExStyle, kLvsExFullRowSelect | kLvsExGridLines);
+  std::vector<std::string> texts;
+  for (const ui::ControlLayout& control : main.layout.controls) texts.push_back(control.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Exe:", "<none>", "...", "0 chunk of data detected:", "", "Add Tailpack",
+                                             "Remove One", "Remove All", "Preview", "Extract One", "Extract All"}));
+  std::vector<std::string> columns;
+  for (const ui::Column& c : ControlOf(main, kChunkList).columns) columns.push_back(c.header);
+  EXPECT_EQ(columns, (std::vector<std::string>{"#", "ID", "Type", "Size", "Offset"}));
 }
 
 TEST_F(MainWindowTest, StartsEmptyWithoutExecutable) {
   fake::WindowRecord& main = RunMain();
   EXPECT_EQ(ControlOf(main, kPathLabel).text, "");
-  EXPECT_FALSE(ControlOf(main, kPathLabel).colorsSet);
   EXPECT_EQ(ControlOf(main, kCountLabel).text, "0 chunk of data detected:");
   EXPECT_TRUE(ControlOf(main, kChunkList).rows.empty());
   EXPECT_FALSE(ControlOf(main, kAddButton).enabled);
@@ -75,12 +39,7 @@ TEST_F(MainWindowTest, ExecutableWithoutChunksOrMissing) {
     std::string path = exists ? UseExe({}) : Path("gone.exe");
     ExePath() = path;
     fake::WindowRecord& main = RunMain();
-    const auto& label = ControlOf(main, kPathLabel);
-    EXPECT_EQ(label.text, path);
-    EXPECT_TRUE(label.colorsSet);
-    EXPECT_EQ(label.textColor.r, ui::kSystemWindowText.r);
-    EXPECT_EQ(std::vector<int>({label.background.r, label.background.g, label.background.b}),
-              std::vector<int>({255, 255, 255}));
+    EXPECT_EQ(ControlOf(main, kPathLabel).text, path);
     EXPECT_TRUE(ControlOf(main, kAddButton).enabled);
     EXPECT_TRUE(ChunkButtonsEnabled(main, false));
     EXPECT_EQ(ControlOf(main, kCountLabel).text, "0 chunk of data detected:");
@@ -164,10 +123,8 @@ TEST_F(MainWindowTest, ChooserAsksForAnExecutable) {
   EXPECT_EQ(dialog.options.defaultExtension, "EXE");
   EXPECT_EQ(dialog.options.initialFolder, std::filesystem::current_path().string());
   EXPECT_EQ(dialog.options.initialName, "");
-  EXPECT_EQ(dialog.options.flags, ui::kOfnFileMustExist | ui::kOfnExplorer | ui::kOfnHideReadOnly |
-                                   ui::kOfnNoChangeDir | ui::kOfnEnableHook);
-  EXPECT_EQ(dialog.options.offsetFromOwner.x, -50);
-  EXPECT_EQ(dialog.options.offsetFromOwner.y, -100);
+  EXPECT_TRUE(dialog.options.flags & ui::kOfnFileMustExist);
+  EXPECT_TRUE(dialog.options.flags & ui::kOfnNoChangeDir);
 
   EXPECT_EQ(ExePath(), chosen);
   EXPECT_EQ(ControlOf(main, kPathLabel).text, chosen);
@@ -223,6 +180,66 @@ TEST_F(MainWindowTest, SelectedChunkNamesOnlyExistingRecords) {
     fake::SelectRows(w, kChunkList, {2});
     EXPECT_EQ(SelectedChunk(w), 0u);
   });
+}
+
+// Extract One takes the first selected row and does nothing without one; neither extraction
+// changes the list or the buttons.
+TEST_F(MainWindowTest, ExtractButtonsUseTheFirstSelectedRow) {
+  UseExe({{"ABC", "one"}, {"DEF", "two"}, {"GHI", "three"}});
+  fake::QueueFileAnswer(Path("out.bin"));
+  fake::WindowRecord& main = RunMain([](ui::Window w) {
+    fake::SelectRows(w, kChunkList, {});
+    fake::Click(w, kExtractOneButton);
+    fake::SelectRows(w, kChunkList, {1, 2});
+    fake::Click(w, kExtractOneButton);
+    fake::Click(w, kExtractAllButton);
+  });
+  EXPECT_EQ(fake::FileDialogs().size(), 1u);
+  EXPECT_EQ(ReadFile(Path("out.bin")), "two");
+  EXPECT_EQ(ReadFile(Path("app.tpak.ghi")), "three");
+  EXPECT_EQ(fake::Messages().size(), 2u);
+  EXPECT_EQ(main.redraws, 1);
+  EXPECT_EQ(fake::Rows(&main, kChunkList).size(), 3u);
+  EXPECT_TRUE(ChunkButtonsEnabled(main, true));
+}
+
+// A dropped file: an executable (any case of .exe) is opened as if chosen with "...", even over
+// an open one; another file goes to the Add dialog when an executable is open, and is ignored
+// when none is. No file dialog is shown in any case.
+TEST_F(MainWindowTest, DroppedFileOpensOrAdds) {
+  struct Case {
+    bool exeOpen;
+    std::string dropped;
+    std::string wantExe;  // "" when none is open afterwards
+    std::vector<std::vector<std::string>> wantRows;
+  };
+  const std::string other = Path("OTHER.EXE"), data = Path("data.bin");
+  WriteFile(other, WithChunks(Body(10), {{"OTH", "o"}}));
+  WriteFile(data, "payload");
+  const std::vector<Case> cases = {
+      {false, other, other, {{"1", "OTH", "Text", "1 B", "@ 11"}}},
+      {true, other, other, {{"1", "OTH", "Text", "1 B", "@ 11"}}},
+      {true, data, Path("app.exe"), {{"1", "ABC", "Text", "3 B", "@ 1,025"}, {"2", "NEW", "Text", "7 B", "@ 1,045"}}},
+      {false, data, "", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dropped + (c.exeOpen ? " over app.exe" : " on an empty window"));
+    fake::Reset();
+    ExePath().clear();
+    if (c.exeOpen) UseExe({{"ABC", "one"}});
+    fake::QueueStep(kAddDialogTitle, [](ui::Window w) {
+      ui::SetText(w, kDescriptorBox, "new");
+      fake::PressEnter(w);
+    });
+    fake::WindowRecord& main = RunMain([&](ui::Window w) {
+      fake::Send(w, ui::kDropFiles, 0, reinterpret_cast<std::intptr_t>(&c.dropped));
+    });
+    EXPECT_TRUE(main.acceptsDrops);
+    EXPECT_EQ(ExePath(), c.wantExe);
+    EXPECT_EQ(ControlOf(main, kPathLabel).text, c.wantExe);
+    EXPECT_EQ(fake::Rows(&main, kChunkList), c.wantRows);
+    EXPECT_TRUE(fake::FileDialogs().empty());
+  }
 }
 
 }  // namespace

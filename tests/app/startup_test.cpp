@@ -1,4 +1,3 @@
-#include "app/command_line.h"
 #include "app_fixture.h"
 #include "platform/app_main.h"
 #include "platform/image_fake.h"
@@ -24,7 +23,6 @@ TEST_F(MainWindowTest, StartupCleansUpAndOpensTheMainWindow) {
   fake::WindowRecord* main = fake::FindWindow(kMainTitle);
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(main->layout.owner, nullptr);
-  EXPECT_EQ(ExePath(), ExePathFromCommandLine(platform::CommandLine()));
 }
 
 TEST_F(MainWindowTest, StartupKeepsAFolderNamedLikeTheTempImage) {

@@ -164,4 +164,59 @@ TEST_F(Differential, AppendMatchesTheModel) {
   }
 }
 
+// The same chunk in two files, the older one first: kind, length, place and data.
+void ExpectSameChunk(const ChunkRecord& now, const std::string& nowBytes, const ChunkRecord& before,
+                     const std::string& beforeBytes, const std::string& what) {
+  EXPECT_EQ(KindText(now), KindText(before)) << what;
+  EXPECT_EQ(now.Length, before.Length) << what;
+  EXPECT_EQ(now.Place, before.Place) << what;
+  EXPECT_EQ(literal::ReadChunkBytes(nowBytes, now), literal::ReadChunkBytes(beforeBytes, before)) << what;
+}
+
+// Signed executables: the store's scan finds the chunks the model finds, in the same places, and
+// an intact file's chunks are those generated. The store's edits of an intact file are judged by
+// the model's scan of the result: an add keeps every chunk and puts the new one inside the table,
+// a cut keeps every other chunk, a strip leaves none.
+TEST_F(Differential, SignedFilesMatchTheModel) {
+  for (std::uint64_t seed = 1; seed <= kFiles; ++seed) {
+    randomfiles::RandomFile file = randomfiles::MakeRandomSignedFile(seed);
+    Put(file.bytes);
+    ChunkTable want, got;
+    std::vector<bool> types;
+    literal::ScanTailpack(exe, want, nullptr);
+    ASSERT_TRUE(ScanTailpackTypes(exe, got, types).ok()) << file.notes;
+    ASSERT_EQ(literal::Describe(got), literal::Describe(want)) << file.notes;
+    for (std::size_t i = 0; i < want.size(); ++i)
+      ASSERT_EQ(types[i], literal::IsBinaryChunk(literal::ReadChunkBytes(file.bytes, want[i]))) << file.notes;
+    if (!file.intact) continue;
+    ASSERT_EQ(want.size(), file.chunks.size()) << file.notes;
+    for (std::size_t i = 0; i < want.size(); ++i) {
+      EXPECT_EQ(literal::ReadChunkBytes(file.bytes, want[i]), file.chunks[i].data) << file.notes;
+      EXPECT_EQ(KindText(want[i]), file.chunks[i].kindField) << file.notes;
+      EXPECT_EQ(want[i].Place, i < file.inFront ? ChunkPlace::Front : ChunkPlace::Signature) << file.notes;
+    }
+
+    const std::string added = AppendChunkBytes(std::string_view(file.bytes), "NEW", "added");
+    ChunkTable after;
+    literal::ScanBytes(added, "added", after, nullptr);
+    ASSERT_EQ(after.size(), want.size() + 1) << file.notes;
+    for (std::size_t i = 0; i < want.size(); ++i) ExpectSameChunk(after[i], added, want[i], file.bytes, file.notes);
+    EXPECT_EQ(literal::ReadChunkBytes(added, after.back()), "added") << file.notes;
+    EXPECT_EQ(after.back().Place, ChunkPlace::Signature) << file.notes;
+
+    ChunkTable none;
+    literal::ScanBytes(StripTailpackBytes(file.bytes), "stripped", none, nullptr);
+    EXPECT_EQ(literal::Describe(none), "") << file.notes;
+
+    for (std::size_t index = 1; index <= want.size(); ++index) {
+      const std::string cut = CutChunkBytes(file.bytes, got, index);
+      ChunkTable kept;
+      literal::ScanBytes(cut, "cut", kept, nullptr);
+      ASSERT_EQ(kept.size(), want.size() - 1) << file.notes << " cut " << index;
+      for (std::size_t i = 0; i < kept.size(); ++i)
+        ExpectSameChunk(kept[i], cut, want[i < index - 1 ? i : i + 1], file.bytes, file.notes + " cut " + std::to_string(index));
+    }
+  }
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "tests/model/literal_model.h"
 #include "tests/model/random_files.h"
+#include "tests/support/pe_image.h"
 
 namespace {
 
@@ -74,6 +75,46 @@ TEST(LiteralModel, CutsOneChunkAndReadsChunks) {
   EXPECT_EQ(literal::ReadChunkBytes(bytes, pastEnd), "");
   ChunkRecord lastByte{bytes.size(), 1, "AAA"};
   EXPECT_EQ(literal::ReadChunkBytes(bytes, lastByte), "}");
+}
+
+// Signed executables worked out by hand: a PE32+ image whose headers end at 392 and whose own
+// bytes end at 512, then a chunk added before signing, zero bytes, and the certificate table.
+TEST(LiteralModel, ScansSignedLayouts) {
+  using namespace pe_image;
+  const std::string front = Chunk("hello", "00000005", "TXT");  // 512 to 534
+  const std::string inside = std::string(4, '\0') + Chunk("abc", "00000003", "IN1");  // 24 bytes
+  const std::string behind = std::string(5, '\0') + Chunk("xy", "00000002", "OLD");   // 24 bytes
+  // The image, front, `zeros` zero bytes, then an entry of `blob` and `tail` whose directory
+  // says it starts `shift` bytes later than it does.
+  auto build = [&](std::size_t zeros, const std::string& blob, const std::string& tail, std::size_t shift = 0) {
+    std::string bytes = MinimalPe(true) + front + std::string(zeros, '\0');
+    std::string entry = CertificateEntry(blob);
+    entry = entry.substr(0, 8 + blob.size()) + tail;  // no padding: tails here are multiples of 8
+    Put(entry, 0, static_cast<std::uint32_t>(entry.size()), 4);
+    SetSecurityDirectory(bytes, true, bytes.size() + shift, entry.size());
+    return bytes + entry;
+  };
+  const std::string withAttribute = SignerBlob(17, 2, inside);  // 112 bytes: the entry ends with the chunk
+  const std::string plainBlob = std::string("\x30\x06", 2) + "xxxxxx";
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string table;
+    std::uint64_t body;
+  } cases[] = {
+      {"in front and in the chunk attribute", build(2, withAttribute, ""), "(513,5,'TXT',F)(637,3,'IN1',S)", 512},
+      {"behind a blob without a signer", build(2, plainBlob, behind), "(513,5,'TXT',F)(558,2,'OLD',S)", 512},
+      {"8 zero bytes hide the front chunk", build(10, withAttribute, ""), "(645,3,'IN1',S)", 544},
+      {"table not 8-aligned: from the end", build(3, withAttribute, ""), "(638,3,'IN1')", 637},
+      {"table behind its directory's address: no table", build(2, withAttribute, "", 8), "(637,3,'IN1')", 636},
+      {"blob reaching beyond its entry", build(2, "\x30\x7f" + std::string(6, 'x'), behind), "(558,2,'OLD')", 557},
+  };
+  for (const Case& c : cases) {
+    ChunkTable table;
+    literal::ScanBytes(c.bytes, "x.exe", table, nullptr);
+    EXPECT_EQ(literal::Describe(table), c.table) << c.what;
+    EXPECT_EQ(literal::BodyEnd(c.bytes), c.body) << c.what;
+  }
 }
 
 TEST(RandomFiles, SameSeedSameFileAndIntactFilesHoldWhatWasAppended) {

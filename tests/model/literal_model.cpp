@@ -1,5 +1,7 @@
 #include "tests/model/literal_model.h"
 
+#include "tests/model/literal_pe.h"
+
 #include <filesystem>
 #include <fstream>
 #include <utility>
@@ -84,31 +86,59 @@ std::uint32_t HexValue(std::string_view field) {
   return value;
 }
 
-// The remaining text R starts as the whole file. While it ends with the marker, one record is
-// taken from its trailer and the chunk is dropped from its end; a length that R cannot hold
-// drops nothing but the marker and the kind, and the walk goes on only if the length field
-// itself ends with the marker.
-void ScanBytes(const std::string& bytes, const std::string& name, ChunkTable& table, Log* log) {
-  std::string r = bytes;
-  std::uint64_t count = 0;
-  std::size_t first = table.size();
-  Emit(log, "<Parsing Tailpack of file " + name + " (" + Grouped(r.size()) + " Bytes)");
+namespace {
+
+// The walk of one region: the remaining text R starts as the bytes from its floor to its end.
+// While R ends with the marker, one record is taken from its trailer and the chunk is dropped from
+// its end; a length that R cannot hold drops nothing but the marker and the kind, and the walk goes
+// on only if the length field itself ends with the marker. Inside a certificate table, up to 7
+// zero bytes in front of a whole chunk, as many as make data and trailer a multiple of 8 long, go
+// with it. Returns where the walk stopped.
+std::uint64_t WalkRegion(const std::string& bytes, const Region& region, ChunkTable& table, Log* log) {
+  std::string r = bytes.substr(region.floor, region.end - region.floor);
   while (EndsWithMarker(r)) {
-    ++count;
     table.push_back({});
     ChunkRecord& record = table.back();
+    record.Place = region.place;
     Drop(r, 6);
     std::string kind = Last(r, 3);
-    for (std::size_t i = 0; i < kind.size() && i < 3 && kind[i] != '\0'; ++i) record.Kind[i] = kind[i];
+    kind.copy(record.Kind, 3);  // as stored: a NUL among them ends KindText
     Drop(r, 3);
     record.Length = HexValue(Last(r, 8));
-    if (r.size() >= std::uint64_t{record.Length} + 8) Drop(r, std::uint64_t{record.Length} + 8);
-    record.Offset = r.size() + 1;
+    const bool whole = r.size() >= std::uint64_t{record.Length} + 8;
+    if (whole) Drop(r, std::uint64_t{record.Length} + 8);
+    record.Offset = region.floor + r.size() + 1;
+    std::size_t padding = (8 - (std::uint64_t{record.Length} + 17) % 8) % 8;
+    if (region.place == ChunkPlace::Signature && whole && padding > 0 && Last(r, padding) == std::string(padding, '\0'))
+      Drop(r, padding);
     Emit(log, "- Found a chunk of data, of type '" + std::string(record.Kind) + "', at address " +
                   Grouped(record.Offset) + " (length: " + Grouped(record.Length) + " Bytes)");
   }
+  return region.floor + r.size();
+}
+
+// Every region in turn, newest chunks first; the records are then put oldest first. Returns where
+// the walk of the last region stopped: the end of the executable's own bytes.
+std::uint64_t Walk(const std::string& bytes, ChunkTable& table, Log* log) {
+  std::size_t first = table.size();
+  std::uint64_t body = bytes.size();
+  for (const Region& region : Regions(bytes)) body = WalkRegion(bytes, region, table, log);
   Reverse(table, first);
-  Emit(log, std::to_string(count) + " chunk(s) of data found>");
+  return body;
+}
+
+}  // namespace
+
+void ScanBytes(const std::string& bytes, const std::string& name, ChunkTable& table, Log* log) {
+  std::size_t first = table.size();
+  Emit(log, "<Parsing Tailpack of file " + name + " (" + Grouped(bytes.size()) + " Bytes)");
+  Walk(bytes, table, log);
+  Emit(log, std::to_string(table.size() - first) + " chunk(s) of data found>");
+}
+
+std::uint64_t BodyEnd(const std::string& bytes) {
+  ChunkTable ignored;
+  return Walk(bytes, ignored, nullptr);
 }
 
 void ScanTailpack(const std::string& path, ChunkTable& table, Log* log) {
@@ -216,7 +246,10 @@ std::string Describe(const ChunkTable& table) {
     out += std::to_string(r.Length);
     out += ",'";
     out += KindText(r);
-    out += "')";
+    out += '\'';
+    if (r.Place == ChunkPlace::Signature) out += ",S";
+    if (r.Place == ChunkPlace::Front) out += ",F";
+    out += ')';
   }
   return out;
 }

@@ -22,9 +22,14 @@ std::string ReadWholeFile(const std::string& path);
 bool IsBinaryChunk(std::string_view bytes);
 std::uint32_t HexValue(std::string_view field);
 
-// The scan of bytes already in memory; `name` is the path shown in the first log line.
+// The scan of bytes already in memory; `name` is the path shown in the first log line. A signed
+// executable whose certificate table can hold chunks is walked in the table and then in front of
+// it (tests/model/literal_pe.h); any other file from its end.
 void ScanBytes(const std::string& bytes, const std::string& name, ChunkTable& table, Log* log);
 void ScanTailpack(const std::string& path, ChunkTable& table, Log* log);
+// Where the executable's own bytes end: in front of its oldest chunk, or, in a signed executable
+// without chunks in front of its certificate table, where they would stand.
+std::uint64_t BodyEnd(const std::string& bytes);
 
 std::string ReadChunkBytes(const std::string& bytes, const ChunkRecord& record);
 // Reads the whole file again on every call.
@@ -43,7 +48,8 @@ std::string StripTailpack(const std::string& path, Log* log);
 // Cuts record `index` (1-based) of table out of bytes; an index naming no record cuts nothing.
 std::string CutChunk(const std::string& bytes, const ChunkTable& table, std::size_t index);
 
-// A table as text for test messages: "(offset,length,'kind')" per record.
+// A table as text for test messages: "(offset,length,'kind')" per record, with ",S" or ",F" before
+// the closing parenthesis for a chunk inside or in front of a certificate table.
 std::string Describe(const ChunkTable& table);
 
 }  // namespace literal

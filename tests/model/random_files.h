@@ -28,6 +28,7 @@ struct RandomFile {
   std::vector<GeneratedChunk> chunks;  // as appended, oldest first
   std::string bytes;                   // the whole file
   bool intact = true;  // false when damage was done: then only bytes describe the file
+  std::size_t inFront = 0;  // signed files: how many of chunks stand in front of the certificate table
   std::string notes;   // what was generated, for failure messages
 };
 
@@ -39,6 +40,10 @@ struct RandomFileShape {
 };
 
 RandomFile MakeRandomFile(std::uint64_t seed, const RandomFileShape& shape = {});
+
+// A signed executable (tests/model/random_signed.cpp): body is the PE image, chunks those in front
+// of the certificate table and then those inside it, oldest first, as a walk lists them.
+RandomFile MakeRandomSignedFile(std::uint64_t seed);
 
 // A kind of 3 characters from A-Z and 0-9, as the add dialog allows.
 std::string RandomKind(Rng& rng);

@@ -1,5 +1,4 @@
-// The Main window's chunk actions through the fake ui: adding a file through both dialogs, and
-// the extraction buttons acting on the first selected row.
+// The Main window's Add action through the fake ui: adding a file through both dialogs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -153,63 +152,6 @@ TEST_F(MainWindowTest, FailedAddsAreReported) {
     EXPECT_EQ(message.text.rfind(head, 0), 0u) << message.text;
     EXPECT_GT(message.text.size(), head.size());
     if (fs::exists(exe)) fs::permissions(exe, fs::perms::owner_all);
-  }
-}
-
-// Extract One takes the first selected row and does nothing without one; neither extraction
-// changes the list or the buttons.
-TEST_F(MainWindowTest, ExtractButtonsUseTheFirstSelectedRow) {
-  UseExe({{"ABC", "one"}, {"DEF", "two"}, {"GHI", "three"}});
-  fake::QueueFileAnswer(Path("out.bin"));
-  fake::WindowRecord& main = RunMain([](ui::Window w) {
-    fake::SelectRows(w, kChunkList, {});
-    fake::Click(w, kExtractOneButton);
-    fake::SelectRows(w, kChunkList, {1, 2});
-    fake::Click(w, kExtractOneButton);
-    fake::Click(w, kExtractAllButton);
-  });
-  EXPECT_EQ(fake::FileDialogs().size(), 1u);
-  EXPECT_EQ(ReadFile(Path("out.bin")), "two");
-  EXPECT_EQ(ReadFile(Path("app.tpak.ghi")), "three");
-  EXPECT_EQ(fake::Messages().size(), 2u);
-  EXPECT_EQ(main.redraws, 1);
-  EXPECT_EQ(fake::Rows(&main, kChunkList).size(), 3u);
-  EXPECT_TRUE(apptest::ChunkButtonsEnabled(main, true));
-}
-
-// A dropped file: an executable (any case of .exe) is opened as if chosen with "...", even over
-// an open one; another file goes to the Add dialog when an executable is open, and is ignored
-// when none is. No file dialog is shown in any case.
-TEST_F(MainWindowTest, DroppedFileOpensOrAdds) {
-  struct Case {
-    bool exeOpen;
-    std::string dropped;
-    std::string wantExe;  // "" when none is open afterwards
-    std::vector<std::vector<std::string>> wantRows;
-  };
-  const std::string other = Path("OTHER.EXE"), data = Path("data.bin");
-  WriteFile(other, WithChunks(Body(10), {{"OTH", "o"}}));
-  WriteFile(data, "payload");
-  const std::vector<Case> cases = {
-      {false, other, other, {{"1", "OTH", "Text", "1 B", "@ 11"}}},
-      {true, other, other, {{"1", "OTH", "Text", "1 B", "@ 11"}}},
-      {true, data, Path("app.exe"), {{"1", "ABC", "Text", "3 B", "@ 1,025"}, {"2", "NEW", "Text", "7 B", "@ 1,045"}}},
-      {false, data, "", {}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.dropped + (c.exeOpen ? " over app.exe" : " on an empty window"));
-    fake::Reset();
-    ExePath().clear();
-    if (c.exeOpen) UseExe({{"ABC", "one"}});
-    QueueDescriptor("new");
-    fake::WindowRecord& main = RunMain([&](ui::Window w) {
-      fake::Send(w, ui::kDropFiles, 0, reinterpret_cast<std::intptr_t>(&c.dropped));
-    });
-    EXPECT_TRUE(main.acceptsDrops);
-    EXPECT_EQ(ExePath(), c.wantExe);
-    EXPECT_EQ(ControlOf(main, kPathLabel).text, c.wantExe);
-    EXPECT_EQ(fake::Rows(&main, kChunkList), c.wantRows);
-    EXPECT_TRUE(fake::FileDialogs().empty());
   }
 }
 

@@ -57,11 +57,8 @@ TEST_F(ExtractionTest, SaveAsDialogIsPresetWithTheDefaultName) {
   EXPECT_EQ(dialog.options.initialName, Path("app.tpak.png"));
   EXPECT_EQ(dialog.options.initialFolder, platform::CurrentDirectory());
   EXPECT_EQ(dialog.options.bufferSize, 32768u);
-  EXPECT_EQ(dialog.options.flags & ~ui::kOfnEnableHook,
-            ui::kOfnOverwritePrompt | ui::kOfnPathMustExist | ui::kOfnExplorer | ui::kOfnHideReadOnly |
-                ui::kOfnNoChangeDir);
-  EXPECT_EQ(dialog.options.offsetFromOwner.x, -100);
-  EXPECT_EQ(dialog.options.offsetFromOwner.y, 0);
+  for (std::uint32_t flag : {ui::kOfnOverwritePrompt, ui::kOfnPathMustExist, ui::kOfnNoChangeDir})
+    EXPECT_TRUE(dialog.options.flags & flag) << flag;
   EXPECT_TRUE(dialog.options.bringToForeground);
   // Cancelled: nothing written, nothing shown.
   EXPECT_TRUE(fake::Messages().empty());
