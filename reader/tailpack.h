@@ -230,8 +230,8 @@ int tp_find_regions(tp_blocks *blocks, const tp_certificate_table *table, tp_reg
  * trailer whose length is larger than what stands in front of it is still a chunk (starting right
  * behind its length field), and the walk goes on only if that length field ends with the marker.
  * Chunks inside a certificate table (place TP_PLACE_SIGNATURE) carry zero bytes in front that
- * keep the table a multiple of 8 long, and a damaged one there is the oldest: what stands in
- * front of it is the blob's, whose padding an edit in front of the chunks changes. */
+ * keep the table a multiple of 8 long, and a damaged one there is the oldest, beginning with its
+ * length field: what stands in front of it is the blob's, whose padding edits change. */
 int tp_walk_step(tp_blocks *blocks, uint64_t floor, uint64_t *remaining, tp_place place, tp_trailer *trailer,
                  tp_error *error);
 
@@ -689,7 +689,11 @@ TP_DEF TPI_STEP int tp_walk_step(tp_blocks *blocks, uint64_t floor, uint64_t *re
     }
     trailer->start = left;
   }
-  *remaining = place == TP_PLACE_SIGNATURE && !trailer->whole ? floor : left;
+  if (place == TP_PLACE_SIGNATURE && !trailer->whole) {
+    trailer->start = trailer->end - n;
+    left = floor;
+  }
+  *remaining = left;
   return 1;
 }
 

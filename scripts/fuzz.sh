@@ -26,13 +26,14 @@ printf '\x03\x08\x28\x00a00000001ONE{TlPk}' >"$corpus/signer"
 printf '\x03\x09\x55\x00a00000001ONEbb00000002TWO{TlPk}' >"$corpus/attribute"
 printf '\x03\x0a\x2a\x00c00000001THR{TlPk}' >"$corpus/chunk-attribute"
 printf '\x03\x0a\xf0\x00c00000001THR{TlPk}' >"$corpus/large-signer"
-# Chunk attributes holding damaged chunks: one whose length field the padding in front of it
-# cuts, and one behind a whole chunk that its length field overlaps. Edits change that padding.
+# Damaged chunks inside a certificate table: in a chunk attribute, one whose length field the
+# padding in front of it cuts, one behind a whole chunk that its length field overlaps, one behind
+# another attribute; and behind a blob, one whose length field ends with a marker. Edits change
+# the padding in front of them.
 printf '\x13\n\x03\x00{TlPk}THR{TlPk}' >"$corpus/damaged-at-padding"
 printf '\x03\x0a*\x00\x63\xb9\x00\x30\x30\x30\x30\x30\x30\x30\x31\x35THR{TlPl{Tlab0000AD{TPlPk}k}BAD{TlPk}ab0000AD{TlPk}BAD{TlPk}' >"$corpus/damaged-overlap"
-# A chunk attribute whose bytes end with a marker but hold no whole trailer in front of it: an
-# add that changes the padding in front of them must not read them as other chunks than before.
-printf '\x13\n\x03\x00{TlPk}THR{TlPk}' >"$corpus/fragment"
+printf '\x03\x0a\x00\x01\x00\x00\x00\x30\x30\x30\x30\x30M1xxxxxxaPk}b{xxa]{TlPk}THR{TlPk}' >"$corpus/damaged-behind-attribute"
+printf '\x03\x30&\x00\x44{TlPk}&\x00\x44{TlPk}' >"$corpus/damaged-behind-blob"
 # Freed memory sits in AddressSanitizer's quarantine, 256 MB of it by default: that, not the
 # target, is what a long run holds. A smaller one and shorter allocation stacks keep a run near
 # 90 MB and make it faster; use-after-free is still caught for the last 32 MB freed.

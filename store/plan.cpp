@@ -175,16 +175,15 @@ Status PlanStrip(const ByteSource& source, EditPlan& plan) {
 
 namespace {
 
-// Cutting [start, end) out of the chunks inside table's blob; the oldest chunk there goes from
-// where the chunks begin (the zero bytes in front of it belong to the blob's padding, and a
-// damaged one's length field to it). False, with status set, when the chunks do not go there.
+// Cutting [start, end) out of the chunks inside table's blob (the zero bytes in front of the
+// oldest chunk belong to the blob's padding); false, with status set, when they do not go there.
 bool CutInBlob(const ByteSource& source, const tp_certificate_table& table, std::uint64_t start, std::uint64_t end,
-               bool oldest, EditPlan& plan, Status& status) {
+               EditPlan& plan, Status& status) {
   SignerBlob blob;
   bool usable = false;
   status = FindSignerBlob(source, table, blob, usable);
   if (!status.ok() || !usable) return false;
-  if (oldest) start = blob.payloadAt;
+  start = std::max(start, blob.payloadAt);
   const std::uint64_t payload = source.size - blob.payloadAt - (end - start);
   if (payload == 0 && blob.chain.count != TP_SIGNER_LEVELS) return false;  // chunks behind the blob: cut as they are
   if (!PlanSignerBlob(source, table, blob, payload, plan.splices, plan.relies)) return false;
@@ -231,7 +230,7 @@ Status PlanCutWalk(const ByteSource& source, std::size_t count, std::size_t inde
     CutFront(source, table, layout.regions[1].end, cut.start, cutEnd, !nextInRegion && !olderInRegion,
              plan.splices);
     plan.breaksSignature = true;
-  } else if (cut.place == TP_PLACE_SIGNATURE && CutInBlob(source, table, cut.start, cutEnd, !olderInRegion, plan, status)) {
+  } else if (cut.place == TP_PLACE_SIGNATURE && CutInBlob(source, table, cut.start, cutEnd, plan, status)) {
     plan.breaksSignature = false;
   } else {
     if (!status.ok()) return status;

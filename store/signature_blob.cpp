@@ -1,7 +1,6 @@
 // Re-encoding the DER elements that hold the chunk attribute of a signature blob.
 #include "store/signature_blob.h"
 
-#include <algorithm>
 #include <string>
 
 namespace {
@@ -54,12 +53,11 @@ Status FindSignerBlob(const ByteSource& source, const tp_certificate_table& tabl
     return core.Error(error);
   usable = blob.chain.count >= kUnsignedAttributes;
   if (!usable) return Status::Success();
-  // A damaged chunk's data begin right behind its length field, which belongs to it too.
-  const std::uint64_t floor = table.chunks_at != 0 ? table.chunks_at : table.signature_end;
+  // A damaged chunk's data begin right behind its length field, where it begins.
   blob.payloadAt = source.size;
   return WalkTrailers(source, [&](const tp_trailer& trailer, const tp_blocks&) {
     if (trailer.place != TP_PLACE_SIGNATURE) return false;
-    blob.payloadAt = trailer.whole ? trailer.offset : std::max(floor, trailer.end - std::min(trailer.end, std::uint64_t{kTrailerSize}));
+    blob.payloadAt = trailer.whole ? trailer.offset : trailer.start;
     return true;
   });
 }

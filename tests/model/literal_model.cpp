@@ -93,7 +93,8 @@ namespace {
 // its end; a length that R cannot hold drops nothing but the marker and the kind, and the walk goes
 // on only if the length field itself ends with the marker. Inside a certificate table, up to 7
 // zero bytes in front of a whole chunk, as many as make data and trailer a multiple of 8 long, go
-// with it. Returns where the walk stopped.
+// with it, and a chunk whose length R cannot hold is the last one found there. Returns where the
+// walk stopped.
 std::uint64_t WalkRegion(const std::string& bytes, const Region& region, ChunkTable& table, Log* log) {
   std::string r = bytes.substr(region.floor, region.end - region.floor);
   while (EndsWithMarker(r)) {
@@ -113,6 +114,7 @@ std::uint64_t WalkRegion(const std::string& bytes, const Region& region, ChunkTa
       Drop(r, padding);
     Emit(log, "- Found a chunk of data, of type '" + std::string(record.Kind) + "', at address " +
                   Grouped(record.Offset) + " (length: " + Grouped(record.Length) + " Bytes)");
+    if (region.place == ChunkPlace::Signature && !whole) break;
   }
   return region.floor + r.size();
 }
