@@ -15,9 +15,10 @@ template <typename Plan>
 EditResult CutWith(const std::string& path, bool changed, Plan&& planCut) {
   EditResult result;
   SourceFile file;
-  ByteSource source;
-  result.status = OpenStampedSource(path, file, source);
+  FileSource opened;
+  result.status = OpenStampedSource(path, file, opened);
   if (!result.status.ok()) return result;
+  const tp_source& source = opened.Source();
   EditPlan plan;
   result.status = planCut(source, plan);
   if (result.status.ok()) result.status = ExpectLastTrailer(source, file);
@@ -34,11 +35,11 @@ EditResult CutWith(const std::string& path, bool changed, Plan&& planCut) {
 
 EditResult CutChunk(const std::string& path, const ChunkTable& table, std::size_t index) {
   return CutWith(path, index >= 1 && index <= table.size(),
-                 [&](const ByteSource& source, EditPlan& plan) { return PlanCut(source, table, index, plan); });
+                 [&](const tp_source& source, EditPlan& plan) { return PlanCut(source, table, index, plan); });
 }
 
 EditResult CutChunk(const std::string& path, std::size_t count, std::size_t index, const ChunkRecord& record) {
-  return CutWith(path, index >= 1 && index <= count, [&](const ByteSource& source, EditPlan& plan) {
+  return CutWith(path, index >= 1 && index <= count, [&](const tp_source& source, EditPlan& plan) {
     return PlanCutOne(source, count, index, record, plan);
   });
 }
@@ -46,6 +47,6 @@ EditResult CutChunk(const std::string& path, std::size_t count, std::size_t inde
 // A table that does not match the bytes cuts nothing.
 std::string CutChunkBytes(std::string_view bytes, const ChunkTable& table, std::size_t index) {
   EditPlan plan;
-  if (!PlanCut(MemorySource(bytes), table, index, plan).ok()) return std::string(bytes);
+  if (!PlanCut(tp_memory_source(bytes.data(), bytes.size()), table, index, plan).ok()) return std::string(bytes);
   return SplicedBytes(bytes, plan.splices);
 }

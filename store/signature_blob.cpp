@@ -44,14 +44,13 @@ std::int64_t Reencode(const tp_signer_chain& chain, int outer, std::int64_t chan
 
 }  // namespace
 
-Status FindSignerBlob(const ByteSource& source, const tp_certificate_table& table, SignerBlob& blob, bool& usable) {
+Status FindSignerBlob(const tp_source& source, const tp_certificate_table& table, SignerBlob& blob, bool& usable) {
   blob = {};
   usable = false;
   if (!table.holds_chunks) return Status::Success();
-  CoreSource core(source);
   tp_error error;
-  if (tp_find_signer_chain(core.get(), table.offset + 8, table.signature_end, &blob.chain, &error) != 0)
-    return core.Error(error);
+  if (tp_find_signer_chain(&source, table.offset + 8, table.signature_end, &blob.chain, &error) != 0)
+    return SourceError(error);
   usable = blob.chain.count >= kUnsignedAttributes;
   if (!usable) return Status::Success();
   // A damaged chunk's data begin right behind its length field, which belongs to it too.
@@ -59,12 +58,12 @@ Status FindSignerBlob(const ByteSource& source, const tp_certificate_table& tabl
   blob.payloadAt = source.size;
   return WalkTrailers(source, [&](const tp_trailer& trailer, const tp_blocks&) {
     if (trailer.place != TP_PLACE_SIGNATURE) return false;
-    blob.payloadAt = trailer.whole ? trailer.offset : std::max(floor, trailer.end - std::min(trailer.end, std::uint64_t{kTrailerSize}));
+    blob.payloadAt = trailer.whole ? trailer.offset : std::max(floor, trailer.end - std::min(trailer.end, std::uint64_t{TP_TRAILER_SIZE}));
     return true;
   });
 }
 
-bool PlanSignerBlob(const ByteSource& source, const tp_certificate_table& table, const SignerBlob& blob,
+bool PlanSignerBlob(const tp_source& source, const tp_certificate_table& table, const SignerBlob& blob,
                     std::uint64_t payload, std::vector<Splice>& splices,
                     std::vector<std::pair<std::uint64_t, std::uint64_t>>& relies) {
   const tp_signer_chain& chain = blob.chain;

@@ -11,9 +11,10 @@
 EditResult StripTailpack(const std::string& path) {
   EditResult result;
   SourceFile file;
-  ByteSource source;
-  result.status = OpenStampedSource(path, file, source);
+  FileSource opened;
+  result.status = OpenStampedSource(path, file, opened);
   if (!result.status.ok()) return result;
+  const tp_source& source = opened.Source();
   LogLine("<Clearing Tailpack from file " + path + " (" + Grouped(source.size) + " Bytes)");
   EditPlan plan;
   result.status = PlanStrip(source, plan);
@@ -32,6 +33,6 @@ EditResult StripTailpack(const std::string& path) {
 // The in-memory form logs nothing.
 std::string StripTailpackBytes(std::string_view bytes) {
   EditPlan plan;
-  PlanStrip(MemorySource(bytes), plan);  // bytes in memory cannot fail to read
+  PlanStrip(tp_memory_source(bytes.data(), bytes.size()), plan);  // bytes in memory cannot fail to read
   return SplicedBytes(bytes, plan.splices);
 }

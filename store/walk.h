@@ -1,38 +1,15 @@
 #pragma once
-// The store's walk: the reader's C core (reader/tailpack.h) run over a ByteSource, so that the
-// store and the reader share one walk and one rule for signed executables and find the same chunks
-// at the same positions.
+// The store's walk: the format core's (reader/tailpack.h) over a tp_source, so that the store and
+// the reader share one walk and one rule for signed executables and find the same chunks at the
+// same positions.
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <vector>
 
-#define TAILPACK_READER_FORMAT_ONLY
-#include "reader/tailpack_reader.h"
-#undef TAILPACK_READER_FORMAT_ONLY
-
 #include "platform/status.h"
+#include "store/source.h"
 #include "store/tailpack.h"
-
-// A ByteSource as the core reads it, which must outlive it. The Status of a failed read is kept
-// whole for the caller.
-class CoreSource {
- public:
-  explicit CoreSource(const ByteSource& source);
-  CoreSource(const CoreSource&) = delete;
-  CoreSource& operator=(const CoreSource&) = delete;
-  const tp_source* get() const { return &core_; }
-  // The error of a core call that failed with `error`.
-  Status Error(const tp_error& error) const;
-
- private:
-  static int ReadAt(void* context, std::uint64_t offset, void* out, std::size_t n, tp_error* error);
-  const ByteSource& source_;
-  tp_source core_;
-  std::string message_;
-  bool failed_ = false;
-};
 
 // The record of a chunk the walk found: the kind keeps the bytes as stored, and a NUL among them
 // ends KindText there.
@@ -42,7 +19,7 @@ inline void SetRecord(const tp_trailer& trailer, ChunkRecord& record) {
   const std::size_t n = std::min<std::size_t>(trailer.kind_size, kKindSize);
   std::memcpy(record.Kind, trailer.kind, n);
   std::memset(record.Kind + n, 0, sizeof record.Kind - n);  // Kind[3] stays NUL
-  record.Place = static_cast<ChunkPlace>(trailer.place);
+  record.Place = trailer.place;
 }
 inline ChunkRecord RecordOf(const tp_trailer& trailer) {
   ChunkRecord record;
@@ -58,12 +35,12 @@ struct FileLayout {
   int count = 0;
 };
 
-// What a walk over a ByteSource holds: the core's view of it, the block read last, the layout.
+// What a walk over a source holds: the source, the block read last, the layout.
 struct SourceWalk {
-  explicit SourceWalk(const ByteSource& source);
+  explicit SourceWalk(const tp_source& bytes);
   // Reads the PE headers and the certificate table, and finds the regions.
   Status Start();
-  CoreSource core;
+  tp_source source;
   std::unique_ptr<char[]> buffer;
   tp_blocks blocks;
   FileLayout layout;
@@ -77,7 +54,7 @@ Status WalkRegion(SourceWalk& walk, std::uint64_t floor, std::uint64_t end, tp_p
   tp_error error;
   for (std::uint64_t remaining = end;;) {
     int got = tp_walk_step(&walk.blocks, floor, &remaining, place, &trailer, &error);
-    if (got < 0) return walk.core.Error(error);
+    if (got < 0) return SourceError(error);
     if (got == 0 || !visit(static_cast<const tp_trailer&>(trailer), static_cast<const tp_blocks&>(walk.blocks)))
       return Status::Success();
   }
@@ -88,7 +65,7 @@ Status WalkRegion(SourceWalk& walk, std::uint64_t floor, std::uint64_t end, tp_p
 // without another read); visit answers false to stop. The layout found is stored in *layout when
 // given, and where the walk of the oldest region stopped in *body.
 template <typename Visit>
-Status WalkTrailers(const ByteSource& source, Visit&& visit, FileLayout* layout = nullptr,
+Status WalkTrailers(const tp_source& source, Visit&& visit, FileLayout* layout = nullptr,
                     std::uint64_t* body = nullptr) {
   SourceWalk walk(source);
   Status status = walk.Start();
@@ -116,7 +93,7 @@ Status WalkTrailers(const ByteSource& source, Visit&& visit, FileLayout* layout 
 // and its records are handed to oldest(record, blocks) in file order. Holds 8 bytes per 64 chunks
 // and reads the trailers twice; a stretch of small chunks is read as one block.
 template <typename Newest, typename Oldest>
-Status WalkRecordsOldestFirst(const ByteSource& source, Newest&& newest, Oldest&& oldest) {
+Status WalkRecordsOldestFirst(const tp_source& source, Newest&& newest, Oldest&& oldest) {
   constexpr std::size_t kStretch = 64;
   SourceWalk walk(source);
   Status status = walk.Start();
@@ -145,7 +122,7 @@ Status WalkRecordsOldestFirst(const ByteSource& source, Newest&& newest, Oldest&
       std::uint64_t low = k + 1 < notes[r].size() ? notes[r][k + 1] : bottom[r];
       if (!tp_blocks_holds(&walk.blocks, low, notes[r][k] - low) && notes[r][k] - low <= TP_BLOCK_SIZE &&
           tp_blocks_load(&walk.blocks, low, &error) != 0)
-        return walk.core.Error(error);
+        return SourceError(error);
       std::size_t n = 0;
       status = WalkRegion(walk, region.floor, notes[r][k], region.place, [&](const tp_trailer& trailer, const tp_blocks&) {
         SetRecord(trailer, stretch[n++]);
@@ -159,4 +136,4 @@ Status WalkRecordsOldestFirst(const ByteSource& source, Newest&& newest, Oldest&
 }
 
 // The certificate table of source.
-Status FindCertificateTable(const ByteSource& source, tp_certificate_table& table);
+Status FindCertificateTable(const tp_source& source, tp_certificate_table& table);

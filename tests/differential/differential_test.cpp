@@ -16,6 +16,8 @@
 #include "tests/model/literal_model.h"
 #include "tests/model/random_files.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/read_chunk.h"
+#include "tests/support/walk_tailpack.h"
 
 namespace {
 
@@ -90,7 +92,7 @@ TEST_F(Differential, ScanReadAndWalkMatchTheModel) {
 
     std::uint64_t remaining = 0;
     ChunkTable walked;
-    ASSERT_TRUE(WalkTailpack(MemorySource(file.bytes), [&](const ChunkRecord& r) { walked.push_back(r); },
+    ASSERT_TRUE(WalkTailpack(tp_memory_source(file.bytes.data(), file.bytes.size()), [&](const ChunkRecord& r) { walked.push_back(r); },
                              remaining).ok());
     std::reverse(walked.begin(), walked.end());
     EXPECT_EQ(literal::Describe(walked), literal::Describe(want)) << file.notes;

@@ -17,6 +17,8 @@
 #include "store/tailpack.h"
 #include "tests/model/random_files.h"
 #include "tests/support/pe_image.h"
+#include "tests/support/read_chunk.h"
+#include "tests/support/walk_tailpack.h"
 
 namespace {
 
@@ -210,7 +212,7 @@ TEST(Reader, AgreesWithTheStoreOnSignedLayouts) {
     tailpack::Listing listing = tailpack::ListChunksInMemory(bytes);
     ChunkTable table;
     std::uint64_t remaining = 0;
-    ASSERT_TRUE(WalkTailpack(MemorySource(bytes), [&](const ChunkRecord& r) { table.insert(table.begin(), r); }, remaining).ok());
+    ASSERT_TRUE(WalkTailpack(tp_memory_source(bytes.data(), bytes.size()), [&](const ChunkRecord& r) { table.insert(table.begin(), r); }, remaining).ok());
     ASSERT_EQ(listing.chunks.size(), fronts + (isSigned ? insides : 0));
     ASSERT_EQ(table.size(), listing.chunks.size());
     for (std::size_t i = 0; i < table.size(); ++i) {
