@@ -278,8 +278,8 @@ int tp_self_path(tp_path_char *buffer, size_t capacity, size_t *length, tp_error
 #endif /* TAILPACK_H_INCLUDED */
 
 /* ------------------------------------------------------------------------------------------------
- * The implementation: once per program, or inline in every C++ file that includes
- * tailpack_reader.h (TAILPACK_INLINE_IMPLEMENTATION). */
+ * The implementation: once per program, or inline in every C++ file that defines
+ * TAILPACK_INLINE_IMPLEMENTATION before including this (as tailpack_reader.h does). */
 #if (defined(TAILPACK_IMPLEMENTATION) || defined(TAILPACK_INLINE_IMPLEMENTATION)) && !defined(TAILPACK_IMPLEMENTED)
 #define TAILPACK_IMPLEMENTED
 
@@ -784,9 +784,14 @@ TP_DEF int tp_read_chunk(const tp_source *source, const tp_chunk *chunk, void *o
   return tp_read(source, chunk->offset, out, chunk->length, error);
 }
 
-/* Files. stowr itself reads through its platform layer (platform/files_*.cpp), whose reads at an
- * offset are these, with its own texts: "Unexpected end of file" for a short read, "Error N" for
- * a Windows error without a message; its program path is the ANSI one, for its UTF-8 code page. */
+/* Files. stowr's own file calls (platform/files_*.cpp, platform::ModulePath) read at an offset the
+ * same way (pread; ReadFile at OVERLAPPED offsets in steps of 1 GiB) but stay apart from these,
+ * which stand alone, allocate nothing and take wide paths on Windows: they return a Status that
+ * tells a missing file apart, with texts of any length and their own ("Unexpected end of file"
+ * for a short read, "Error N" for a Windows error without a message); on Windows they open ANSI
+ * paths (the program's code page is UTF-8), let only readers share the file and wait about a
+ * second for a file another program holds; the program's path is the ANSI one, and on Linux the
+ * link's text as it is, where tp_self_path gives "/proc/self/exe". */
 TPI_DEF int tpi_read_file(void *context, uint64_t offset, void *out, size_t n, tp_error *error) {
   return tp_file_read((const tp_file *)context, offset, out, n, error);
 }

@@ -1,15 +1,10 @@
 // The store's side of the shared walk: the layout of a file.
 #include "store/walk.h"
 
-SourceWalk::SourceWalk(const tp_source& bytes)
-    : source(bytes), buffer(bytes.memory != nullptr ? nullptr : new char[TP_BLOCK_SIZE]), blocks() {}
-
-Status SourceWalk::Start() {
+Status SourceWalk::Start(const tp_source& source) {
+  if (source.memory == nullptr) buffer.reset(new char[TP_BLOCK_SIZE]);
   tp_error error;
-  if (tp_find_certificate_table(&source, &layout.table, &error) != 0 ||
-      tp_blocks_init(&blocks, &source, buffer.get(), buffer ? TP_BLOCK_SIZE : 0, &error) != 0 ||
-      tp_find_regions(&blocks, &layout.table, layout.regions, &layout.count, &error) != 0)
-    return SourceError(error);
+  if (tp_walk_start(&core, &source, buffer.get(), buffer ? TP_BLOCK_SIZE : 0, &error) != 0) return SourceError(error);
   return Status::Success();
 }
 
