@@ -92,7 +92,8 @@ std::string AppendChunkBytes(std::string_view exeBytes, std::string_view kind, s
   LogLine("<Adding Tailpack to unnamed executable (" + Grouped(exeBytes.size()) + " Bytes)");
   if (!AcceptChunk(kind, data.size())) return std::string(exeBytes);
   EditPlan plan;
-  PlanAppend(tp_memory_source(exeBytes.data(), exeBytes.size()), data.size() + TP_TRAILER_SIZE, plan);  // bytes in memory cannot fail to read
+  // bytes in memory cannot fail to read
+  PlanAppend(tp_memory_source(exeBytes.data(), exeBytes.size()), data.size() + TP_TRAILER_SIZE, plan);
   std::string result = SplicedBytes(exeBytes, plan.splices);
   result += ChunkWithTrailer(kind, data);
   LogLine("Done. New file is " + Grouped(result.size()) + " Bytes>");

@@ -47,7 +47,8 @@ bool IsTrailerOf(std::string_view bytes, const ChunkRecord& record) {
 bool TrailerAt(const tp_source& source, std::uint64_t at, const ChunkRecord& record) {
   if (at > source.size || source.size - at < TP_TRAILER_SIZE) return false;
   char bytes[TP_TRAILER_SIZE];
-  return ReadSource(source, at, bytes, TP_TRAILER_SIZE).ok() && IsTrailerOf(std::string_view(bytes, TP_TRAILER_SIZE), record);
+  return ReadSource(source, at, bytes, TP_TRAILER_SIZE).ok() &&
+         IsTrailerOf(std::string_view(bytes, TP_TRAILER_SIZE), record);
 }
 
 // A damaged chunk (its length larger than what stands in front of its trailer) starts right

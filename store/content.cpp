@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-
 std::uint64_t ContentSize(const Content& content) {
   std::uint64_t size = 0;
   for (const Piece& piece : content.pieces) size += piece.fromSource ? piece.length : piece.bytes.size();

@@ -195,8 +195,9 @@ EditResult ReplaceChunk(const std::string& path, std::size_t count, std::size_t 
 std::string ReplaceChunkBytes(std::string_view bytes, const ChunkTable& table, std::size_t index,
                               std::string_view data) {
   ReplacePlan plan;
+  const tp_source source = tp_memory_source(bytes.data(), bytes.size());
   if (!AcceptLength(data.size()) ||
-      !PlanReplace(tp_memory_source(bytes.data(), bytes.size()), table.size(), TableMatches(table), index, data.size(), plan).ok() ||
+      !PlanReplace(source, table.size(), TableMatches(table), index, data.size(), plan).ok() ||
       plan.edit.splices.empty())
     return std::string(bytes);
   plan.edit.splices[plan.chunk].inserted.append(data).append(plan.trailer);
