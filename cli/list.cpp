@@ -53,11 +53,11 @@ class Output {
 
 // Where a chunk stands, for scripts: "end", "signature" (inside a signed program's certificate
 // table) or "front" (in front of that table).
-std::string_view PlaceName(ChunkPlace place) {
+std::string_view PlaceName(tp_place place) {
   switch (place) {
-    case ChunkPlace::Signature: return "signature";
-    case ChunkPlace::Front: return "front";
-    case ChunkPlace::End: break;
+    case TP_PLACE_SIGNATURE: return "signature";
+    case TP_PLACE_FRONT: return "front";
+    case TP_PLACE_END: break;
   }
   return "end";
 }

@@ -6,24 +6,29 @@
 #include "store/chunk_compare.h"
 #include "store/replace.h"
 #include "store/scan.h"
+#include "store/source.h"
 #include "tools/descriptor.h"
 
 namespace {
 
-// The new data as bytes to compare with: its file, opened again, or standard input's bytes.
-Status DataSource(const NewChunk& data, ByteSource& source) {
+// The new data as bytes to compare with: its file, opened again into `file`, or standard input's
+// bytes.
+Status DataSource(const NewChunk& data, FileSource& file, tp_source& source) {
   if (!data.file) {
-    source = MemorySource(data.bytes);
+    source = tp_memory_source(data.bytes.data(), data.bytes.size());
     return Status::Success();
   }
-  return OpenFileSource(data.file->path, source);
+  Status status = file.Open(data.file->path);
+  source = file.Source();
+  return status;
 }
 
 // Replaces the chunk found in place, unless it holds these bytes already.
 int ReplaceFound(const std::string& exe, ChunkFile& file, const FoundChunk& chunk, const NewChunk& data) {
-  ByteSource source;
+  FileSource opened;
+  tp_source source{};
   bool same = false;
-  Status status = DataSource(data, source);
+  Status status = DataSource(data, opened, source);
   if (!status.ok()) return FileFailure("cannot read", data.file ? data.file->path : "standard input", status);
   status = ChunkHolds(file, chunk.record, source, same);
   if (!status.ok()) return FileFailure("cannot read", exe, status);

@@ -47,7 +47,7 @@ ChunkTable ModelScan(std::string_view bytes) {
 // record that lies inside the file, and by kind it finds the newest of that kind.
 void CheckReader(std::string_view bytes, const ChunkTable& table) {
   EditPlan plan;
-  Check(PlanCut(MemorySource(bytes), table, 0, plan).ok());
+  Check(PlanCut(tp_memory_source(bytes.data(), bytes.size()), table, 0, plan).ok());
   tailpack::Listing listing = tailpack::ListChunksInMemory(bytes);
   Check(listing.ok() && listing.chunks.size() == table.size());
   for (std::size_t i = 0; i < table.size(); ++i) {
@@ -81,21 +81,21 @@ void CheckSplices(const EditPlan& plan, std::uint64_t size) {
 // into a signature blob change their offsets.
 bool SameChunk(const ChunkRecord& a, std::string_view aBytes, const ChunkRecord& b, std::string_view bBytes) {
   if (KindText(a) != KindText(b) || a.Length != b.Length || a.Place != b.Place) return false;
-  const bool whole = a.Offset - 1 + a.Length + kTrailerSize <= aBytes.size() &&
-                     b.Offset - 1 + b.Length + kTrailerSize <= bBytes.size();
+  const bool whole = a.Offset - 1 + a.Length + TP_TRAILER_SIZE <= aBytes.size() &&
+                     b.Offset - 1 + b.Length + TP_TRAILER_SIZE <= bBytes.size();
   return !whole || aBytes.substr(a.Offset - 1, a.Length) == bBytes.substr(b.Offset - 1, b.Length);
 }
 
 // A chunk whose data are followed by its trailer.
 bool Whole(const ChunkRecord& record, std::string_view bytes) {
-  const std::uint64_t marker = record.Offset - 1 + record.Length + kTrailerSize - kMarker.size();
-  return marker + kMarker.size() <= bytes.size() && bytes.substr(marker, kMarker.size()) == kMarker;
+  const std::uint64_t marker = record.Offset - 1 + record.Length + TP_TRAILER_SIZE - TP_MARKER_SIZE;
+  return marker + TP_MARKER_SIZE <= bytes.size() && bytes.substr(marker, TP_MARKER_SIZE) == TP_MARKER;
 }
 
 // The store's verdict, checked against the model's.
 bool PassesPaddingCheck(std::string_view bytes) {
   PaddingCheck check;
-  Check(CheckCertificatePadding(MemorySource(bytes), check).ok());
+  Check(CheckCertificatePadding(tp_memory_source(bytes.data(), bytes.size()), check).ok());
   const bool passes = check.verdict == PaddingVerdict::Passes;
   Check(passes == literal::PassesPaddingCheck(std::string(bytes)));
   return passes;
@@ -107,7 +107,7 @@ bool PassesPaddingCheck(std::string_view bytes) {
 void CheckAppend(std::string_view bytes, const ChunkTable& table, bool signer) {
   const std::string data = "added{TlPk}";
   EditPlan plan;
-  Check(PlanAppend(MemorySource(bytes), data.size() + kTrailerSize, plan).ok());
+  Check(PlanAppend(tp_memory_source(bytes.data(), bytes.size()), data.size() + TP_TRAILER_SIZE, plan).ok());
   CheckSplices(plan, bytes.size());
   std::string added = AppendChunkBytes(bytes, "NEW", data);
   ChunkTable after = ModelScan(added);
@@ -131,7 +131,7 @@ void CheckAppend(std::string_view bytes, const ChunkTable& table, bool signer) {
 void CheckRemovals(std::string_view bytes, const ChunkTable& table, std::uint64_t remaining, bool plain,
                    bool signer) {
   EditPlan plan;
-  Check(PlanStrip(MemorySource(bytes), plan).ok());
+  Check(PlanStrip(tp_memory_source(bytes.data(), bytes.size()), plan).ok());
   CheckSplices(plan, bytes.size());
   std::string stripped = SplicedBytes(bytes, plan.splices);
   // Unless taking chunks off the end left a signed program whose table now ends the file (its
@@ -145,9 +145,9 @@ void CheckRemovals(std::string_view bytes, const ChunkTable& table, std::uint64_
   // comes up, and the check stays one walk.
   if (!table.empty()) {
     const std::size_t index = 1 + bytes.size() % table.size();
-    Check(PlanCut(MemorySource(bytes), table, index, plan).ok());
+    Check(PlanCut(tp_memory_source(bytes.data(), bytes.size()), table, index, plan).ok());
     CheckSplices(plan, bytes.size());
-    if (signer && table[index - 1].Place == ChunkPlace::Signature) {  // the others keep their data
+    if (signer && table[index - 1].Place == TP_PLACE_SIGNATURE) {  // the others keep their data
       std::string cut = SplicedBytes(bytes, plan.splices);
       ChunkTable kept = ModelScan(cut);
       Check(PassesPaddingCheck(cut) && kept.size() == table.size() - 1);
@@ -174,9 +174,9 @@ void CheckPlainRecords(std::string_view bytes, const ChunkTable& table, std::uin
   for (std::size_t i = 0; i < table.size(); ++i) {
     const ChunkRecord& record = table[i];
     std::uint64_t end = i + 1 < table.size() ? table[i + 1].Offset - 1 : size;
-    Check(record.Offset >= 1 && record.Offset - 1 < end && end <= size && record.Place == ChunkPlace::End);
+    Check(record.Offset >= 1 && record.Offset - 1 < end && end <= size && record.Place == TP_PLACE_END);
     Check(record.Kind[3] == '\0');
-    bool whole = record.Offset - 1 + record.Length + kTrailerSize == end;
+    bool whole = record.Offset - 1 + record.Length + TP_TRAILER_SIZE == end;
     bool damaged = record.Offset - 1 == end - (end < 9 ? end : 9);
     Check(whole || damaged);
   }

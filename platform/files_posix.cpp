@@ -107,7 +107,9 @@ Status NativeFileSystem::InspectName(const std::string& path, NameKind& kind, Fi
   return Status::Success();
 }
 
-// Reads with pread until n bytes have arrived; end of file before that is an error.
+// Reads with pread until n bytes have arrived; end of file before that is an error. The reader's
+// core reads the same way (tp_file_read in reader/tailpack.h), which cannot use this layer: its
+// texts differ, and this one tells a missing file apart (Status::Code::Missing).
 Status NativeFileSystem::ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
   while (n > 0) {
     ssize_t got = pread(Fd(file), buffer, n, static_cast<off_t>(offset));

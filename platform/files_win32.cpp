@@ -11,6 +11,8 @@ namespace platform {
 
 namespace win32 {
 
+// The reader's core has its own (tpi_fail_code in reader/tailpack.h): into a fixed buffer, which
+// cuts a long text, and "Windows error N" where the system has none.
 std::string ErrorText(DWORD error) {
   char* text = nullptr;
   DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -138,6 +140,8 @@ Status NativeFileSystem::InspectName(const std::string& path, NameKind& kind, Fi
 }
 
 // ReadFile takes a 32-bit count, so large reads go in steps, each at its own OVERLAPPED offset.
+// The reader's core reads the same way (tp_file_read in reader/tailpack.h), which cannot use this
+// layer: it opens wide paths, shares files for writing too and has texts of its own.
 Status NativeFileSystem::ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
   while (n > 0) {
     DWORD step = n > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(n);

@@ -9,6 +9,8 @@
 
 namespace platform {
 
+// The link's text as it is. The reader's core reads the same link (tp_self_name in
+// reader/tailpack.h) but drops the " (deleted)" the system adds once another file took the name.
 std::string ModulePath() {
   std::vector<char> buffer(4096);
   ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());

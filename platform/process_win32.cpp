@@ -12,7 +12,9 @@ std::string CommandLine() {
 }
 
 // GetModuleFileNameA truncates silently when the buffer is too small (the result then fills it),
-// so the buffer grows until the whole path fits.
+// so the buffer grows until the whole path fits. The reader's core asks GetModuleFileNameW the
+// same way (tp_self_name in reader/tailpack.h), for a wide path; this is the ANSI one, in the
+// program's UTF-8 code page.
 std::string ModulePath() {
   std::string buffer(MAX_PATH, '\0');
   for (;;) {

@@ -230,8 +230,8 @@ int tp_find_regions(tp_blocks *blocks, const tp_certificate_table *table, tp_reg
  * trailer whose length is larger than what stands in front of it is still a chunk (starting right
  * behind its length field), and the walk goes on only if that length field ends with the marker.
  * Chunks inside a certificate table (place TP_PLACE_SIGNATURE) carry zero bytes in front that
- * keep the table a multiple of 8 long, and a damaged one there is the oldest, beginning with its
- * length field: what stands in front of it is the blob's, whose padding edits change. */
+ * keep the table a multiple of 8 long, and a damaged one there is the oldest and begins where the
+ * region does: what stands in front of its trailer is padding that edits change, not chunks. */
 int tp_walk_step(tp_blocks *blocks, uint64_t floor, uint64_t *remaining, tp_place place, tp_trailer *trailer,
                  tp_error *error);
 
@@ -279,8 +279,8 @@ int tp_self_path(tp_path_char *buffer, size_t capacity, size_t *length, tp_error
 #endif /* TAILPACK_H_INCLUDED */
 
 /* ------------------------------------------------------------------------------------------------
- * The implementation: once per program, or inline in every C++ file that includes
- * tailpack_reader.h (TAILPACK_INLINE_IMPLEMENTATION). */
+ * The implementation: once per program, or inline in every C++ file that defines
+ * TAILPACK_INLINE_IMPLEMENTATION before including this (as tailpack_reader.h does). */
 #if (defined(TAILPACK_IMPLEMENTATION) || defined(TAILPACK_INLINE_IMPLEMENTATION)) && !defined(TAILPACK_IMPLEMENTED)
 #define TAILPACK_IMPLEMENTED
 
@@ -689,10 +689,7 @@ TP_DEF TPI_STEP int tp_walk_step(tp_blocks *blocks, uint64_t floor, uint64_t *re
     }
     trailer->start = left;
   }
-  if (place == TP_PLACE_SIGNATURE && !trailer->whole) {
-    trailer->start = trailer->end - n;
-    left = floor;
-  }
+  if (place == TP_PLACE_SIGNATURE && !trailer->whole) trailer->start = left = floor;
   *remaining = left;
   return 1;
 }
@@ -789,9 +786,14 @@ TP_DEF int tp_read_chunk(const tp_source *source, const tp_chunk *chunk, void *o
   return tp_read(source, chunk->offset, out, chunk->length, error);
 }
 
-/* Files. stowr itself reads through its platform layer (platform/files_*.cpp), whose reads at an
- * offset are these, with its own texts: "Unexpected end of file" for a short read, "Error N" for
- * a Windows error without a message; its program path is the ANSI one, for its UTF-8 code page. */
+/* Files. stowr's own file calls (platform/files_*.cpp, platform::ModulePath) read at an offset the
+ * same way (pread; ReadFile at OVERLAPPED offsets in steps of 1 GiB) but stay apart from these,
+ * which stand alone, allocate nothing and take wide paths on Windows: they return a Status that
+ * tells a missing file apart, with texts of any length and their own ("Unexpected end of file"
+ * for a short read, "Error N" for a Windows error without a message); on Windows they open ANSI
+ * paths (the program's code page is UTF-8), let only readers share the file and wait about a
+ * second for a file another program holds; the program's path is the ANSI one, and on Linux the
+ * link's text as it is, where tp_self_path gives "/proc/self/exe". */
 TPI_DEF int tpi_read_file(void *context, uint64_t offset, void *out, size_t n, tp_error *error) {
   return tp_file_read((const tp_file *)context, offset, out, n, error);
 }

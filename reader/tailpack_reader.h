@@ -22,10 +22,8 @@
 // HasCertificateTable tells whether a file carries a table at all: changing chunks outside the
 // table invalidates its signature.
 //
-// The header has two parts. The first is the byte format over a Source (any random-access
-// bytes); the second opens files and finds the program's own file. Defining
-// TAILPACK_READER_FORMAT_ONLY before including it gives the first part alone; the second can
-// still be had by including the header again without that macro.
+// The header has two parts: the byte format over a Source (any random-access bytes), then the
+// files and the program's own file.
 
 #if !defined(__cplusplus)
 #error "tailpack_reader.h is C++17; a C program includes tailpack.h"
@@ -351,7 +349,7 @@ inline CertificateTable FindCertificateTable(const Source& source) {
 
 #endif  // TAILPACK_READER_FORMAT_INCLUDED
 
-#if !defined(TAILPACK_READER_FORMAT_ONLY) && !defined(TAILPACK_READER_FILES_INCLUDED)
+#if !defined(TAILPACK_READER_FILES_INCLUDED)
 #define TAILPACK_READER_FILES_INCLUDED
 
 #include <filesystem>

@@ -28,12 +28,13 @@ printf '\x03\x0a\x2a\x00c00000001THR{TlPk}' >"$corpus/chunk-attribute"
 printf '\x03\x0a\xf0\x00c00000001THR{TlPk}' >"$corpus/large-signer"
 # Damaged chunks inside a certificate table: in a chunk attribute, one whose length field the
 # padding in front of it cuts, one behind a whole chunk that its length field overlaps, one behind
-# another attribute; and behind a blob, one whose length field ends with a marker. Edits change
-# the padding in front of them.
+# another attribute; and behind a blob, one whose length field ends with a marker and one behind
+# bytes that end with one. Edits change the padding in front of them.
 printf '\x13\n\x03\x00{TlPk}THR{TlPk}' >"$corpus/damaged-at-padding"
 printf '\x03\x0a*\x00\x63\xb9\x00\x30\x30\x30\x30\x30\x30\x30\x31\x35THR{TlPl{Tlab0000AD{TPlPk}k}BAD{TlPk}ab0000AD{TlPk}BAD{TlPk}' >"$corpus/damaged-overlap"
 printf '\x03\x0a\x00\x01\x00\x00\x00\x30\x30\x30\x30\x30M1xxxxxxaPk}b{xxa]{TlPk}THR{TlPk}' >"$corpus/damaged-behind-attribute"
 printf '\x03\x30&\x00\x44{TlPk}&\x00\x44{TlPk}' >"$corpus/damaged-behind-blob"
+printf '\x03\x00\x36\x02xxzx\x10\x00\x00\x00xxxab\x00\x00\x00\x00\x00\x00\x00\x36\x30\x02\x00\x00\x00\x00\x00~\x00\x00WO{TlPk}c0000\xe5\x30\x31T\xb3\xad{TlPk}' >"$corpus/damaged-behind-marker"
 # Freed memory sits in AddressSanitizer's quarantine, 256 MB of it by default: that, not the
 # target, is what a long run holds. A smaller one and shorter allocation stacks keep a run near
 # 90 MB and make it faster; use-after-free is still caught for the last 32 MB freed.

@@ -5,7 +5,7 @@
 #include "store/grouped.h"
 #include "store/log.h"
 #include "store/plan.h"
-#include "store/scan.h"
+#include "store/source.h"
 #include "store/trim_spaces.h"
 
 namespace {
@@ -45,9 +45,10 @@ EditResult StartAppend(const std::string& exe) {
 // Makes room for a chunk of chunkSize bytes: at the end of the executable, or, in a signed one
 // whose certificate table holds chunks, inside that table (store/plan.h). Reads only the headers.
 Status MakeRoom(const std::string& exe, std::uint64_t chunkSize, EditResult& result) {
-  ByteSource source;
-  Status status = OpenFileSource(exe, source);
+  FileSource file;
+  Status status = file.Open(exe);
   if (!status.ok()) return status;
+  const tp_source& source = file.Source();
   if (source.size != result.content.sources.front().stamp.size) return Status::Failed(std::string(kChangedOnDisk));
   EditPlan plan;
   status = PlanAppend(source, chunkSize, plan);
@@ -67,7 +68,7 @@ void FinishAppend(EditResult& result) {
 EditResult AppendChunk(const std::string& exe, std::string_view kind, std::string_view data) {
   EditResult result = StartAppend(exe);
   if (!result.status.ok() || !AcceptChunk(kind, data.size())) return result;
-  result.status = MakeRoom(exe, data.size() + kTrailerSize, result);
+  result.status = MakeRoom(exe, data.size() + TP_TRAILER_SIZE, result);
   if (!result.status.ok()) return result;
   result.content.pieces.push_back(Piece{false, 0, 0, ChunkWithTrailer(kind, data)});
   FinishAppend(result);
@@ -78,7 +79,7 @@ EditResult AppendChunk(const std::string& exe, std::string_view kind, std::strin
 EditResult AppendChunk(const std::string& exe, std::string_view kind, const SourceFile& data) {
   EditResult result = StartAppend(exe);
   if (!result.status.ok() || !AcceptChunk(kind, data.stamp.size)) return result;
-  result.status = MakeRoom(exe, data.stamp.size + kTrailerSize, result);
+  result.status = MakeRoom(exe, data.stamp.size + TP_TRAILER_SIZE, result);
   if (!result.status.ok()) return result;
   result.content.pieces.push_back(Piece{true, 0, data.stamp.size, {}, result.content.sources.size()});
   result.content.sources.push_back(data);
@@ -91,7 +92,8 @@ std::string AppendChunkBytes(std::string_view exeBytes, std::string_view kind, s
   LogLine("<Adding Tailpack to unnamed executable (" + Grouped(exeBytes.size()) + " Bytes)");
   if (!AcceptChunk(kind, data.size())) return std::string(exeBytes);
   EditPlan plan;
-  PlanAppend(MemorySource(exeBytes), data.size() + kTrailerSize, plan);  // bytes in memory cannot fail to read
+  // bytes in memory cannot fail to read
+  PlanAppend(tp_memory_source(exeBytes.data(), exeBytes.size()), data.size() + TP_TRAILER_SIZE, plan);
   std::string result = SplicedBytes(exeBytes, plan.splices);
   result += ChunkWithTrailer(kind, data);
   LogLine("Done. New file is " + Grouped(result.size()) + " Bytes>");
@@ -118,11 +120,12 @@ EditResult AppendChunks(const std::string& exe, const std::vector<NewChunk>& chu
   std::vector<std::uint64_t> sizes, paddings;
   for (const NewChunk& chunk : chunks) {
     if (!AcceptChunk(chunk.kind, DataSize(chunk))) return result;
-    sizes.push_back(DataSize(chunk) + kTrailerSize);
+    sizes.push_back(DataSize(chunk) + TP_TRAILER_SIZE);
   }
-  ByteSource source;
-  result.status = OpenFileSource(exe, source);
+  FileSource file;
+  result.status = file.Open(exe);
   if (!result.status.ok()) return result;
+  const tp_source& source = file.Source();
   if (source.size != result.content.sources.front().stamp.size) {
     result.status = Status::Failed(std::string(kChangedOnDisk));
     return result;

@@ -20,7 +20,7 @@ ChunkFile::~ChunkFile() { Close(); }
 void ChunkFile::Close() {
   platform::CloseFile(handle_);
   handle_ = platform::kNoFile;
-  source_ = ByteSource{};
+  source_ = tp_source{};
 }
 
 Status ChunkFile::Open(const std::string& path, const platform::FileStamp* scanned) {
@@ -31,11 +31,7 @@ Status ChunkFile::Open(const std::string& path, const platform::FileStamp* scann
   if (status.ok()) status = platform::StampOf(handle_, stamp_);
   if (!status.ok()) return status;
   if (scanned && !(*scanned == stamp_)) return ChangedOnDisk(path);
-  const platform::FileHandle handle = handle_;
-  source_.size = stamp_.size;
-  source_.readAt = [handle](std::uint64_t offset, char* out, std::size_t n) {
-    return platform::ReadAt(handle, offset, out, n);
-  };
+  source_ = PlatformSource(handle_, stamp_.size);
   return Status::Success();
 }
 
@@ -43,31 +39,32 @@ namespace {
 
 // True when the 17 bytes hold the trailer of record: its length, its kind as stored, the marker.
 bool IsTrailerOf(std::string_view bytes, const ChunkRecord& record) {
-  return bytes.size() == kTrailerSize && bytes.substr(kLengthDigits + kKindSize) == kMarker &&
+  return bytes.size() == TP_TRAILER_SIZE && bytes.substr(kLengthDigits + kKindSize) == TP_MARKER &&
          bytes.substr(kLengthDigits, kKindSize) == std::string_view(record.Kind, kKindSize) &&
-         ParseLengthField(bytes.substr(0, kLengthDigits)) == record.Length;
+         tp_parse_length(bytes.data(), kLengthDigits) == record.Length;
 }
 
-bool TrailerAt(const ByteSource& source, std::uint64_t at, const ChunkRecord& record) {
-  if (at > source.size || source.size - at < kTrailerSize) return false;
-  char bytes[kTrailerSize];
-  return source.readAt(at, bytes, kTrailerSize).ok() && IsTrailerOf(std::string_view(bytes, kTrailerSize), record);
+bool TrailerAt(const tp_source& source, std::uint64_t at, const ChunkRecord& record) {
+  if (at > source.size || source.size - at < TP_TRAILER_SIZE) return false;
+  char bytes[TP_TRAILER_SIZE];
+  return ReadSource(source, at, bytes, TP_TRAILER_SIZE).ok() &&
+         IsTrailerOf(std::string_view(bytes, TP_TRAILER_SIZE), record);
 }
 
 // A damaged chunk (its length larger than what stands in front of its trailer) starts right
 // behind its length field, which is shorter than 8 digits where its region begins: the kind and
 // the marker stand at the data's start, and one of the fields ending there gives the length.
-bool DamagedTrailerAt(const ByteSource& source, std::uint64_t start, const ChunkRecord& record) {
-  constexpr std::size_t kTail = kKindSize + kMarker.size();
+bool DamagedTrailerAt(const tp_source& source, std::uint64_t start, const ChunkRecord& record) {
+  constexpr std::size_t kTail = kKindSize + TP_MARKER_SIZE;
   const std::size_t field = static_cast<std::size_t>(std::min<std::uint64_t>(start, kLengthDigits));
   if (start > source.size || source.size - start < kTail) return false;
-  char bytes[kTrailerSize];
-  if (!source.readAt(start - field, bytes, field + kTail).ok()) return false;
+  char bytes[TP_TRAILER_SIZE];
+  if (!ReadSource(source, start - field, bytes, field + kTail).ok()) return false;
   const std::string_view tail(bytes + field, kTail);
-  if (tail.substr(0, kKindSize) != std::string_view(record.Kind, kKindSize) || tail.substr(kKindSize) != kMarker)
+  if (tail.substr(0, kKindSize) != std::string_view(record.Kind, kKindSize) || tail.substr(kKindSize) != TP_MARKER)
     return false;
   for (std::size_t n = 1; n <= field; ++n)
-    if (ParseLengthField(std::string_view(bytes + field - n, n)) == record.Length) return true;
+    if (tp_parse_length(bytes + field - n, n) == record.Length) return true;
   return false;
 }
 
@@ -96,7 +93,7 @@ Status ChunkFile::ReadHead(const ChunkRecord& record, std::size_t n, std::string
   Status status = Check(record);
   if (!status.ok()) return status;
   std::string head(std::min<std::size_t>(n, record.Length), '\0');
-  status = source_.readAt(DataStart(record), head.data(), head.size());
+  status = ReadSource(source_, DataStart(record), head.data(), head.size());
   if (status.ok()) bytes = std::move(head);
   return status;
 }
@@ -108,7 +105,7 @@ bool ChunkFile::IsBinary(const ChunkRecord& record) const {
   for (std::uint64_t done = 0; done < record.Length;) {
     if (!buffer) buffer.reset(new char[kBlock]);
     const std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, record.Length - done));
-    if (!source_.readAt(DataStart(record) + done, buffer.get(), piece).ok()) return false;
+    if (!ReadSource(source_, DataStart(record) + done, buffer.get(), piece).ok()) return false;
     if (IsBinaryChunk(std::string_view(buffer.get(), piece))) return true;
     done += piece;
   }

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/progress.h"
 #include "platform/status.h"
+#include "store/source.h"
 #include "store/tailpack.h"
 
 class ChunkFile {
@@ -28,7 +29,7 @@ class ChunkFile {
   const std::string& Path() const { return path_; }
   const platform::FileStamp& Stamp() const { return stamp_; }
   // The open file's bytes, for walks over it.
-  const ByteSource& Source() const { return source_; }
+  const tp_source& Source() const { return source_; }
 
   // Success when the record's data lies inside the file and its trailer stands behind it.
   Status Check(const ChunkRecord& record) const;
@@ -47,7 +48,7 @@ class ChunkFile {
   std::string path_;
   platform::FileHandle handle_ = platform::kNoFile;
   platform::FileStamp stamp_;
-  ByteSource source_;
+  tp_source source_{};
 };
 
 // True when status says the file changed since its chunks were found (kChangedOnDisk).

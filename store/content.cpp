@@ -4,8 +4,6 @@
 
 #include <algorithm>
 
-#include "store/scan.h"
-
 std::uint64_t ContentSize(const Content& content) {
   std::uint64_t size = 0;
   for (const Piece& piece : content.pieces) size += piece.fromSource ? piece.length : piece.bytes.size();
@@ -23,22 +21,22 @@ Status StampSource(const std::string& path, SourceFile& file) {
   return status;
 }
 
-Status OpenStampedSource(const std::string& path, SourceFile& file, ByteSource& source) {
+Status OpenStampedSource(const std::string& path, SourceFile& file, FileSource& source) {
   Status status = StampSource(path, file);
-  if (status.ok()) status = OpenFileSource(path, source);
-  if (status.ok() && source.size != file.stamp.size) status = Status::Failed(std::string(kChangedOnDisk));
+  if (status.ok()) status = source.Open(path);
+  if (status.ok() && source.Source().size != file.stamp.size) status = Status::Failed(std::string(kChangedOnDisk));
   return status;
 }
 
-Status ExpectBytes(const ByteSource& source, std::uint64_t offset, std::uint64_t n, SourceFile& file) {
+Status ExpectBytes(const tp_source& source, std::uint64_t offset, std::uint64_t n, SourceFile& file) {
   if (offset >= source.size) return Status::Success();
   std::string bytes(static_cast<std::size_t>(std::min(n, source.size - offset)), '\0');
-  Status status = source.readAt(offset, bytes.data(), bytes.size());
+  Status status = ReadSource(source, offset, bytes.data(), bytes.size());
   if (status.ok()) file.expected.emplace_back(offset, std::move(bytes));
   return status;
 }
 
-Status ExpectLastTrailer(const ByteSource& source, SourceFile& file) {
-  const std::uint64_t n = std::min(source.size, kTrailerSize);
+Status ExpectLastTrailer(const tp_source& source, SourceFile& file) {
+  const std::uint64_t n = std::min<std::uint64_t>(source.size, TP_TRAILER_SIZE);
   return ExpectBytes(source, source.size - n, n, file);
 }

@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/progress.h"
 #include "platform/status.h"
+#include "store/source.h"
 #include "store/tailpack.h"
 
 struct Piece {
@@ -44,12 +45,12 @@ inline constexpr std::string_view kChangedOnDisk = "The file has changed since i
 Status StampSource(const std::string& path, SourceFile& file);
 // Stamps the file at path and then opens it for an edit to read. A file that changed in between
 // gives kChangedOnDisk.
-Status OpenStampedSource(const std::string& path, SourceFile& file, ByteSource& source);
+Status OpenStampedSource(const std::string& path, SourceFile& file, FileSource& source);
 // Adds the n bytes of source at offset (as far as they lie inside it) to the bytes that file must
 // still hold when the content is written.
-Status ExpectBytes(const ByteSource& source, std::uint64_t offset, std::uint64_t n, SourceFile& file);
+Status ExpectBytes(const tp_source& source, std::uint64_t offset, std::uint64_t n, SourceFile& file);
 // The same for the file's last trailer.
-Status ExpectLastTrailer(const ByteSource& source, SourceFile& file);
+Status ExpectLastTrailer(const tp_source& source, SourceFile& file);
 
 // Writes the pieces in order to `to`: opens every source, checks that it is as it was (a changed
 // one gives kChangedOnDisk and writes nothing), copies, and closes the sources again. progress

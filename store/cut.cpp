@@ -8,13 +8,13 @@
 // corrupt it. An index outside the table plans nothing, so it is refused and leaves the content
 // as it is.
 EditResult CutChunk(const std::string& path, const ChunkTable& table, std::size_t index) {
-  return CarryOutCut(path, [&](const ByteSource& source, EditPlan& plan) {
+  return CarryOutCut(path, [&](const tp_source& source, EditPlan& plan) {
     return PlanCut(source, table, index, plan);
   });
 }
 
 EditResult CutChunk(const std::string& path, std::size_t count, std::size_t index, const ChunkRecord& record) {
-  return CarryOutCut(path, [&](const ByteSource& source, EditPlan& plan) {
+  return CarryOutCut(path, [&](const tp_source& source, EditPlan& plan) {
     return PlanCutOne(source, count, index, record, plan);
   });
 }
@@ -22,6 +22,6 @@ EditResult CutChunk(const std::string& path, std::size_t count, std::size_t inde
 // A table that does not match the bytes cuts nothing.
 std::string CutChunkBytes(std::string_view bytes, const ChunkTable& table, std::size_t index) {
   EditPlan plan;
-  if (!PlanCut(MemorySource(bytes), table, index, plan).ok()) return std::string(bytes);
+  if (!PlanCut(tp_memory_source(bytes.data(), bytes.size()), table, index, plan).ok()) return std::string(bytes);
   return SplicedBytes(bytes, plan.splices);
 }

@@ -5,7 +5,7 @@
 
 #include "store/walk.h"
 
-Status CheckCertificatePadding(const ByteSource& source, PaddingCheck& check) {
+Status CheckCertificatePadding(const tp_source& source, PaddingCheck& check) {
   check = {};
   tp_certificate_table table;
   Status status = FindCertificateTable(source, table);
@@ -16,7 +16,7 @@ Status CheckCertificatePadding(const ByteSource& source, PaddingCheck& check) {
   check.behind = source.size - table.signature_end;
   if (check.behind > 7) return Status::Success();
   char tail[7];
-  status = source.readAt(table.signature_end, tail, static_cast<std::size_t>(check.behind));
+  status = ReadSource(source, table.signature_end, tail, static_cast<std::size_t>(check.behind));
   if (!status.ok()) return status;
   bool zeros = std::all_of(tail, tail + check.behind, [](char c) { return c == 0; });
   check.verdict = zeros ? PaddingVerdict::Passes : PaddingVerdict::Fails;

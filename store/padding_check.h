@@ -19,4 +19,4 @@ struct PaddingCheck {
   std::uint64_t behind = 0;  // the bytes behind the signature blob, when its end is known
 };
 
-Status CheckCertificatePadding(const ByteSource& source, PaddingCheck& check);
+Status CheckCertificatePadding(const tp_source& source, PaddingCheck& check);

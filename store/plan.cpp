@@ -13,7 +13,7 @@ namespace {
 std::uint64_t RoundUp8(std::uint64_t n) { return (n + 7) / 8 * 8; }
 
 void RelyOnTrailer(const tp_trailer& trailer, EditPlan& plan) {
-  std::uint64_t n = std::min<std::uint64_t>(trailer.end, kTrailerSize);
+  std::uint64_t n = std::min<std::uint64_t>(trailer.end, TP_TRAILER_SIZE);
   plan.relies.emplace_back(trailer.end - n, n);
 }
 
@@ -29,24 +29,35 @@ void ResizeTable(const tp_certificate_table& table, std::int64_t change, std::ve
   splices.push_back(SetField32(table.offset, table.entry_length + change));
 }
 
+// Takes [start, end) out of the chunks in table. A damaged chunk there begins right behind the
+// signature blob, which need not end on a multiple of 8: zero bytes then keep the table's length
+// a multiple of 8, as a signing tool leaves it. Whether the signature still holds.
+bool CutInTable(const tp_certificate_table& table, const tp_trailer& chunk, std::uint64_t start, std::uint64_t end,
+                std::vector<Splice>& splices) {
+  const std::uint64_t zeros = chunk.whole ? 0 : (end - start) % 8, removed = end - start - zeros;
+  ResizeTable(table, -static_cast<std::int64_t>(removed), splices);
+  splices.push_back(Splice{start, end - start, std::string(zeros, '\0')});
+  return removed % 8 == 0;
+}
+
 // True when the zero bytes in front of a table at end + padding (those the bytes in front of end
 // end with, and the padding) would let the rule of up to 7 zero bytes of padding find a marker:
 // a chunk where there is none, once no front chunk is left to end in front of the table.
-bool MarkerShowsThrough(const ByteSource& source, std::uint64_t floor, std::uint64_t end, std::uint64_t padding) {
-  char tail[kMarker.size() + 7];
+bool MarkerShowsThrough(const tp_source& source, std::uint64_t floor, std::uint64_t end, std::uint64_t padding) {
+  char tail[TP_MARKER_SIZE + 7];
   std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(end - floor, sizeof tail));
-  if (!source.readAt(end - n, tail, n).ok()) return false;
+  if (!ReadSource(source, end - n, tail, n).ok()) return false;
   std::size_t zeros = 0;
   while (zeros < n && tail[n - 1 - zeros] == 0) ++zeros;
-  return zeros + padding <= 7 && n - zeros >= kMarker.size() &&
-         std::string_view(tail + n - zeros - kMarker.size(), kMarker.size()) == kMarker;
+  return zeros + padding <= 7 && n - zeros >= TP_MARKER_SIZE &&
+         std::string_view(tail + n - zeros - TP_MARKER_SIZE, TP_MARKER_SIZE) == TP_MARKER;
 }
 
 // The front chunks lose the bytes [from, to), which end at or before frontEnd: the table follows
 // them to the next multiple of 8, zero bytes filling the gap, and the directory's address follows
 // the table. When no front chunk is left (emptied), 8 more zero bytes go in where the bytes in
 // front would otherwise read as a chunk.
-void CutFront(const ByteSource& source, const tp_certificate_table& table, std::uint64_t frontEnd,
+void CutFront(const tp_source& source, const tp_certificate_table& table, std::uint64_t frontEnd,
               std::uint64_t from, std::uint64_t to, bool emptied, std::vector<Splice>& splices) {
   std::uint64_t end = frontEnd - (to - from), address = RoundUp8(end);
   if (emptied && MarkerShowsThrough(source, table.headers_end, end, address - end)) address += 8;
@@ -62,7 +73,7 @@ void CutFront(const ByteSource& source, const tp_certificate_table& table, std::
 
 // The chunks of table's signature region inside its blob, `change` bytes more than the file holds
 // from where they begin: false, with status set, when they do not go there.
-bool PlanInBlob(const ByteSource& source, const tp_certificate_table& table, std::int64_t change, EditPlan& plan,
+bool PlanInBlob(const tp_source& source, const tp_certificate_table& table, std::int64_t change, EditPlan& plan,
                 Status& status) {
   SignerBlob blob;
   bool usable = false;
@@ -80,7 +91,7 @@ void Order(std::vector<Splice>& splices) {
 
 }  // namespace
 
-Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& plan) {
+Status PlanAppend(const tp_source& source, std::uint64_t chunkSize, EditPlan& plan) {
   plan = {};
   tp_certificate_table table;
   Status status = FindCertificateTable(source, table);
@@ -102,7 +113,7 @@ Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& p
   return Status::Success();
 }
 
-Status PlanAppendAll(const ByteSource& source, const std::vector<std::uint64_t>& chunkSizes, EditPlan& plan,
+Status PlanAppendAll(const tp_source& source, const std::vector<std::uint64_t>& chunkSizes, EditPlan& plan,
                      std::vector<std::uint64_t>& paddings) {
   plan = {};
   paddings.assign(chunkSizes.size(), 0);
@@ -130,7 +141,7 @@ Status PlanAppendAll(const ByteSource& source, const std::vector<std::uint64_t>&
 }
 
 // The oldest chunk of each region goes with everything behind it in that region.
-Status PlanStrip(const ByteSource& source, EditPlan& plan) {
+Status PlanStrip(const tp_source& source, EditPlan& plan) {
   plan = {};
   FileLayout layout;
   std::uint64_t body = 0;
@@ -162,8 +173,7 @@ Status PlanStrip(const ByteSource& source, EditPlan& plan) {
       PlanSignerBlob(source, table, blob, 0, plan.splices, plan.relies)) {
     found[0] = false;
   } else if (found[0]) {
-    ResizeTable(table, -static_cast<std::int64_t>(source.size - oldest[0].start), plan.splices);
-    plan.splices.push_back(Splice{oldest[0].start, source.size - oldest[0].start, {}});
+    CutInTable(table, oldest[0], oldest[0].start, source.size, plan.splices);
   }
   const std::uint64_t frontEnd = layout.regions[1].end;
   if (found[1]) CutFront(source, table, frontEnd, oldest[1].start, frontEnd, true, plan.splices);
@@ -177,7 +187,7 @@ namespace {
 
 // Cutting [start, end) out of the chunks inside table's blob (the zero bytes in front of the
 // oldest chunk belong to the blob's padding); false, with status set, when they do not go there.
-bool CutInBlob(const ByteSource& source, const tp_certificate_table& table, std::uint64_t start, std::uint64_t end,
+bool CutInBlob(const tp_source& source, const tp_certificate_table& table, std::uint64_t start, std::uint64_t end,
                EditPlan& plan, Status& status) {
   SignerBlob blob;
   bool usable = false;
@@ -195,7 +205,7 @@ bool CutInBlob(const ByteSource& source, const tp_certificate_table& table, std:
 // matches as it goes and notes where the chunk to cut begins and where the next one in its region
 // begins (or the region ends).
 template <typename Matches>
-Status PlanCutWalk(const ByteSource& source, std::size_t count, std::size_t index, Matches&& matches, EditPlan& plan) {
+Status PlanCutWalk(const tp_source& source, std::size_t count, std::size_t index, Matches&& matches, EditPlan& plan) {
   plan = {};
   FileLayout layout;
   std::size_t seen = 0;
@@ -232,11 +242,13 @@ Status PlanCutWalk(const ByteSource& source, std::size_t count, std::size_t inde
     plan.breaksSignature = true;
   } else if (cut.place == TP_PLACE_SIGNATURE && CutInBlob(source, table, cut.start, cutEnd, plan, status)) {
     plan.breaksSignature = false;
+  } else if (cut.place == TP_PLACE_SIGNATURE) {
+    if (!status.ok()) return status;
+    plan.breaksSignature = !CutInTable(table, cut, cut.start, cutEnd, plan.splices);
   } else {
     if (!status.ok()) return status;
-    if (cut.place == TP_PLACE_SIGNATURE) ResizeTable(table, -static_cast<std::int64_t>(cutEnd - cut.start), plan.splices);
     plan.splices.push_back(Splice{cut.start, cutEnd - cut.start, {}});
-    plan.breaksSignature = cut.place == TP_PLACE_SIGNATURE ? (cutEnd - cut.start) % 8 != 0 : table.present != 0;
+    plan.breaksSignature = table.present != 0;
   }
   Order(plan.splices);
   return Status::Success();
@@ -244,18 +256,18 @@ Status PlanCutWalk(const ByteSource& source, std::size_t count, std::size_t inde
 
 }  // namespace
 
-Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t index, EditPlan& plan) {
+Status PlanCut(const tp_source& source, const ChunkTable& expected, std::size_t index, EditPlan& plan) {
   auto same = [&](std::size_t number, const ChunkRecord& record) { return record == expected[number - 1]; };
   return PlanCutWalk(source, expected.size(), index, same, plan);
 }
 
-Status PlanCutOne(const ByteSource& source, std::size_t count, std::size_t index, const ChunkRecord& record,
+Status PlanCutOne(const tp_source& source, std::size_t count, std::size_t index, const ChunkRecord& record,
                   EditPlan& plan) {
   auto same = [&](std::size_t number, const ChunkRecord& found) { return number != index || found == record; };
   return PlanCutWalk(source, count, index, same, plan);
 }
 
-Status ExpectPlanned(const ByteSource& source, const EditPlan& plan, SourceFile& file) {
+Status ExpectPlanned(const tp_source& source, const EditPlan& plan, SourceFile& file) {
   for (const auto& [offset, length] : plan.relies) {
     Status status = ExpectBytes(source, offset, length, file);
     if (!status.ok()) return status;
@@ -267,7 +279,7 @@ bool AddBreaksSignature(const SignatureInfo& signature) { return signature.prese
 
 bool RemovalBreaksSignature(const SignatureInfo& signature, const ChunkTable& table, std::size_t index) {
   if (!signature.present || table.empty()) return false;
-  auto outside = [](const ChunkRecord& record) { return record.Place != ChunkPlace::Signature; };
+  auto outside = [](const ChunkRecord& record) { return record.Place != TP_PLACE_SIGNATURE; };
   if (index == 0) return std::any_of(table.begin(), table.end(), outside);
   return index <= table.size() && outside(table[index - 1]);
 }

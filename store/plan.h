@@ -1,8 +1,8 @@
 #pragma once
 // What an edit does to a file, as splices: adding a chunk, removing one or all. Each plan comes
-// from one walk over a ByteSource, for files on disk and bytes in memory alike.
+// from one walk over a source (store/source.h), for files on disk and bytes in memory alike.
 //
-// In a signed executable whose certificate table holds chunks (tailpack_reader.h), a chunk goes
+// In a signed executable whose certificate table holds chunks (reader/tailpack.h), a chunk goes
 // inside the signature blob (store/signature_blob.h), and taking chunks out shrinks it again, so
 // the signature stays valid throughout. A blob whose signer is not found takes chunks behind it,
 // as older files hold them: behind zero padding that keeps the table a multiple of 8 long, the
@@ -30,24 +30,24 @@ struct EditPlan {
 
 // Adding a chunk of chunkSize bytes (data and trailer): the splices make room for it, and the
 // chunk itself goes behind them, at the new end of the file.
-Status PlanAppend(const ByteSource& source, std::uint64_t chunkSize, EditPlan& plan);
+Status PlanAppend(const tp_source& source, std::uint64_t chunkSize, EditPlan& plan);
 // Adding several chunks (data and trailer of each in chunkSizes) in one write, with the bytes each
 // would get when added one after the other: paddings[i] zero bytes go in front of chunk i (behind
 // a signature blob; none elsewhere). The splices make room for all of them; the paddings and
 // chunks go behind them, at the new end of the file.
-Status PlanAppendAll(const ByteSource& source, const std::vector<std::uint64_t>& chunkSizes, EditPlan& plan,
+Status PlanAppendAll(const tp_source& source, const std::vector<std::uint64_t>& chunkSizes, EditPlan& plan,
                      std::vector<std::uint64_t>& paddings);
 // Removing every chunk.
-Status PlanStrip(const ByteSource& source, EditPlan& plan);
+Status PlanStrip(const tp_source& source, EditPlan& plan);
 // Adds what the plan relies on to the bytes file must still hold when the content is written.
-Status ExpectPlanned(const ByteSource& source, const EditPlan& plan, SourceFile& file);
+Status ExpectPlanned(const tp_source& source, const EditPlan& plan, SourceFile& file);
 
 // Removing chunk `index` (1-based) of expected, which must be the file's chunks as they are now:
 // otherwise the result is kChangedOnDisk. An index outside expected plans nothing.
-Status PlanCut(const ByteSource& source, const ChunkTable& expected, std::size_t index, EditPlan& plan);
+Status PlanCut(const tp_source& source, const ChunkTable& expected, std::size_t index, EditPlan& plan);
 // The same from one record: the file must still hold `count` chunks with `record` as chunk
 // `index`, and nothing else of it is held.
-Status PlanCutOne(const ByteSource& source, std::size_t count, std::size_t index, const ChunkRecord& record,
+Status PlanCutOne(const tp_source& source, std::size_t count, std::size_t index, const ChunkRecord& record,
                   EditPlan& plan);
 
 // What the plans above say about a signature, told from a scan's findings alone: whether adding a

@@ -6,9 +6,10 @@
 EditResult CarryOutCut(const std::string& path, const PlanFor& planFor) {
   EditResult result;
   SourceFile file;
-  ByteSource source;
-  result.status = OpenStampedSource(path, file, source);
+  FileSource opened;
+  result.status = OpenStampedSource(path, file, opened);
   if (!result.status.ok()) return result;
+  const tp_source& source = opened.Source();
   EditPlan plan;
   result.status = planFor(source, plan);
   if (result.status.ok()) result.status = ExpectLastTrailer(source, file);

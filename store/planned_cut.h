@@ -8,7 +8,7 @@
 #include "store/plan.h"
 
 // Makes the plan for the file's bytes.
-using PlanFor = std::function<Status(const ByteSource& source, EditPlan& plan)>;
+using PlanFor = std::function<Status(const tp_source& source, EditPlan& plan)>;
 
 // The file at path, opened and stamped, with the splices planFor plans; changed when there are any.
 // The content relies on the bytes the plan names and on the newest trailer, where the walk starts:

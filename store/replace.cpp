@@ -34,7 +34,7 @@ std::string NewTrailer(const tp_trailer& old, std::uint64_t length) {
 // Finds chunk `index`, checking every record (with its number, if the file holds `count` chunks)
 // against matches on the way.
 template <typename Matches>
-Status FindChunk(const ByteSource& source, std::size_t count, Matches&& matches, std::size_t index,
+Status FindChunk(const tp_source& source, std::size_t count, Matches&& matches, std::size_t index,
                  std::uint64_t length, tp_trailer& found, std::string& trailer, FileLayout& layout) {
   std::size_t seen = 0;
   bool same = true;
@@ -64,7 +64,7 @@ void Order(std::vector<Splice>& splices) {
 // data; refused (no splices) when the index is outside them or the certificate table could not
 // hold the new size.
 template <typename Matches>
-Status PlanReplace(const ByteSource& source, std::size_t count, Matches&& matches, std::size_t index,
+Status PlanReplace(const tp_source& source, std::size_t count, Matches&& matches, std::size_t index,
                    std::uint64_t length, ReplacePlan& plan) {
   plan = {};
   tp_trailer old{};
@@ -72,9 +72,9 @@ Status PlanReplace(const ByteSource& source, std::size_t count, Matches&& matche
   Status status = FindChunk(source, count, matches, index, length, old, plan.trailer, layout);
   if (!status.ok() || index < 1 || index > count) return status;
   const tp_certificate_table& table = layout.table;
-  const std::uint64_t size = length + kTrailerSize, oldSize = old.end - old.start;
+  const std::uint64_t size = length + TP_TRAILER_SIZE, oldSize = old.end - old.start;
   std::vector<Splice>& splices = plan.edit.splices;
-  const std::uint64_t trailerAt = old.end - std::min<std::uint64_t>(old.end - old.start, kTrailerSize);
+  const std::uint64_t trailerAt = old.end - std::min<std::uint64_t>(old.end - old.start, TP_TRAILER_SIZE);
   plan.edit.relies.emplace_back(trailerAt, old.end - trailerAt);
   if (table.holds_chunks) {
     plan.edit.relies.emplace_back(table.directory_at, 8);
@@ -151,9 +151,10 @@ template <typename Plan>
 EditResult ReplaceWith(const std::string& path, const NewChunk& data, Plan&& planReplace) {
   EditResult result;
   SourceFile file;
-  ByteSource source;
-  result.status = OpenStampedSource(path, file, source);
+  FileSource opened;
+  result.status = OpenStampedSource(path, file, opened);
   if (!result.status.ok()) return result;
+  const tp_source& source = opened.Source();
   const std::uint64_t length = data.file ? data.file->stamp.size : data.bytes.size();
   ReplacePlan plan;
   result.status = planReplace(source, length, plan);
@@ -178,7 +179,7 @@ EditResult ReplaceWith(const std::string& path, const NewChunk& data, Plan&& pla
 EditResult ReplaceChunk(const std::string& path, const ChunkTable& table, std::size_t index, const SourceFile& data) {
   NewChunk chunk;
   chunk.file = data;
-  return ReplaceWith(path, chunk, [&](const ByteSource& source, std::uint64_t length, ReplacePlan& plan) {
+  return ReplaceWith(path, chunk, [&](const tp_source& source, std::uint64_t length, ReplacePlan& plan) {
     return PlanReplace(source, table.size(), TableMatches(table), index, length, plan);
   });
 }
@@ -186,7 +187,7 @@ EditResult ReplaceChunk(const std::string& path, const ChunkTable& table, std::s
 EditResult ReplaceChunk(const std::string& path, std::size_t count, std::size_t index, const ChunkRecord& record,
                         const NewChunk& data) {
   auto matches = [&](std::size_t number, const ChunkRecord& found) { return number != index || found == record; };
-  return ReplaceWith(path, data, [&](const ByteSource& source, std::uint64_t length, ReplacePlan& plan) {
+  return ReplaceWith(path, data, [&](const tp_source& source, std::uint64_t length, ReplacePlan& plan) {
     return PlanReplace(source, count, matches, index, length, plan);
   });
 }
@@ -194,8 +195,9 @@ EditResult ReplaceChunk(const std::string& path, std::size_t count, std::size_t 
 std::string ReplaceChunkBytes(std::string_view bytes, const ChunkTable& table, std::size_t index,
                               std::string_view data) {
   ReplacePlan plan;
+  const tp_source source = tp_memory_source(bytes.data(), bytes.size());
   if (!AcceptLength(data.size()) ||
-      !PlanReplace(MemorySource(bytes), table.size(), TableMatches(table), index, data.size(), plan).ok() ||
+      !PlanReplace(source, table.size(), TableMatches(table), index, data.size(), plan).ok() ||
       plan.edit.splices.empty())
     return std::string(bytes);
   plan.edit.splices[plan.chunk].inserted.append(data).append(plan.trailer);

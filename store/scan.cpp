@@ -1,5 +1,5 @@
-// Scanning a file into the ChunkTable and reading one chunk's data, both through a ByteSource
-// that reads only the bytes asked for.
+// Scanning a file into the ChunkTable and testing a chunk's type, both through a source that
+// reads only the bytes asked for.
 #include "store/scan.h"
 
 #include <algorithm>
@@ -14,39 +14,16 @@
 
 namespace {
 
-// Closes the file when the last copy of the ByteSource that reads it goes away.
-struct OpenFile {
-  platform::FileHandle handle = platform::kNoFile;
-  ~OpenFile() { platform::CloseFile(handle); }
-};
-
-}  // namespace
-
-// The file's size and a reader at offsets; the file stays open while the source lives.
-Status OpenFileSource(const std::string& path, ByteSource& source) {
-  auto file = std::make_shared<OpenFile>();
-  std::uint64_t size = 0;
-  Status status = platform::OpenForRead(path, file->handle, size);
-  if (!status.ok()) return status;
-  source.size = size;
-  source.readAt = [file](std::uint64_t offset, char* out, std::size_t n) {
-    return platform::ReadAt(file->handle, offset, out, n);
-  };
-  return Status::Success();
-}
-
-namespace {
-
 constexpr std::size_t kTestBlock = std::size_t{1} << 20;
 
 // True when the n bytes of source at offset hold a zero byte. Reads them in blocks through one
 // buffer (allocated on first use) and stops at the first zero, so a large chunk costs at most its
 // own bytes; false when they cannot be read.
-bool StreamHasZero(const ByteSource& source, std::uint64_t offset, std::uint64_t n, std::unique_ptr<char[]>& buffer) {
+bool StreamHasZero(const tp_source& source, std::uint64_t offset, std::uint64_t n, std::unique_ptr<char[]>& buffer) {
   for (std::uint64_t done = 0; done < n;) {
     if (!buffer) buffer.reset(new char[kTestBlock]);
     std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(kTestBlock, n - done));
-    if (!source.readAt(offset + done, buffer.get(), piece).ok()) return false;
+    if (!ReadSource(source, offset + done, buffer.get(), piece).ok()) return false;
     if (IsBinaryChunk(std::string_view(buffer.get(), piece))) return true;
     done += piece;
   }
@@ -56,7 +33,7 @@ bool StreamHasZero(const ByteSource& source, std::uint64_t offset, std::uint64_t
 // The Text/Binary test of record during the walk: the part of its data that the walk's block
 // holds is tested there, only the rest is read. A record that does not fit the file is Text, as
 // an unreadable chunk is.
-bool ChunkTypeInWalk(const ByteSource& source, const tp_blocks& blocks, const ChunkRecord& record,
+bool ChunkTypeInWalk(const tp_source& source, const tp_blocks& blocks, const ChunkRecord& record,
                      std::unique_ptr<char[]>& buffer) {
   std::uint64_t start = DataStart(record), end = start + record.Length;
   if (start > source.size || record.Length > source.size - start) return false;
@@ -80,7 +57,7 @@ Status ScanFile(const std::string& path, ChunkTable& table, std::vector<bool>* b
   Status status = file.Open(path);
   if (!status.ok()) return status;
   if (stamp) *stamp = file.Stamp();
-  const ByteSource& source = file.Source();
+  const tp_source& source = file.Source();
   LogLine("<Parsing Tailpack of file " + path + " (" + Grouped(source.size) + " Bytes)");
   const std::size_t first = table.size(), firstType = binary ? binary->size() : 0;
   const bool logging = LogEnabled();
@@ -119,9 +96,10 @@ Status ScanTailpackTypes(const std::string& path, ChunkTable& table, std::vector
 }
 
 Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row) {
-  ByteSource source;
-  Status status = OpenFileSource(path, source);
+  FileSource file;
+  Status status = file.Open(path);
   if (!status.ok()) return status;
+  const tp_source& source = file.Source();
   LogLine("<Parsing Tailpack of file " + path + " (" + Grouped(source.size) + " Bytes)");
   const bool logging = LogEnabled();
   std::size_t count = 0;
@@ -144,24 +122,6 @@ Status CheckChunkWithin(const ChunkRecord& record, std::uint64_t size) {
   if (record.Offset >= 1 && DataStart(record) <= size && record.Length <= size - DataStart(record))
     return Status::Success();
   return Status::Failed("The chunk lies beyond the end of the file");
-}
-
-// Each read opens the file for itself and checks the record against it (ChunkFile::Check).
-Status ReadChunkHead(const std::string& path, const ChunkRecord& record, std::size_t n, std::string& bytes) {
-  bytes.clear();
-  ChunkFile file;
-  Status status = file.Open(path);
-  return status.ok() ? file.ReadHead(record, n, bytes) : status;
-}
-
-Status TryReadChunk(const std::string& path, const ChunkRecord& record, std::string& bytes) {
-  return ReadChunkHead(path, record, record.Length, bytes);
-}
-
-std::string ReadChunk(const std::string& path, const ChunkRecord& record) {
-  std::string bytes;
-  TryReadChunk(path, record, bytes);
-  return bytes;
 }
 
 bool ChunkIsBinary(const std::string& path, const ChunkRecord& record) {

@@ -8,9 +8,6 @@
 #include "platform/status.h"
 #include "store/tailpack.h"
 
-// Opens path as a ByteSource (size and reads at offsets; no whole-file read).
-Status OpenFileSource(const std::string& path, ByteSource& source);
-
 // Appends one record per chunk of the file at path to table, oldest first. A missing file
 // leaves the table unchanged and logs nothing. The returned status tells an unreadable file.
 // The stamp of the file read goes to *stamp when given: a later read of the table's chunks
@@ -34,15 +31,6 @@ Status ScanTailpackRows(const std::string& path, const ChunkRowVisit& row);
 // says the chunk lies beyond the end of the file.
 Status CheckChunkWithin(const ChunkRecord& record, std::uint64_t size);
 
-// The first n bytes of the record's data, or all of them when it is shorter. These reads check the
-// chunk's trailer first (ChunkFile::Check).
-Status ReadChunkHead(const std::string& path, const ChunkRecord& record, std::size_t n, std::string& bytes);
-
-// The record's data bytes, or empty when the file is missing or too short.
-std::string ReadChunk(const std::string& path, const ChunkRecord& record);
-// The same, telling why nothing could be read.
-Status TryReadChunk(const std::string& path, const ChunkRecord& record, std::string& bytes);
-
-// IsBinaryChunk(ReadChunk(path, record)), without holding the chunk in memory: false when the
-// chunk cannot be read.
+// IsBinaryChunk of the record's data (checked against its trailer first), read in blocks without
+// holding the chunk in memory: false when the chunk cannot be read.
 bool ChunkIsBinary(const std::string& path, const ChunkRecord& record);

@@ -43,14 +43,13 @@ std::int64_t Reencode(const tp_signer_chain& chain, int outer, std::int64_t chan
 
 }  // namespace
 
-Status FindSignerBlob(const ByteSource& source, const tp_certificate_table& table, SignerBlob& blob, bool& usable) {
+Status FindSignerBlob(const tp_source& source, const tp_certificate_table& table, SignerBlob& blob, bool& usable) {
   blob = {};
   usable = false;
   if (!table.holds_chunks) return Status::Success();
-  CoreSource core(source);
   tp_error error;
-  if (tp_find_signer_chain(core.get(), table.offset + 8, table.signature_end, &blob.chain, &error) != 0)
-    return core.Error(error);
+  if (tp_find_signer_chain(&source, table.offset + 8, table.signature_end, &blob.chain, &error) != 0)
+    return SourceError(error);
   usable = blob.chain.count >= kUnsignedAttributes;
   if (!usable) return Status::Success();
   // A damaged chunk's data begin right behind its length field, where it begins.
@@ -62,7 +61,7 @@ Status FindSignerBlob(const ByteSource& source, const tp_certificate_table& tabl
   });
 }
 
-bool PlanSignerBlob(const ByteSource& source, const tp_certificate_table& table, const SignerBlob& blob,
+bool PlanSignerBlob(const tp_source& source, const tp_certificate_table& table, const SignerBlob& blob,
                     std::uint64_t payload, std::vector<Splice>& splices,
                     std::vector<std::pair<std::uint64_t, std::uint64_t>>& relies) {
   const tp_signer_chain& chain = blob.chain;

@@ -27,7 +27,7 @@ struct SignerBlob {
 
 // Finds the signer chain of table's blob and where its chunks begin. False in *usable when the
 // blob's shape does not let chunks go inside it.
-Status FindSignerBlob(const ByteSource& source, const tp_certificate_table& table, SignerBlob& blob, bool& usable);
+Status FindSignerBlob(const tp_source& source, const tp_certificate_table& table, SignerBlob& blob, bool& usable);
 
 // The splices that make the table end with the blob holding `payload` bytes of chunks: those of
 // the file from blob.payloadAt on, changed by the caller's splices there, then anything the
@@ -35,6 +35,6 @@ Status FindSignerBlob(const ByteSource& source, const tp_certificate_table& tabl
 // the unauthenticated attributes with it when it was their only one), and zero bytes pad the
 // table to a multiple of 8 again. False when the table could not hold that much. relies gets the
 // ranges of the file the splices patch.
-bool PlanSignerBlob(const ByteSource& source, const tp_certificate_table& table, const SignerBlob& blob,
+bool PlanSignerBlob(const tp_source& source, const tp_certificate_table& table, const SignerBlob& blob,
                     std::uint64_t payload, std::vector<Splice>& splices,
                     std::vector<std::pair<std::uint64_t, std::uint64_t>>& relies);

@@ -8,7 +8,7 @@
 // Reads only the trailers (and a signed executable's headers); the content is the rest of the
 // file, copied when it is written.
 EditResult StripTailpack(const std::string& path) {
-  return CarryOutCut(path, [&](const ByteSource& source, EditPlan& plan) {
+  return CarryOutCut(path, [&](const tp_source& source, EditPlan& plan) {
     LogLine("<Clearing Tailpack from file " + path + " (" + Grouped(source.size) + " Bytes)");
     Status status = PlanStrip(source, plan);
     if (status.ok()) LogLine("Done. Clean file is " + Grouped(SplicedSize(source.size, plan.splices)) + " Bytes>");
@@ -19,6 +19,6 @@ EditResult StripTailpack(const std::string& path) {
 // The in-memory form logs nothing.
 std::string StripTailpackBytes(std::string_view bytes) {
   EditPlan plan;
-  PlanStrip(MemorySource(bytes), plan);  // bytes in memory cannot fail to read
+  PlanStrip(tp_memory_source(bytes.data(), bytes.size()), plan);  // bytes in memory cannot fail to read
   return SplicedBytes(bytes, plan.splices);
 }

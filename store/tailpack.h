@@ -4,30 +4,35 @@
 // from the end of the file.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/status.h"
+// The format core (reader/tailpack.h), its implementation inline in every file that includes it,
+// as tailpack_reader.h has it: its walk, marker, places and sources are the store's.
+#if !defined(TAILPACK_INLINE_IMPLEMENTATION)
+#define TAILPACK_INLINE_IMPLEMENTATION
+#define STORE_TAILPACK_INLINE_DEFINED
+#endif
 #include "reader/tailpack.h"
+#if defined(STORE_TAILPACK_INLINE_DEFINED)
+#undef TAILPACK_INLINE_IMPLEMENTATION
+#undef STORE_TAILPACK_INLINE_DEFINED
+#endif
 
-inline constexpr std::string_view kMarker = TP_MARKER;
 inline constexpr std::uint64_t kLengthDigits = 8;
 inline constexpr std::uint64_t kKindSize = 3;
-inline constexpr std::uint64_t kTrailerSize = TP_TRAILER_SIZE;
-static_assert(kTrailerSize == kLengthDigits + kKindSize + kMarker.size());
-
-// Where a chunk stands in its file: behind everything (any file that is not a signed executable
-// taking chunks into its certificate table), inside the certificate table of a signed executable
-// (in or behind the signature blob), or in front of that table (added before the program was signed).
-enum class ChunkPlace : std::uint8_t { End = TP_PLACE_END, Signature = TP_PLACE_SIGNATURE, Front = TP_PLACE_FRONT };
+static_assert(TP_TRAILER_SIZE == kLengthDigits + kKindSize + TP_MARKER_SIZE);
 
 struct ChunkRecord {
   std::uint64_t Offset = 0;  // 1-based position of the chunk's first data byte
   std::uint32_t Length = 0;  // number of data bytes
   char Kind[4] = {};         // the kind field as stored, cut at a NUL
-  ChunkPlace Place = ChunkPlace::End;
+  // Where the chunk stands in its file: behind everything (any file that is not a signed
+  // executable taking chunks into its certificate table), inside the certificate table of a signed
+  // executable (in or behind the signature blob), or in front of that table (added before the
+  // program was signed).
+  tp_place Place = TP_PLACE_END;
 
   friend bool operator==(const ChunkRecord&, const ChunkRecord&) = default;
 };
@@ -44,28 +49,6 @@ struct SignatureInfo {
   bool present = false;      // the file carries a certificate table: it is a signed program
   bool holdsChunks = false;  // chunks go into that table, where adding and removing keep the signature
 };
-
-// Random access to bytes of a known size: a file on disk, or a byte string in memory.
-struct ByteSource {
-  std::uint64_t size = 0;
-  // Reads exactly n bytes at the 0-based offset.
-  std::function<Status(std::uint64_t offset, char* out, std::size_t n)> readAt;
-  const char* memory = nullptr;  // the bytes themselves, when they are in memory
-
-};
-
-ByteSource MemorySource(std::string_view bytes);
-
-// Walks the trailers back from the end of source, newest chunk first, calling visit for each
-// record found: from the end of the file, or, in a signed executable whose certificate table
-// holds chunks, inside the table and then in front of it. Returns in `remaining` where the walk
-// of the oldest chunks stopped: the number of bytes in front of the oldest chunk (the executable's
-// own bytes) in a file read from its end.
-Status WalkTailpack(const ByteSource& source, const std::function<void(const ChunkRecord&)>& visit,
-                    std::uint64_t& remaining);
-
-// The value of a length field: hexadecimal digits of either case up to the first other character.
-std::uint32_t ParseLengthField(std::string_view field);
 
 // The 17-byte trailer written behind data of the given length and kind (kind right-aligned).
 std::string MakeTrailer(std::uint64_t length, std::string_view kind);

@@ -1,38 +1,15 @@
 #pragma once
-// The store's walk: the reader's C core (reader/tailpack.h) run over a ByteSource, so that the
-// store and the reader share one walk and one rule for signed executables and find the same chunks
-// at the same positions.
+// The store's walk: the format core's (reader/tailpack.h) over a tp_source, so that the store and
+// the reader share one walk and one rule for signed executables and find the same chunks at the
+// same positions.
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <vector>
 
-#define TAILPACK_READER_FORMAT_ONLY
-#include "reader/tailpack_reader.h"
-#undef TAILPACK_READER_FORMAT_ONLY
-
 #include "platform/status.h"
+#include "store/source.h"
 #include "store/tailpack.h"
-
-// A ByteSource as the core reads it, which must outlive it. The Status of a failed read is kept
-// whole for the caller.
-class CoreSource {
- public:
-  explicit CoreSource(const ByteSource& source);
-  CoreSource(const CoreSource&) = delete;
-  CoreSource& operator=(const CoreSource&) = delete;
-  const tp_source* get() const { return &core_; }
-  // The error of a core call that failed with `error`.
-  Status Error(const tp_error& error) const;
-
- private:
-  static int ReadAt(void* context, std::uint64_t offset, void* out, std::size_t n, tp_error* error);
-  const ByteSource& source_;
-  tp_source core_;
-  std::string message_;
-  bool failed_ = false;
-};
 
 // The record of a chunk the walk found: the kind keeps the bytes as stored, and a NUL among them
 // ends KindText there.
@@ -42,7 +19,7 @@ inline void SetRecord(const tp_trailer& trailer, ChunkRecord& record) {
   const std::size_t n = std::min<std::size_t>(trailer.kind_size, kKindSize);
   std::memcpy(record.Kind, trailer.kind, n);
   std::memset(record.Kind + n, 0, sizeof record.Kind - n);  // Kind[3] stays NUL
-  record.Place = static_cast<ChunkPlace>(trailer.place);
+  record.Place = trailer.place;
 }
 inline ChunkRecord RecordOf(const tp_trailer& trailer) {
   ChunkRecord record;
@@ -57,56 +34,51 @@ struct FileLayout {
   tp_region regions[2]{};
   int count = 0;
 };
+inline FileLayout LayoutOf(const tp_walk& walk) {
+  return FileLayout{walk.table, {walk.regions[0], walk.regions[1]}, walk.count};
+}
 
-// What a walk over a ByteSource holds: the core's view of it, the block read last, the layout.
+// The core's walk over a source, and the buffer it reads its blocks into (none for bytes in memory).
 struct SourceWalk {
-  explicit SourceWalk(const ByteSource& source);
   // Reads the PE headers and the certificate table, and finds the regions.
-  Status Start();
-  CoreSource core;
+  Status Start(const tp_source& source);
   std::unique_ptr<char[]> buffer;
-  tp_blocks blocks;
-  FileLayout layout;
+  tp_walk core{};
 };
 
-// Walks the region [floor, end) of walk newest first, handing visit each chunk and the blocks its
-// trailer was read from; visit answers false to stop. Fails with the reason of a failed read.
+// Walks the region [floor, end) newest first, handing visit each chunk and the blocks its trailer
+// was read from; visit answers false to stop. Fails with the reason of a failed read.
 template <typename Visit>
-Status WalkRegion(SourceWalk& walk, std::uint64_t floor, std::uint64_t end, tp_place place, Visit&& visit) {
+Status WalkRegion(tp_blocks& blocks, std::uint64_t floor, std::uint64_t end, tp_place place, Visit&& visit) {
   tp_trailer trailer;
   tp_error error;
   for (std::uint64_t remaining = end;;) {
-    int got = tp_walk_step(&walk.blocks, floor, &remaining, place, &trailer, &error);
-    if (got < 0) return walk.core.Error(error);
-    if (got == 0 || !visit(static_cast<const tp_trailer&>(trailer), static_cast<const tp_blocks&>(walk.blocks)))
+    int got = tp_walk_step(&blocks, floor, &remaining, place, &trailer, &error);
+    if (got < 0) return SourceError(error);
+    if (got == 0 || !visit(static_cast<const tp_trailer&>(trailer), static_cast<const tp_blocks&>(blocks)))
       return Status::Success();
   }
 }
 
-// Walks the chunks of source newest first, handing visit(const tp_trailer&, const tp_blocks&) each
-// chunk and the blocks its trailer was read from (so that a small chunk's bytes can be looked at
-// without another read); visit answers false to stop. The layout found is stored in *layout when
-// given, and where the walk of the oldest region stopped in *body.
+// Walks the chunks of source newest first (tp_walk_next), handing visit(const tp_trailer&, const
+// tp_blocks&) each chunk and the blocks its trailer was read from (so that a small chunk's bytes
+// can be looked at without another read); visit answers false to stop. The layout found is
+// stored in *layout when given, and where the walk of the oldest region stopped in *body.
 template <typename Visit>
-Status WalkTrailers(const ByteSource& source, Visit&& visit, FileLayout* layout = nullptr,
+Status WalkTrailers(const tp_source& source, Visit&& visit, FileLayout* layout = nullptr,
                     std::uint64_t* body = nullptr) {
-  SourceWalk walk(source);
-  Status status = walk.Start();
+  SourceWalk walk;
+  Status status = walk.Start(source);
   if (!status.ok()) return status;
-  if (layout) *layout = walk.layout;
-  std::uint64_t stopped = source.size;
-  bool stop = false;
-  for (int r = 0; r < walk.layout.count && !stop; ++r) {
-    const tp_region& region = walk.layout.regions[r];
-    stopped = region.end;
-    status = WalkRegion(walk, region.floor, region.end, region.place, [&](const tp_trailer& trailer, const tp_blocks& blocks) {
-      stopped = trailer.start;
-      stop = !visit(trailer, blocks);
-      return !stop;
-    });
-    if (!status.ok()) return status;
+  if (layout) *layout = LayoutOf(walk.core);
+  tp_trailer trailer;
+  tp_error error;
+  int got;
+  while ((got = tp_walk_next(&walk.core, &trailer, &error)) > 0 &&
+         visit(static_cast<const tp_trailer&>(trailer), static_cast<const tp_blocks&>(walk.core.blocks))) {
   }
-  if (body) *body = stopped;
+  if (got < 0) return SourceError(error);
+  if (body) *body = walk.core.body;
   return Status::Success();
 }
 
@@ -116,19 +88,20 @@ Status WalkTrailers(const ByteSource& source, Visit&& visit, FileLayout* layout 
 // and its records are handed to oldest(record, blocks) in file order. Holds 8 bytes per 64 chunks
 // and reads the trailers twice; a stretch of small chunks is read as one block.
 template <typename Newest, typename Oldest>
-Status WalkRecordsOldestFirst(const ByteSource& source, Newest&& newest, Oldest&& oldest) {
+Status WalkRecordsOldestFirst(const tp_source& source, Newest&& newest, Oldest&& oldest) {
   constexpr std::size_t kStretch = 64;
-  SourceWalk walk(source);
-  Status status = walk.Start();
+  SourceWalk walk;
+  Status status = walk.Start(source);
   if (!status.ok()) return status;
-  const FileLayout& layout = walk.layout;
+  const FileLayout layout = LayoutOf(walk.core);
+  tp_blocks& blocks = walk.core.blocks;
   std::vector<std::uint64_t> notes[2];  // stretch k of region r ends at notes[r][k]
   std::uint64_t count[2] = {}, bottom[2] = {};  // bottom: where the first walk of the region stopped
   for (int r = 0; r < layout.count; ++r) {
     const tp_region& region = layout.regions[r];
     notes[r].push_back(region.end);
     bottom[r] = region.end;
-    status = WalkRegion(walk, region.floor, region.end, region.place, [&](const tp_trailer& trailer, const tp_blocks&) {
+    status = WalkRegion(blocks, region.floor, region.end, region.place, [&](const tp_trailer& trailer, const tp_blocks&) {
       if (count[r] > 0 && count[r] % kStretch == 0) notes[r].push_back(trailer.end);
       ++count[r];
       bottom[r] = trailer.start;
@@ -143,20 +116,20 @@ Status WalkRecordsOldestFirst(const ByteSource& source, Newest&& newest, Oldest&
     const tp_region& region = layout.regions[r];
     for (std::size_t k = notes[r].size(); count[r] > 0 && k-- > 0;) {
       std::uint64_t low = k + 1 < notes[r].size() ? notes[r][k + 1] : bottom[r];
-      if (!tp_blocks_holds(&walk.blocks, low, notes[r][k] - low) && notes[r][k] - low <= TP_BLOCK_SIZE &&
-          tp_blocks_load(&walk.blocks, low, &error) != 0)
-        return walk.core.Error(error);
+      if (!tp_blocks_holds(&blocks, low, notes[r][k] - low) && notes[r][k] - low <= TP_BLOCK_SIZE &&
+          tp_blocks_load(&blocks, low, &error) != 0)
+        return SourceError(error);
       std::size_t n = 0;
-      status = WalkRegion(walk, region.floor, notes[r][k], region.place, [&](const tp_trailer& trailer, const tp_blocks&) {
+      status = WalkRegion(blocks, region.floor, notes[r][k], region.place, [&](const tp_trailer& trailer, const tp_blocks&) {
         SetRecord(trailer, stretch[n++]);
         return n < kStretch;
       });
       if (!status.ok()) return status;
-      while (n > 0) oldest(static_cast<const ChunkRecord&>(stretch[--n]), static_cast<const tp_blocks&>(walk.blocks));
+      while (n > 0) oldest(static_cast<const ChunkRecord&>(stretch[--n]), static_cast<const tp_blocks&>(blocks));
     }
   }
   return Status::Success();
 }
 
 // The certificate table of source.
-Status FindCertificateTable(const ByteSource& source, tp_certificate_table& table);
+Status FindCertificateTable(const tp_source& source, tp_certificate_table& table);

@@ -1,32 +1,12 @@
-// Whole-file reads and the atomic whole-file write: the new content goes to a temporary file
-// beside the target, is flushed to the disk and then renamed over the target in one step.
+// The atomic whole-file write: the new content goes to a temporary file beside the target, is
+// flushed to the disk and then renamed over the target in one step.
 #include "store/wholefile.h"
 
 #include <functional>
-#include <limits>
 
 #include "platform/files.h"
 
 bool FileExists(const std::string& path) { return platform::PathExists(path); }
-
-// A missing file reads as empty with Status::Code::Missing; a file that cannot be opened or read is
-// Status::Code::Failed, never an empty file.
-Status ReadWholeFile(const std::string& path, std::string& bytes) {
-  bytes.clear();
-  platform::FileHandle file;
-  std::uint64_t size = 0;
-  Status status = platform::OpenForRead(path, file, size);
-  if (!status.ok()) return status;
-  if (size > std::numeric_limits<std::size_t>::max() / 2) {
-    platform::CloseFile(file);
-    return Status::Failed("The file is too large to be read whole");
-  }
-  std::string data(static_cast<std::size_t>(size), '\0');
-  status = platform::ReadAt(file, 0, data.data(), data.size());
-  platform::CloseFile(file);
-  if (status.ok()) bytes = std::move(data);
-  return status;
-}
 
 namespace {
 

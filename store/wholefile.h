@@ -1,5 +1,5 @@
 #pragma once
-// Whole-file operations: every file stowr reads or writes goes through them.
+// Whole-file writes: every file stowr writes goes through them.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -13,10 +13,6 @@
 inline constexpr std::string_view kUnconfirmedWrite = "The change was made, but the disk did not confirm it";
 
 bool FileExists(const std::string& path);
-
-// The whole file. A missing file gives empty bytes and Status::Code::Missing; a file that exists but
-// cannot be read gives Status::Failed (never taken for an empty file).
-Status ReadWholeFile(const std::string& path, std::string& bytes);
 
 // Replaces path with exactly content, atomically: a temporary file in the same folder is written,
 // flushed and renamed over path. On failure path keeps its old content and no temporary file is

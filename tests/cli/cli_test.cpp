@@ -629,7 +629,7 @@ TEST_F(Cli, JsonListingAgreesWithTheModel) {
     ASSERT_EQ(run.code, 0) << run.err;
     std::string expected = "[";
     for (std::size_t i = 0; i < table.size(); ++i) {
-      const char* place = table[i].Place == ChunkPlace::End ? "end" : table[i].Place == ChunkPlace::Signature ? "signature" : "front";
+      const char* place = table[i].Place == TP_PLACE_END ? "end" : table[i].Place == TP_PLACE_SIGNATURE ? "signature" : "front";
       expected += (i ? "," : "") + "\n  {\"index\": "s + std::to_string(i + 1) + ", \"length\": " +
                   std::to_string(table[i].Length) + ", \"offset\": " + std::to_string(table[i].Offset - 1) +
                   ", \"place\": \"" + place + "\"}";

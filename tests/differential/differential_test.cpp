@@ -16,6 +16,8 @@
 #include "tests/model/literal_model.h"
 #include "tests/model/random_files.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/read_chunk.h"
+#include "tests/support/walk_tailpack.h"
 
 namespace {
 
@@ -90,7 +92,7 @@ TEST_F(Differential, ScanReadAndWalkMatchTheModel) {
 
     std::uint64_t remaining = 0;
     ChunkTable walked;
-    ASSERT_TRUE(WalkTailpack(MemorySource(file.bytes), [&](const ChunkRecord& r) { walked.push_back(r); },
+    ASSERT_TRUE(WalkTailpack(tp_memory_source(file.bytes.data(), file.bytes.size()), [&](const ChunkRecord& r) { walked.push_back(r); },
                              remaining).ok());
     std::reverse(walked.begin(), walked.end());
     EXPECT_EQ(literal::Describe(walked), literal::Describe(want)) << file.notes;
@@ -193,7 +195,7 @@ TEST_F(Differential, SignedFilesMatchTheModel) {
     for (std::size_t i = 0; i < want.size(); ++i) {
       EXPECT_EQ(literal::ReadChunkBytes(file.bytes, want[i]), file.chunks[i].data) << file.notes;
       EXPECT_EQ(KindText(want[i]), file.chunks[i].kindField) << file.notes;
-      EXPECT_EQ(want[i].Place, i < file.inFront ? ChunkPlace::Front : ChunkPlace::Signature) << file.notes;
+      EXPECT_EQ(want[i].Place, i < file.inFront ? TP_PLACE_FRONT : TP_PLACE_SIGNATURE) << file.notes;
     }
 
     const std::string added = AppendChunkBytes(std::string_view(file.bytes), "NEW", "added");
@@ -202,7 +204,7 @@ TEST_F(Differential, SignedFilesMatchTheModel) {
     ASSERT_EQ(after.size(), want.size() + 1) << file.notes;
     for (std::size_t i = 0; i < want.size(); ++i) ExpectSameChunk(after[i], added, want[i], file.bytes, file.notes);
     EXPECT_EQ(literal::ReadChunkBytes(added, after.back()), "added") << file.notes;
-    EXPECT_EQ(after.back().Place, ChunkPlace::Signature) << file.notes;
+    EXPECT_EQ(after.back().Place, TP_PLACE_SIGNATURE) << file.notes;
 
     ChunkTable none;
     literal::ScanBytes(StripTailpackBytes(file.bytes), "stripped", none, nullptr);

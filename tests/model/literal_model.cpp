@@ -110,11 +110,11 @@ std::uint64_t WalkRegion(const std::string& bytes, const Region& region, ChunkTa
     if (whole) Drop(r, std::uint64_t{record.Length} + 8);
     record.Offset = region.floor + r.size() + 1;
     std::size_t padding = (8 - (std::uint64_t{record.Length} + 17) % 8) % 8;
-    if (region.place == ChunkPlace::Signature && whole && padding > 0 && Last(r, padding) == std::string(padding, '\0'))
+    if (region.place == TP_PLACE_SIGNATURE && whole && padding > 0 && Last(r, padding) == std::string(padding, '\0'))
       Drop(r, padding);
     Emit(log, "- Found a chunk of data, of type '" + std::string(record.Kind) + "', at address " +
                   Grouped(record.Offset) + " (length: " + Grouped(record.Length) + " Bytes)");
-    if (region.place == ChunkPlace::Signature && !whole) break;
+    if (region.place == TP_PLACE_SIGNATURE && !whole) break;
   }
   return region.floor + r.size();
 }
@@ -249,8 +249,8 @@ std::string Describe(const ChunkTable& table) {
     out += ",'";
     out += KindText(r);
     out += '\'';
-    if (r.Place == ChunkPlace::Signature) out += ",S";
-    if (r.Place == ChunkPlace::Front) out += ",F";
+    if (r.Place == TP_PLACE_SIGNATURE) out += ",S";
+    if (r.Place == TP_PLACE_FRONT) out += ",F";
     out += ')';
   }
   return out;

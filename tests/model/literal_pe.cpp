@@ -109,7 +109,7 @@ bool PassesPaddingCheck(const std::string& b) {
 
 std::vector<Region> Regions(const std::string& b) {
   const CertificateTable t = FindCertificateTable(b);
-  if (!t.holdsChunks) return {{0, b.size(), ChunkPlace::End}};
+  if (!t.holdsChunks) return {{0, b.size(), TP_PLACE_END}};
   std::uint64_t frontEnd = t.at;
   for (std::uint64_t zeros = 0; zeros <= 7; ++zeros) {
     if (t.at < t.headersEnd + zeros + kMarker.size()) break;
@@ -119,8 +119,8 @@ std::vector<Region> Regions(const std::string& b) {
       break;
     }
   }
-  return {{t.chunksAt != 0 ? t.chunksAt : t.blobEnd, b.size(), ChunkPlace::Signature},
-          {t.headersEnd, frontEnd, ChunkPlace::Front}};
+  return {{t.chunksAt != 0 ? t.chunksAt : t.blobEnd, b.size(), TP_PLACE_SIGNATURE},
+          {t.headersEnd, frontEnd, TP_PLACE_FRONT}};
 }
 
 }  // namespace literal

@@ -30,7 +30,7 @@ bool PassesPaddingCheck(const std::string& bytes);
 // A stretch of the file walked for trailers from `end` down to no further than `floor`.
 struct Region {
   std::uint64_t floor = 0, end = 0;
-  ChunkPlace place = ChunkPlace::End;
+  tp_place place = TP_PLACE_END;
 };
 
 // The stretches a walk goes through, newest chunks first: the whole file; or, when the table holds

@@ -18,6 +18,8 @@
 #include "tests/model/literal_model.h"
 #include "tests/model/random_files.h"
 #include "tests/support/pe_image.h"
+#include "tests/support/read_chunk.h"
+#include "tests/support/walk_tailpack.h"
 
 namespace {
 
@@ -50,7 +52,7 @@ std::string Chunk(const std::string& kind, const std::string& data) { return dat
 std::string Describe(const tailpack::Listing& listing) {
   ChunkTable table;
   for (const tailpack::Chunk& c : listing.chunks) {
-    ChunkRecord record{c.offset + 1, c.length, {}, static_cast<ChunkPlace>(c.place)};
+    ChunkRecord record{c.offset + 1, c.length, {}, static_cast<tp_place>(c.place)};
     c.kind.copy(record.Kind, 3);
     table.push_back(record);
   }

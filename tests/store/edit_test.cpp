@@ -7,6 +7,8 @@
 #include "tests/store/fault_files.h"
 #include "tests/store/helpers.h"
 #include "tests/support/pe_image.h"
+#include "tests/support/read_chunk.h"
+#include "tests/support/walk_tailpack.h"
 
 namespace {
 
@@ -42,7 +44,7 @@ TEST(Append, BytesForm) {
     if (c.expected.empty()) continue;
     ChunkTable table;
     std::uint64_t remaining = 0;
-    WalkTailpack(MemorySource(result), [&table](const ChunkRecord& r) { table.push_back(r); }, remaining);
+    WalkTailpack(tp_memory_source(result.data(), result.size()), [&table](const ChunkRecord& r) { table.push_back(r); }, remaining);
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(remaining, exe.size());
     EXPECT_EQ(result.substr(table[0].Offset - 1, table[0].Length), c.data);
@@ -119,14 +121,12 @@ TEST(Edits, MissingAndUnreadableAreErrors) {
   }
   EXPECT_FALSE(FileExists(dir.File("missing.exe")));
 
-  std::string bytes;
-  EXPECT_EQ(ReadWholeFile(dir.File("missing.exe"), bytes).code, Status::Code::Missing);
-  EXPECT_EQ(ReadWholeFile(dir.path.string(), bytes).code, Status::Code::Failed);
-  ArmFault(2);  // the open succeeds, the read fails
-  EXPECT_EQ(ReadWholeFile(file, bytes).code, Status::Code::Failed);
   ChunkTable untouched;
   ArmFault(2);
   EXPECT_EQ(ScanTailpack(file, untouched).code, Status::Code::Failed);
+  ArmFaultAt("ReadAt");  // the open succeeds, the read fails
+  EXPECT_EQ(ScanTailpack(file, untouched).code, Status::Code::Failed);
+  EXPECT_TRUE(FaultFired());
   ArmFault(0);
   EXPECT_TRUE(untouched.empty());
 }
@@ -177,7 +177,7 @@ TEST(Cut, EachChunkOfFour) {
     ChunkTable after;
     ASSERT_TRUE(ScanTailpack(path, after).ok());
     ASSERT_EQ(after.size(), 3u);
-    std::uint64_t moved = table[index - 1].Length + kTrailerSize;
+    std::uint64_t moved = table[index - 1].Length + TP_TRAILER_SIZE;
     for (std::size_t k = 0; k < after.size(); ++k) {
       std::size_t old = k + 1 < index ? k : k + 1;
       EXPECT_EQ(after[k].Offset, table[old].Offset - (old + 1 > index ? moved : 0)) << index;
@@ -253,7 +253,7 @@ TEST(SignedEdit, InsideTheCertificateTable) {
   PutFile(path, program);
   for (std::size_t i = 0; i < chunks.size(); ++i) {
     EditResult added = AppendChunk(path, chunks[i].substr(chunks[i].size() - 9, 3),
-                                   chunks[i].substr(0, chunks[i].size() - kTrailerSize));
+                                   chunks[i].substr(0, chunks[i].size() - TP_TRAILER_SIZE));
     EXPECT_FALSE(added.breaksSignature);
     EXPECT_EQ(Apply(added, path), WithChunksInside(program, 512, {chunks.begin(), chunks.begin() + i + 1})) << i;
   }

@@ -10,6 +10,8 @@
 #include "store/tailpack.h"
 #include "store/walk.h"
 #include "tests/store/helpers.h"
+#include "tests/support/read_chunk.h"
+#include "tests/support/walk_tailpack.h"
 
 namespace {
 
@@ -21,7 +23,7 @@ struct Expected {
   std::string kind;
 };
 
-ChunkTable Walk(const ByteSource& source, std::uint64_t& remaining) {
+ChunkTable Walk(const tp_source& source, std::uint64_t& remaining) {
   ChunkTable table;
   Status status = WalkTailpack(source, [&table](const ChunkRecord& r) { table.insert(table.begin(), r); }, remaining);
   EXPECT_TRUE(status.ok()) << status.message;
@@ -62,7 +64,7 @@ TEST(Walk, FindsChunksByTrailersOnly) {
   };
   for (const Case& c : cases) {
     std::uint64_t remaining = 0;
-    ChunkTable table = Walk(MemorySource(c.bytes), remaining);
+    ChunkTable table = Walk(tp_memory_source(c.bytes.data(), c.bytes.size()), remaining);
     ASSERT_EQ(table.size(), c.records.size()) << c.name;
     for (std::size_t i = 0; i < table.size(); ++i) {
       EXPECT_EQ(table[i].Offset, c.records[i].offset) << c.name << " #" << i;
@@ -79,7 +81,7 @@ TEST(Format, LengthFieldAndTrailer) {
       {"00000005", 5},   {"0000001a", 26},         {"0000001A", 26}, {"FFFFFFFF", 0xFFFFFFFF},
       {"12 45678", 0x12}, {"0000001g", 1},         {"zz", 0},        {"", 0},
   };
-  for (const auto& [field, value] : fields) EXPECT_EQ(ParseLengthField(field), value) << field;
+  for (const auto& [field, value] : fields) EXPECT_EQ(tp_parse_length(field.data(), field.size()), value) << field;
 
   EXPECT_EQ(MakeTrailer(5, "TXT"), "00000005TXT{TlPk}");
   EXPECT_EQ(MakeTrailer(26, "AB"), "0000001A AB{TlPk}");
@@ -139,7 +141,7 @@ TEST(Scan, FileLogsAndTable) {
 TEST(Scan, TypesAcrossBlockEdges) {
   ScratchDir dir;
   std::string path = dir.File("big.exe");
-  const std::size_t kTest = std::size_t{1} << 20, kWalk = tailpack::kBlockSize;
+  const std::size_t kTest = std::size_t{1} << 20, kWalk = TP_BLOCK_SIZE;
   const std::size_t kNone = std::string::npos;
   for (std::size_t zeroAt : {std::size_t{0}, kTest - 1, kTest, 2 * kTest + 5, 2 * kTest + 10 - kWalk, kNone}) {
     std::string data(2 * kTest + 10, 'a');
@@ -212,14 +214,16 @@ struct VirtualSource {
   static constexpr std::uint64_t kBody = std::uint64_t{5} << 30;
   std::string tail;
   std::uint64_t bytesRead = 0;
-  ByteSource Source() {
-    ByteSource source;
+  tp_source Source() {
+    tp_source source{};
     source.size = kBody + tail.size();
-    source.readAt = [this, size = source.size](std::uint64_t offset, char* out, std::size_t n) {
-      if (offset > size || n > size - offset) return Status::Failed("read beyond the end");
-      bytesRead += n;
-      for (std::size_t i = 0; i < n; ++i) out[i] = offset + i < kBody ? '\0' : tail[offset + i - kBody];
-      return Status::Success();
+    source.context = this;
+    source.read_at = [](void* context, std::uint64_t offset, void* out, std::size_t n, tp_error*) {
+      VirtualSource& self = *static_cast<VirtualSource*>(context);
+      self.bytesRead += n;
+      char* to = static_cast<char*>(out);
+      for (std::size_t i = 0; i < n; ++i) to[i] = offset + i < kBody ? '\0' : self.tail[offset + i - kBody];
+      return 0;
     };
     return source;
   }
@@ -238,7 +242,7 @@ TEST(Walk, OffsetsPastFourGiBAndReadsOnlyTrailers) {
   EXPECT_EQ(table[1].Offset, body + 18);
   EXPECT_EQ(table[2].Offset, body + 40);
   EXPECT_EQ(remaining, body - 0xFFFFFFFFull);
-  EXPECT_LE(big.bytesRead, 2 * tailpack::kBlockSize + 64);  // the DOS header, the block at the end, the one in front of the big chunk
+  EXPECT_LE(big.bytesRead, 2 * TP_BLOCK_SIZE + 64);  // the DOS header, the block at the end, the one in front of the big chunk
 
   // Cutting the middle chunk keeps everything in front and behind it, with 64-bit positions.
   EditPlan plan;
@@ -248,7 +252,7 @@ TEST(Walk, OffsetsPastFourGiBAndReadsOnlyTrailers) {
   EXPECT_EQ(pieces[0].length, table[1].Offset - 1);
   EXPECT_EQ(pieces[1].offset, table[2].Offset - 1);
   Content content{{}, pieces};
-  EXPECT_EQ(ContentSize(content), big.Source().size - table[1].Length - kTrailerSize);
+  EXPECT_EQ(ContentSize(content), big.Source().size - table[1].Length - TP_TRAILER_SIZE);
 }
 
 }  // namespace
