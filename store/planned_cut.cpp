@@ -3,20 +3,24 @@
 #include "store/content.h"
 #include "store/splice.h"
 
+Status OpenPlanned(const std::string& path, SourceFile& file, FileSource& opened, const PlanFor& planFor,
+                   EditPlan& plan) {
+  Status status = OpenStampedSource(path, file, opened);
+  if (status.ok()) status = planFor(opened.Source(), plan);
+  if (status.ok()) status = ExpectLastTrailer(opened.Source(), file);
+  if (status.ok()) status = ExpectPlanned(opened.Source(), plan, file);
+  return status;
+}
+
 EditResult CarryOutCut(const std::string& path, const PlanFor& planFor) {
   EditResult result;
   SourceFile file;
   FileSource opened;
-  result.status = OpenStampedSource(path, file, opened);
-  if (!result.status.ok()) return result;
-  const tp_source& source = opened.Source();
   EditPlan plan;
-  result.status = planFor(source, plan);
-  if (result.status.ok()) result.status = ExpectLastTrailer(source, file);
-  if (result.status.ok()) result.status = ExpectPlanned(source, plan, file);
+  result.status = OpenPlanned(path, file, opened, planFor, plan);
   if (!result.status.ok()) return result;
   result.content.sources.push_back(std::move(file));
-  result.content.pieces = SplicePieces(source.size, plan.splices);
+  result.content.pieces = SplicePieces(opened.Source().size, plan.splices);
   result.changed = !plan.splices.empty();
   result.breaksSignature = plan.breaksSignature;
   return result;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "store/plan.h"
+#include "store/planned_cut.h"
 #include "store/scan.h"
 #include "store/signature_blob.h"
 #include "store/splice.h"
@@ -152,15 +153,12 @@ EditResult ReplaceWith(const std::string& path, const NewChunk& data, Plan&& pla
   EditResult result;
   SourceFile file;
   FileSource opened;
-  result.status = OpenStampedSource(path, file, opened);
-  if (!result.status.ok()) return result;
-  const tp_source& source = opened.Source();
   const std::uint64_t length = data.file ? data.file->stamp.size : data.bytes.size();
   ReplacePlan plan;
-  result.status = planReplace(source, length, plan);
-  if (result.status.ok()) result.status = ExpectLastTrailer(source, file);
-  if (result.status.ok()) result.status = ExpectPlanned(source, plan.edit, file);
+  auto planFor = [&](const tp_source& source, EditPlan&) { return planReplace(source, length, plan); };
+  result.status = OpenPlanned(path, file, opened, planFor, plan.edit);
   if (!result.status.ok()) return result;
+  const tp_source& source = opened.Source();
   result.content.sources.push_back(std::move(file));
   if (plan.edit.splices.empty() || !AcceptLength(length)) {
     result.content.pieces.push_back(Piece{true, 0, source.size, {}});
