@@ -86,10 +86,15 @@ bool SameChunk(const ChunkRecord& a, std::string_view aBytes, const ChunkRecord&
   return !whole || aBytes.substr(a.Offset - 1, a.Length) == bBytes.substr(b.Offset - 1, b.Length);
 }
 
-// A chunk whose data are followed by its trailer.
-bool Whole(const ChunkRecord& record, std::string_view bytes) {
-  const std::uint64_t marker = record.Offset - 1 + record.Length + TP_TRAILER_SIZE - TP_MARKER_SIZE;
-  return marker + TP_MARKER_SIZE <= bytes.size() && bytes.substr(marker, TP_MARKER_SIZE) == TP_MARKER;
+bool MarkerAt(std::string_view bytes, std::uint64_t at) {
+  return at <= bytes.size() && TP_MARKER_SIZE <= bytes.size() - at && bytes.substr(at, TP_MARKER_SIZE) == TP_MARKER;
+}
+
+// A chunk that may be damaged: its data are not followed by its trailer, or its offset is that of
+// its kind (the marker follows 3 bytes on), as a damaged chunk's is.
+bool MaybeDamaged(const ChunkRecord& record, std::string_view bytes) {
+  const std::uint64_t start = record.Offset - 1;
+  return !MarkerAt(bytes, start + record.Length + TP_TRAILER_SIZE - TP_MARKER_SIZE) || MarkerAt(bytes, start + 3);
 }
 
 // The store's verdict, checked against the model's.
@@ -118,9 +123,9 @@ void CheckAppend(std::string_view bytes, const ChunkTable& table, bool signer) {
   if (before.present != now.present || before.at != now.at) return;
   Check(after.size() == table.size() + 1);
   // A damaged chunk at the start of a blob's chunks reads its length field up to the padding in
-  // front of it, which an edit inside the blob may change.
+  // front of it, which an edit inside the blob may change: it may be whole afterwards.
   for (std::size_t i = 0; i < table.size(); ++i)
-    Check(SameChunk(after[i], added, table[i], bytes) || (signer && !Whole(table[i], bytes)));
+    Check(SameChunk(after[i], added, table[i], bytes) || (signer && MaybeDamaged(table[i], bytes)));
   Check(!signer || !before.holdsChunks || PassesPaddingCheck(added));
   Check(plan.breaksSignature == (before.present && !before.holdsChunks));
 }
@@ -153,7 +158,7 @@ void CheckRemovals(std::string_view bytes, const ChunkTable& table, std::uint64_
       Check(PassesPaddingCheck(cut) && kept.size() == table.size() - 1);
       for (std::size_t i = 0; i < kept.size(); ++i) {
         const ChunkRecord& old = table[i < index - 1 ? i : i + 1];
-        Check(SameChunk(kept[i], cut, old, bytes) || !Whole(old, bytes));
+        Check(SameChunk(kept[i], cut, old, bytes) || MaybeDamaged(old, bytes));
       }
     }
     if (!plain) return;
