@@ -6,8 +6,9 @@ Python package (its functions and python3 -m tailpack list --json, to the byte) 
 list --json (to the byte). The ctypes and Python readers also find chunks by kind, and
 libtailpack exports exactly its interface.
 
-Usage: check.py [--model P] [--c P] [--cpp P] [--cli P] [--library P] [--run-with CMD] [CASE...]
-Each reader given runs; --run-with runs the programs through CMD (wine)."""
+Usage: check.py [--c P] [--cpp P] [--cli P] [--library P] [--run-with CMD] [CASE...]
+Each reader given runs; the C++ program also gives the model's listing (--model); --run-with runs
+the programs through CMD (wine)."""
 
 import argparse
 import ctypes
@@ -58,8 +59,8 @@ def parse_lines(text):
     return rows, data
 
 
-def run(command, path):
-    done = subprocess.run(command + [path], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
+def run(command, path, *options):
+    done = subprocess.run(command + [path, *options], stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=300)
     if done.returncode != 0:
         raise RuntimeError("exit status %d: %s" % (done.returncode, done.stderr.decode(errors="replace").strip()))
     return done.stdout.decode().replace("\r", "")
@@ -188,8 +189,8 @@ class Checker:
 def check_case(case, path, args, library, checker):
     rows, text = expected_rows(case)
     data = None
-    if args.model and case != "big-sparse":
-        model_rows, data = parse_lines(run([args.model], path))
+    if args.cpp and case != "big-sparse":
+        model_rows, data = parse_lines(run([args.cpp], path, "--model"))
         checker.expect(case + ": the literal model", rows, model_rows)
     if case == "big-sparse":
         data = BIG_DATA
@@ -247,7 +248,7 @@ def check_exports(path, checker):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    for option in ("model", "c", "cpp", "cli", "library"):
+    for option in ("c", "cpp", "cli", "library"):
         parser.add_argument("--" + option)
     parser.add_argument("--run-with", type=shlex.split, default=[])
     parser.add_argument("cases", nargs="*")
