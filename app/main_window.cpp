@@ -13,8 +13,9 @@ ui::ControlLayout Control(int id, const char* className, const char* text, int x
 
 }  // namespace
 
-// Creation order is tab order. The list holds no text of its own (owner data) and is no tab stop; no control is the default button and
-// none has the id of OK or Cancel, so Enter and Escape close nothing.
+// Creation order is tab order: "...", the list, the buttons. The list holds no text of its own
+// (owner data). No control is the default button and none has the id of OK or Cancel, so Enter
+// and Escape close nothing.
 ui::WindowLayout MainWindowLayout(ui::Window owner) {
   ui::WindowLayout layout;
   layout.title = kMainTitle;
@@ -28,7 +29,8 @@ ui::WindowLayout MainWindowLayout(ui::Window owner) {
       Control(kPathLabel, ui::kStatic, "<none>", 48, 8, 312, 16, kSsSunken | kSsPathEllipsis, kExStaticEdge),
       Control(kChooseButton, ui::kButton, "...", 360, 7, 32, 18, kBsPushButton | kTabStop),
       Control(kCountLabel, ui::kStatic, "0 chunk of data detected:", 8, 30, 272, 16, kSsLeft),
-      Control(kChunkList, ui::kListView, "", 8, 48, 384, 132, kLvsReport | kLvsShowSelAlways | kLvsOwnerData),
+      Control(kChunkList, ui::kListView, "", 8, 48, 384, 132,
+              kLvsReport | kLvsShowSelAlways | kLvsOwnerData | kTabStop),
       Control(kAddButton, ui::kButton, "Add Tailpack", 129, 186, 80, 24, kActionButton),
       Control(kRemoveOneButton, ui::kButton, "Remove One", 220, 186, 80, 24, kActionButton),
       Control(kRemoveAllButton, ui::kButton, "Remove All", 312, 186, 80, 24, kActionButton),

@@ -26,10 +26,12 @@ inline constexpr std::uint32_t kDropFiles = 0x0233;
 // Input the Win32 layer hands a window's handler as messages of its own (numbers far above those
 // the program uses from kAppMessage on).
 // kKeyDown: a key pressed while the window or one of its controls has the focus, before the dialog
-// navigation sees it; wParam is the virtual-key code, lParam the id of the focused control (0: the
-// window itself). A handler that answers non-zero takes the key.
+// navigation sees it; wParam is the virtual-key code, plus kWithCtrl while Ctrl is held, lParam
+// the id of the focused control (0: the window itself). A handler that answers non-zero takes the
+// key.
 inline constexpr std::uint32_t kKeyDown = 0xBF00;
-inline constexpr std::uintptr_t kKeyDelete = 0x2E, kKeyF5 = 0x74;
+inline constexpr std::uintptr_t kKeyReturn = 0x0D, kKeyDelete = 0x2E, kKeyF5 = 0x74;
+inline constexpr std::uintptr_t kWithCtrl = 0x10000;
 // kListDoubleClick: a list view was double-clicked; wParam is its id, lParam the 0-based row under
 // the pointer (-1: empty space).
 inline constexpr std::uint32_t kListDoubleClick = 0xBF01;

@@ -89,7 +89,8 @@ bool TakenKey(HWND window, const WindowState& run, const MSG& msg) {
   if (msg.message != WM_KEYDOWN) return false;
   if (StateOf(window) != &run || !run.handler) return false;
   const int id = msg.hwnd == window ? 0 : GetDlgCtrlID(msg.hwnd);
-  return CallHandler(run.handler, window, kKeyDown, msg.wParam, id) != 0;
+  const WPARAM key = msg.wParam | (GetKeyState(VK_CONTROL) < 0 ? kWithCtrl : 0);
+  return CallHandler(run.handler, window, kKeyDown, key, id) != 0;
 }
 
 }  // namespace
