@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/about.h"
 #include "app/choose_exe.h"
 #include "app/chunk_actions.h"
 #include "app/drop.h"
@@ -46,6 +47,7 @@ void RunMainCommand(ui::Window window, int id) {
     case kPreviewButton: PreviewAction(window); break;
     case kExtractOneButton: ExtractOneAction(window); break;
     case kExtractAllButton: ExtractAllAction(window); break;
+    case kAboutCommand: ShowAbout(window); break;
     default: break;  // Enter and Escape (1, 2) among them: they close nothing
   }
 }

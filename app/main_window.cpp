@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/about.h"
+
 namespace {
 
 using namespace ui::style;
@@ -42,10 +44,12 @@ ui::WindowLayout MainWindowLayout(ui::Window owner) {
 }
 
 // The list gets its five columns and full-row selection with grid lines before the modal run,
-// whose first message fills it. Files may be dropped on the window.
+// whose first message fills it. Files may be dropped on the window; its window menu ends with
+// "About stowr...".
 std::intptr_t OpenMainWindow(ui::Window owner) {
   ui::Window window = ui::CreateWindowFromLayout(MainWindowLayout(owner));
   ui::AcceptDroppedFiles(window);
+  AddAboutItem(window);
   ui::AddListColumns(window, kChunkList, {{"#", 24}, {"ID", 70}, {"Type", 60}, {"Size", 90}, {"Offset", 100}});
   ui::AddListExtendedStyle(window, kChunkList, kLvsExFullRowSelect | kLvsExGridLines);
   return ui::RunModal(window, MainWindowHandler);

@@ -97,6 +97,10 @@ Window CreateWindowFromLayout(const WindowLayout& layout);
 void AddControl(Window window, const ControlLayout& control);
 // Lets the user drop files on the window; the handler then gets kDropFiles.
 void AcceptDroppedFiles(Window window);
+// Adds an item to the end of the window's window menu (Alt+Space), after a line; choosing it
+// sends the handler kCommand with id. The low four bits of id must be 0 and id below 0xF000,
+// as the system keeps the others for its own commands.
+void AddWindowMenuItem(Window window, int id, const std::string& text);
 
 // Runs window modally: the owner is disabled, the handler gets kInitDialog, the window is shown
 // (SW_SHOW), messages are dispatched until EndModal; then the window is destroyed, the owner

@@ -113,6 +113,7 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (message == WM_DROPFILES) return OnDropFiles(window, *state, wParam);
   if (message == WM_DPICHANGED) state->dpi = LOWORD(wParam);  // the dialog manager re-lays out
   if (state->handler) {
+    if (message == WM_SYSCOMMAND && OnWindowMenuItem(window, *state, wParam)) return TRUE;
     if (message == WM_CONTEXTMENU && OnContextMenu(window, *state, wParam, lParam)) return TRUE;
     if (message == WM_NOTIFY && OnListDoubleClick(window, *state, *reinterpret_cast<const NMHDR*>(lParam))) return TRUE;
     std::intptr_t result = CallHandler(state->handler, window, message, wParam, lParam);
