@@ -1,6 +1,7 @@
 #include "app/main_handler.h"
 
 #include <string>
+#include <vector>
 
 #include "app/about.h"
 #include "app/choose_exe.h"
@@ -61,6 +62,7 @@ std::intptr_t MainWindowHandler(ui::Window window, std::uint32_t message, std::u
   if (message == ui::kInitDialog) OnInitDialog(window);
   if (message == kRetryFirstRefresh) RefreshAndReport(window);
   if (message == ui::kCommand) OnCommand(window, wParam);
-  if (message == ui::kDropFiles) OpenDroppedFile(window, *reinterpret_cast<const std::string*>(lParam));
+  if (message == ui::kDropFiles)
+    OpenDroppedFiles(window, *reinterpret_cast<const std::vector<std::string>*>(lParam));
   return 0;
 }

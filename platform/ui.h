@@ -19,8 +19,9 @@ inline constexpr std::uint32_t kCommand = 0x0111;     // WM_COMMAND: low word of
 inline constexpr std::uint32_t kAppMessage = 0x8000;  // WM_APP: the first number free for the program's own
 inline constexpr int kIdOk = 1;                       // Enter
 inline constexpr int kIdCancel = 2;                   // Escape
-// WM_DROPFILES, handed on only for a file (not a folder) dropped on an enabled window that
-// accepts drops: lParam points at its path (a const std::string), the first of several.
+// WM_DROPFILES, handed on only for files dropped on an enabled window that accepts drops: lParam
+// points at their paths (a const std::vector<std::string>, in the order dropped, folders left
+// out), never empty.
 inline constexpr std::uint32_t kDropFiles = 0x0233;
 
 // Input the Win32 layer hands a window's handler as messages of its own (numbers far above those

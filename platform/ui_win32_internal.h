@@ -59,7 +59,7 @@ bool OnListDoubleClick(HWND window, WindowState& state, const NMHDR& header);
 // the system's own commands.
 bool OnWindowMenuItem(HWND window, WindowState& state, WPARAM command);
 
-// WM_DROPFILES (ui_win32_drop.cpp): hands the handler the first dropped file as kDropFiles.
+// WM_DROPFILES (ui_win32_drop.cpp): hands the handler the dropped files as kDropFiles.
 INT_PTR OnDropFiles(HWND window, WindowState& state, WPARAM drop);
 COLORREF ToColorRef(Color color, int systemIndex);
 
