@@ -7,6 +7,7 @@
 #include "app/choose_exe.h"
 #include "app/chunk_actions.h"
 #include "app/state.h"
+#include "app/write_check.h"
 
 namespace {
 
@@ -23,8 +24,8 @@ bool IsExecutableName(const std::string& path) {
 // One dropped executable is opened as if chosen with "..."; among other files it is refused
 // before anything is done, as which to open and what to add to it cannot be told apart. Other
 // files, while an executable is open, go on in turn to the Add dialog as if picked in "Select
-// resource": a cancelled dialog skips its file. With no executable open, there is nothing to add
-// them to.
+// resource": a cancelled dialog skips its file, an executable that cannot take a change ends the
+// drop. With no executable open, there is nothing to add them to.
 void OpenDroppedFiles(ui::Window window, const std::vector<std::string>& paths) {
   const bool withExe = std::any_of(paths.begin(), paths.end(), IsExecutableName);
   if (withExe && paths.size() == 1) {
@@ -32,6 +33,9 @@ void OpenDroppedFiles(ui::Window window, const std::vector<std::string>& paths) 
   } else if (withExe) {
     ui::ShowError(window, "Drop one executable at a time");
   } else if (!ExePath().empty()) {
-    for (const std::string& path : paths) AddFileAsChunk(window, path);
+    for (const std::string& path : paths) {
+      if (!ExeCanChange(window)) return;
+      AddFileAsChunk(window, path);
+    }
   }
 }
