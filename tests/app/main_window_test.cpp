@@ -1,4 +1,5 @@
 #include "app_fixture.h"
+#include "app/about.h"
 #include "app/selection.h"
 #include "tools/add_dialog.h"
 
@@ -6,9 +7,15 @@ namespace {
 
 using namespace apptest;
 
-// What the user reads on the Main window, and that it has no owner.
+// What the user reads on the Main window, and that it has no owner. Its window menu's last item
+// tells the project's version.
 TEST_F(MainWindowTest, TextsColumnsAndNoOwner) {
-  fake::WindowRecord& main = RunMain();
+  fake::WindowRecord& main = RunMain([](ui::Window w) { fake::Click(w, kAboutCommand); });
+  ASSERT_EQ(main.windowMenu.size(), 1u);
+  EXPECT_EQ(main.windowMenu[0].text, "About stowr...");
+  ASSERT_EQ(fake::Messages().size(), 1u);
+  EXPECT_EQ(fake::Messages()[0].caption, "stowr - about");
+  EXPECT_EQ(fake::Messages()[0].text.rfind("stowr - Tailpack Manager\rVersion " STOWR_VERSION "\r", 0), 0u);
   EXPECT_EQ(main.layout.title, "stowr - Tailpack Manager v0.1");
   EXPECT_EQ(main.layout.owner, nullptr);
   std::vector<std::string> texts;
