@@ -9,6 +9,7 @@
 #include "app/selection.h"
 #include "app/signature_warning.h"
 #include "app/state.h"
+#include "app/write_check.h"
 #include "store/edit.h"
 #include "store/plan.h"
 #include "store/wholefile.h"
@@ -17,11 +18,13 @@
 #include "tools/extraction.h"
 #include "viewer/chunk_viewer.h"
 
-// Appends a chosen file as a new chunk under a descriptor asked from the user. Cancelling either
-// dialog, or keeping a signature that the add would break, changes nothing; otherwise the list is
-// rebuilt, and a failure is reported over it. The copy runs off the window's thread and can be
-// cancelled, which leaves the file as it was.
+// Appends a chosen file as a new chunk under a descriptor asked from the user. An executable that
+// cannot take it is reported before either dialog. Cancelling either dialog, or keeping a
+// signature that the add would break, changes nothing; otherwise the list is rebuilt, and a
+// failure is reported over it. The copy runs off the window's thread and can be cancelled, which
+// leaves the file as it was.
 void AddChunkAction(ui::Window window) {
+  if (!ExeCanChange(window)) return;
   std::string file = ui::AskOpenFile(window, OpenDialogOptions("Select resource", "All files (*.*)", "*.*", ""));
   if (file.empty()) return;
   AddFileAsChunk(window, file);

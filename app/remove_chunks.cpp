@@ -9,6 +9,7 @@
 #include "app/selection.h"
 #include "app/signature_warning.h"
 #include "app/state.h"
+#include "app/write_check.h"
 #include "store/edit.h"
 #include "store/wholefile.h"
 #include "tools/busy.h"
@@ -51,11 +52,13 @@ void ApplyEdit(ui::Window window, const char* doing, const std::function<EditRes
 }  // namespace
 
 // Cuts the first selected chunk out of the executable. With no row selected there is nothing to
-// remove and nothing is asked. A removal that breaks a signed program's signature is asked about
+// remove and nothing is asked; an executable that cannot take the change is reported before
+// anything is asked. A removal that breaks a signed program's signature is asked about
 // first. The cut rescans the file first and refuses when it no longer matches the list, so a
 // file changed by someone else never loses the wrong bytes.
 void RemoveOneChunk(ui::Window window) {
   if (SelectedChunk(window) == 0) return;
+  if (!ExeCanChange(window)) return;
   if (!RemovalMayGoOn(window, SelectedChunk(window), SignatureChange::RemoveOne)) return;
   if (!Confirmed(window, "stowr - remove one")) return;
   std::size_t index = SelectedChunk(window);
@@ -68,6 +71,7 @@ void RemoveOneChunk(ui::Window window) {
 
 // Rewrites the executable with its own bytes only (and a signed one's certificate table).
 void RemoveAllChunks(ui::Window window) {
+  if (!ExeCanChange(window)) return;
   if (!RemovalMayGoOn(window, 0, SignatureChange::RemoveAll)) return;
   if (!Confirmed(window, "stowr - remove all")) return;
   ApplyEdit(window, "Removing every chunk from:", StripTailpack, "Could not read file:");
