@@ -644,6 +644,19 @@ TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
   Outcome run = Stowr({"--help"});
   EXPECT_EQ(run.code, 0);
   EXPECT_NE(run.out.find("stowr-cli extract-all EXE"), std::string::npos);
+  // Every command has its usage, options and an example, asked for either way.
+  for (const char* command : {"list", "add", "set", "remove", "strip", "extract", "extract-all", "cat", "verify"}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"help", command},
+                                                 std::vector<std::string>{command, "app.exe", "--help"}}) {
+      run = Stowr(args);
+      EXPECT_EQ(run.code, 0) << command;
+      EXPECT_EQ(run.out.rfind("usage: stowr-cli "s + command + " ", 0), 0u) << run.out;
+      EXPECT_NE(run.out.find("\nExample:\n  stowr-cli "s + command + " "), std::string::npos) << run.out;
+    }
+  }
+  run = Stowr({"help", "frobnicate"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err.rfind("usage: stowr-cli list", 0), 0u) << run.err;
   run = Stowr({"--version"});
   EXPECT_EQ(run.code, 0);
   EXPECT_EQ(run.out, "stowr-cli " STOWR_VERSION "\n");
