@@ -15,24 +15,17 @@ namespace {
 int CheckKind(std::string_view typed, const ChunkFile& exe, const std::vector<NewChunk>& earlier,
               std::string& descriptor) {
   DescriptorCheck check = CheckDescriptor(typed, {});
+  if (check.verdict == DescriptorVerdict::Invalid) return RefuseKind(exe.Path(), typed);
   for (const NewChunk& chunk : earlier) {
-    if (check.verdict == DescriptorVerdict::Accepted && chunk.kind == check.descriptor) {
-      check.verdict = DescriptorVerdict::InUse;
-    }
+    if (chunk.kind == check.descriptor)
+      return Refused(exe.Path() + ": the kind " + check.descriptor + " is named twice; give each chunk a kind of its own");
   }
   FoundChunk used;
-  if (check.verdict == DescriptorVerdict::Accepted) {
-    Status status = FindChunkOfKind(exe, check.descriptor, used);
-    if (!status.ok()) return FileFailure("cannot read", exe.Path(), status);
-    if (used.found) check.verdict = DescriptorVerdict::InUse;
-  }
-  switch (check.verdict) {
-    case DescriptorVerdict::Invalid:
-      return Refused(kInvalidKind);
-    case DescriptorVerdict::InUse:
-      return Refused("This descriptor is already in use! Please choose another one...");
-    case DescriptorVerdict::Accepted:
-      break;
+  Status status = FindChunkOfKind(exe, check.descriptor, used);
+  if (!status.ok()) return FileFailure("cannot read", exe.Path(), status);
+  if (used.found) {
+    return Refused(exe.Path() + ": a chunk of kind " + check.descriptor + " is there already (chunk " +
+                   std::to_string(used.number) + "); `stowr-cli set` replaces it");
   }
   descriptor = check.descriptor;
   return kExitOk;

@@ -3,41 +3,13 @@
 #include <charconv>
 #include <iostream>
 
+#include "cli/help.h"
 #include "cli/options.h"
 #include "store/wholefile.h"
 
-namespace {
-
-constexpr std::string_view kUsage =
-    "usage: stowr-cli list EXE [--json]\n"
-    "       stowr-cli add EXE KIND FILE [KIND FILE]...\n"
-    "       stowr-cli set EXE KIND FILE\n"
-    "       stowr-cli remove EXE CHUNK\n"
-    "       stowr-cli strip EXE\n"
-    "       stowr-cli extract EXE CHUNK [OUT]\n"
-    "       stowr-cli extract-all EXE\n"
-    "       stowr-cli cat EXE CHUNK\n"
-    "       stowr-cli verify EXE\n"
-    "       stowr-cli --version\n"
-    "CHUNK is a chunk's number as listed, from 1, or :KIND for the newest chunk of that kind.\n"
-    "KIND is 3 characters among A-Z and 0-9. FILE - reads standard input; OUT - writes\n"
-    "standard output. Options go anywhere; -- ends them.\n"
-    "set replaces the newest chunk of that kind in place, or adds it when there is none;\n"
-    "unchanged bytes write nothing.\n"
-    "add, set, remove and strip refuse a change that would break a code signature unless given\n"
-    "--break-signature.\n"
-    "verify tells whether a signed EXE passes the strict certificate padding check.\n"
-    "Exit status: 0 done, 1 wrong usage, 2 a file could not be read or written,\n"
-    "3 request refused (bad or used KIND, no such chunk, empty data, a signature to keep,\n"
-    "an output name that is a symbolic link or the executable itself), 4 verify: EXE fails\n"
-    "the strict certificate padding check.\n";
-
-}  // namespace
-
-void PrintUsage(bool toStdout) { (toStdout ? std::cout : std::cerr) << kUsage; }
 
 int Usage() {
-  PrintUsage(false);
+  PrintOverview(std::cerr);
   return kExitUsage;
 }
 

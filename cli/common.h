@@ -15,8 +15,8 @@ using Args = std::vector<std::string>;  // the arguments after the command's nam
 
 enum ExitCode { kExitOk = 0, kExitUsage = 1, kExitFile = 2, kExitRefused = 3, kExitCheckFailed = 4 };
 
+// Wrong usage: the command list on standard error, and kExitUsage.
 int Usage();
-void PrintUsage(bool toStdout);
 // Reports a failure on path; a refused request (Status::Code::Refused) exits with kExitRefused.
 int FileFailure(std::string_view action, const std::string& path, const Status& status);
 int Refused(std::string_view message);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "cli/terminal_text.h"
 #include "platform/console.h"
 #include "store/grouped.h"
 
@@ -32,4 +33,8 @@ int TakeNewData(const std::string& path, NewChunk& chunk) {
   if (path == kStandardInput) return ReadInput(chunk.bytes);
   chunk.file.emplace();
   return CheckData(path, *chunk.file);
+}
+
+int RefuseKind(const std::string& exe, std::string_view typed) {
+  return Refused(exe + ": " + TerminalText(typed) + " is not a kind; a kind is 3 characters among A-Z and 0-9");
 }

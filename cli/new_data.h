@@ -8,8 +8,9 @@
 #include "store/edit.h"
 
 inline constexpr std::string_view kStandardInput = "-";
-inline constexpr std::string_view kInvalidKind = "Invalid descriptor! Please type only 3 characters among A-Z and 0-9.";
 
+// Refuses a KIND that is not one (the window's Add dialog takes the same ones).
+int RefuseKind(const std::string& exe, std::string_view typed);
 // Fills chunk's data from path: a plain file that exists, can be read, is not empty and fits a
 // length field (stamped, copied when the executable is written), or all of standard input.
 int TakeNewData(const std::string& path, NewChunk& chunk);

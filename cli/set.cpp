@@ -54,7 +54,7 @@ int RunSet(const Args& args) {
   const std::string& exe = args[0];
   NewChunk data;
   DescriptorCheck check = CheckDescriptor(args[1], {});
-  if (check.verdict == DescriptorVerdict::Invalid) return Refused(kInvalidKind);
+  if (check.verdict == DescriptorVerdict::Invalid) return RefuseKind(exe, args[1]);
   data.kind = check.descriptor;
   platform::FileLock lock;
   ChunkFile file;

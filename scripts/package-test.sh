@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks the release zip: it holds exactly the five files, both programs carry the version, and
+# Checks the release zip: it holds exactly the six files, both programs carry the version, and
 # the programs in it start under Wine: stowr-cli works on a file with a Japanese name, and
 # stowr.exe passes the end-to-end start-up case. With a native build at hand, also checks what
 # cmake --install installs.
@@ -15,8 +15,8 @@ passed=0
 failed=0
 check() { if [ "$2" = "$3" ]; then passed=$((passed + 1)); echo "  ok: $1"; else failed=$((failed + 1)); echo "  FAILED: $1: got [$3], want [$2]"; fi; }
 
-want=$(printf '%s\n' "$name/" "$name/LICENSE" "$name/README.md" "$name/stowr-cli.exe" "$name/stowr.exe" "$name/tailpack.h" \
-  "$name/tailpack_reader.h")
+want=$(printf '%s\n' "$name/" "$name/LICENSE" "$name/README.md" "$name/stowr-cli.exe" "$name/stowr-cli.txt" "$name/stowr.exe" \
+  "$name/tailpack.h" "$name/tailpack_reader.h")
 check "zip contents" "$want" "$(unzip -Z1 "$zip" | sort)"
 
 work=$(mktemp -d)
@@ -55,9 +55,10 @@ fi
 if [ -f build/native/build.ninja ]; then
   cmake --build build/native -j2 --target stowr-cli >/dev/null
   cmake --install build/native --prefix "$work/prefix" >/dev/null
-  check "cmake --install" "bin/stowr-cli include/tailpack.h include/tailpack_reader.h lib/cmake/stowr/stowrAddChunks.cmake \
-lib/cmake/stowr/stowrAppendChunks.cmake lib/cmake/stowr/stowrConfig.cmake lib/cmake/stowr/stowrConfigVersion.cmake \
-lib/cmake/stowr/stowrTargets-relwithdebinfo.cmake lib/cmake/stowr/stowrTargets.cmake share/pkgconfig/stowr-reader.pc" \
+  check "cmake --install" "bin/stowr-cli include/tailpack.h include/tailpack_reader.h lib/cmake/stowr/mingw-w64-x86_64.cmake \
+lib/cmake/stowr/stowrAddChunks.cmake lib/cmake/stowr/stowrAppendChunks.cmake lib/cmake/stowr/stowrConfig.cmake \
+lib/cmake/stowr/stowrConfigVersion.cmake lib/cmake/stowr/stowrTargets-relwithdebinfo.cmake \
+lib/cmake/stowr/stowrTargets.cmake share/man/man1/stowr-cli.1 share/pkgconfig/stowr-reader.pc" \
     "$(cd "$work/prefix" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ' | sed 's/ $//')"
 fi
 

@@ -307,10 +307,10 @@ TEST_F(Cli, FailuresLeaveTheExecutableUnchanged) {
       {{"add", "app.exe", "ABC", "missing.txt"}, 2, "missing.txt"},
       {{"add", "app.exe", "ABC", "folder"}, 2, "folder"},
       {{"extract", "app.exe", "1", "nowhere/out.txt"}, 2, "nowhere/out.txt"},
-      {{"add", "app.exe", "AB", "data.txt"}, 3, "Invalid descriptor!"},
-      {{"add", "app.exe", "A B", "data.txt"}, 3, "Invalid descriptor!"},
-      {{"add", "app.exe", "ABCD", "data.txt"}, 3, "Invalid descriptor!"},
-      {{"add", "app.exe", "txt", "data.txt"}, 3, "already in use"},
+      {{"add", "app.exe", "AB", "data.txt"}, 3, "is not a kind; a kind is 3 characters among A-Z and 0-9"},
+      {{"add", "app.exe", "A B", "data.txt"}, 3, "is not a kind; a kind is 3 characters among A-Z and 0-9"},
+      {{"add", "app.exe", "ABCD", "data.txt"}, 3, "is not a kind; a kind is 3 characters among A-Z and 0-9"},
+      {{"add", "app.exe", "txt", "data.txt"}, 3, "app.exe: a chunk of kind TXT is there already (chunk 1); `stowr-cli set` replaces it"},
       {{"add", "app.exe", "ABC", "empty.txt"}, 3, "empty.txt"},
       {{"remove", "app.exe", "0"}, 3, "no chunk 0"},
       {{"remove", "app.exe", "3"}, 3, "no chunk 3"},
@@ -571,8 +571,8 @@ TEST_F(Cli, PipelineCases) {
   const Case cases[] = {
       {{"add", "app.exe", "ONE", "a.txt", "TWO", "b.bin"}, "", 0, "", original + Chunk("alpha", "ONE") + Chunk("be\0ta"s, "TWO"), ""},
       {{"add", "app.exe", "one", "-", "TWO", "a.txt"}, "pi\0ped"s, 0, "", original + Chunk("pi\0ped"s, "ONE") + Chunk("alpha", "TWO"), ""},
-      {{"add", "app.exe", "ONE", "a.txt", "TXT", "b.bin"}, "", 3, "", original, "already in use"},
-      {{"add", "app.exe", "ONE", "a.txt", "one", "b.bin"}, "", 3, "", original, "already in use"},
+      {{"add", "app.exe", "ONE", "a.txt", "TXT", "b.bin"}, "", 3, "", original, "a chunk of kind TXT is there already"},
+      {{"add", "app.exe", "ONE", "a.txt", "one", "b.bin"}, "", 3, "", original, "the kind ONE is named twice"},
       {{"add", "app.exe", "ONE", "a.txt", "TWO"}, "", 1, "", original, "usage:"},
       {{"add", "app.exe", "ONE", "-"}, "", 3, "", original, "standard input is empty"},
       {{"add", "app.exe", "ONE", "-", "TWO", "-"}, "x", 3, "", original, "one chunk only"},
@@ -595,7 +595,7 @@ TEST_F(Cli, PipelineCases) {
       {{"set", "app.exe", "BIN", "-"}, "longer\0bytes"s, 0, "", body + Chunk("old", "TXT") + Chunk("longer\0bytes"s, "BIN") + Chunk("digits", "123") + Chunk("new", "TXT"), ""},
       {{"set", "app.exe", "ONE", "b.bin"}, "", 0, "", original + Chunk("be\0ta"s, "ONE"), ""},
       {{"set", "app.exe", "123", "-"}, "digits", 0, "", original, "holds these bytes already"},
-      {{"set", "app.exe", "B-N", "a.txt"}, "", 3, "", original, "Invalid descriptor"},
+      {{"set", "app.exe", "B-N", "a.txt"}, "", 3, "", original, "app.exe: B-N is not a kind"},
       {{"set", "app.exe", "BIN", "-"}, "", 3, "", original, "standard input is empty"},
   };
   for (const Case& c : cases) {
@@ -644,6 +644,19 @@ TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
   Outcome run = Stowr({"--help"});
   EXPECT_EQ(run.code, 0);
   EXPECT_NE(run.out.find("stowr-cli extract-all EXE"), std::string::npos);
+  // Every command has its usage, options and an example, asked for either way.
+  for (const char* command : {"list", "add", "set", "remove", "strip", "extract", "extract-all", "cat", "verify"}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"help", command},
+                                                 std::vector<std::string>{command, "app.exe", "--help"}}) {
+      run = Stowr(args);
+      EXPECT_EQ(run.code, 0) << command;
+      EXPECT_EQ(run.out.rfind("usage: stowr-cli "s + command + " ", 0), 0u) << run.out;
+      EXPECT_NE(run.out.find("\nExample:\n  stowr-cli "s + command + " "), std::string::npos) << run.out;
+    }
+  }
+  run = Stowr({"help", "frobnicate"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err.rfind("usage: stowr-cli list", 0), 0u) << run.err;
   run = Stowr({"--version"});
   EXPECT_EQ(run.code, 0);
   EXPECT_EQ(run.out, "stowr-cli " STOWR_VERSION "\n");
