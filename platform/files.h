@@ -29,6 +29,11 @@ struct FileStamp {
   std::uint64_t index = 0;
   bool operator==(const FileStamp&) const = default;
   bool SameFile(const FileStamp& other) const { return volume == other.volume && index == other.index; }
+  // The same file with the same size and last modification: what a read of its bytes relies on.
+  // A new name, link or mode moves `changed` and leaves the bytes as they were.
+  bool SameData(const FileStamp& other) const {
+    return SameFile(other) && size == other.size && modified == other.modified;
+  }
 };
 
 // The new content of a file while it is written, beside the file it is to replace.
