@@ -29,8 +29,8 @@ constexpr std::string_view kUsage =
     "verify tells whether a signed EXE passes the strict certificate padding check.\n"
     "Exit status: 0 done, 1 wrong usage, 2 a file could not be read or written,\n"
     "3 request refused (bad or used KIND, no such chunk, empty data, a signature to keep,\n"
-    "an output name that is a symbolic link or the executable itself), 4 verify: EXE fails\n"
-    "the strict certificate padding check.\n";
+    "an output, standard output too, that is a symbolic link or the executable itself),\n"
+    "4 verify: EXE fails the strict certificate padding check.\n";
 
 }  // namespace
 

@@ -21,10 +21,13 @@ int ExtractTo(const ChunkFile& exe, const ChunkRecord& record, std::size_t index
 }
 
 // The chunk's bytes, unchanged, on standard output, copied in blocks from the open executable.
+// Standard output sent into the executable itself (1<>app.exe, >>app.exe) is refused (exit 3).
 int CopyToOutput(const ChunkFile& exe, const ChunkRecord& record, std::size_t index) {
   std::cout.flush();
   Status status = exe.CopyTo(record, platform::StandardOutput());
-  if (!status.ok()) return FileFailure("cannot copy chunk " + std::to_string(index) + " of", exe.Path(), status);
+  const std::string chunk = "cannot copy chunk " + std::to_string(index);
+  if (status.code == Status::Code::Refused) return FileFailure(chunk + " to", "standard output", status);
+  if (!status.ok()) return FileFailure(chunk + " of", exe.Path(), status);
   return kExitOk;
 }
 

@@ -58,6 +58,9 @@ class FileSystem {
   // writer, as are folders; a missing file gives Status::Code::Missing.
   virtual Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) = 0;
   virtual Status StampOf(FileHandle file, FileStamp& stamp) = 0;
+  // True when both handles are open on one file (under one name or two, or one of them the
+  // standard output a shell sent into it); false when either cannot tell (a console, a pipe).
+  virtual bool SameOpenFile(FileHandle a, FileHandle b) = 0;
   // Reads exactly n bytes at offset; a short read is an error.
   virtual Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) = 0;
   virtual void CloseFile(FileHandle file) = 0;
@@ -116,6 +119,7 @@ inline Status OpenForRead(const std::string& path, FileHandle& file, std::uint64
   return Files().OpenForRead(path, file, size);
 }
 inline Status StampOf(FileHandle file, FileStamp& stamp) { return Files().StampOf(file, stamp); }
+inline bool SameOpenFile(FileHandle a, FileHandle b) { return Files().SameOpenFile(a, b); }
 inline Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
   return Files().ReadAt(file, offset, buffer, n);
 }

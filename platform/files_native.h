@@ -11,6 +11,7 @@ class NativeFileSystem final : public FileSystem {
   bool PathExists(const std::string& path) override;
   Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) override;
   Status StampOf(FileHandle file, FileStamp& stamp) override;
+  bool SameOpenFile(FileHandle a, FileHandle b) override;
   Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) override;
   void CloseFile(FileHandle file) override;
   std::string ReplaceTarget(const std::string& path) override;

@@ -117,6 +117,7 @@ bool ChunkFile::IsBinary(const ChunkRecord& record) const {
 Status ChunkFile::CopyTo(const ChunkRecord& record, platform::FileHandle to, const Progress& progress) const {
   Status status = Check(record);
   if (!status.ok()) return status;
+  if (platform::SameOpenFile(to, handle_)) return Status::Refused(std::string(kTheFileBeingRead));
   const std::uint64_t total = record.Length;
   auto step = [&](std::uint64_t copied) { return !progress || progress(copied, total); };
   if (!step(0)) return Status::Cancelled();

@@ -43,7 +43,8 @@ class ChunkFile {
   // True when the record's data holds a zero byte (read in blocks, stopping at the first one);
   // false when it cannot be read.
   bool IsBinary(const ChunkRecord& record) const;
-  // Appends the record's data to `to`, checked first and streamed from this file.
+  // Appends the record's data to `to`, checked first and streamed from this file. A `to` that is
+  // this file (standard output sent into it) is refused before anything is written.
   Status CopyTo(const ChunkRecord& record, platform::FileHandle to, const Progress& progress = {}) const;
 
  private:

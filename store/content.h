@@ -39,6 +39,8 @@ std::uint64_t ContentSize(const Content& content);
 
 // Why nothing is written when a source is no longer what the pieces were computed from.
 inline constexpr std::string_view kChangedOnDisk = "The file has changed since it was last read";
+// Why an output is refused that is the file being read from.
+inline constexpr std::string_view kTheFileBeingRead = "It is the executable being read";
 
 // The size and modification time of the plain file at path, taken before it is read: a change
 // after this moment shows when the content is written.

@@ -77,7 +77,7 @@ Status CheckOutputName(const std::string& path, const platform::FileStamp& sourc
   Status status = platform::InspectName(path, kind, found);
   if (!status.ok()) return status;
   if (kind == platform::NameKind::Link) return Status::Refused("It is a symbolic link, which is never written through");
-  if (kind == platform::NameKind::File && found.SameFile(source)) return Status::Refused("It is the executable being read");
+  if (kind == platform::NameKind::File && found.SameFile(source)) return Status::Refused(std::string(kTheFileBeingRead));
   return platform::CheckReplaceable(path);
 }
 

@@ -64,7 +64,7 @@ class Cli : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
 
   // Runs stowr-cli in the test folder with `input` on standard input and standard output and
-  // error captured in files, killed
+  // error captured in files (standard output opened as `output` says when it is set), killed
   // after 30 seconds (a run that hangs fails instead of stopping the tests), with at most
   // memoryLimit bytes of address space when it is given.
   Outcome Stowr(const std::vector<std::string>& args, rlim_t memoryLimit = RLIM_INFINITY) {
@@ -75,7 +75,8 @@ class Cli : public ::testing::Test {
       std::vector<char*> argv{const_cast<char*>(STOWR_CLI)};
       for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
       argv.push_back(nullptr);
-      int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      int outFd = output.path.empty() ? open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)
+                                      : open(output.path.c_str(), output.flags);
       int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       int inFd = open(in.c_str(), O_RDONLY);
       if (inFd < 0 || dup2(inFd, 0) < 0 || outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0 || chdir(dir.c_str()) != 0) _exit(127);
@@ -99,6 +100,10 @@ class Cli : public ::testing::Test {
   std::string exe;
   std::string preload;  // a library the runs of stowr-cli get through LD_PRELOAD
   std::string input;    // standard input of the runs of stowr-cli
+  struct {
+    std::string path;  // when set, standard output is this file, opened with flags
+    int flags = 0;
+  } output;
 };
 
 TEST_F(Cli, ListPrintsTheFiveCellsOfEveryChunkOldestFirst) {
@@ -215,6 +220,7 @@ TEST_F(Cli, ExtractRefusesOutputsThatLeadElsewhere) {
     std::function<void()> plant;
     std::vector<std::string> args;
     const char* reason;
+    int outputFlags = 0;  // not 0: standard output is the executable, opened so
   };
   const char* kLink = "It is a symbolic link, which is never written through";
   const char* kSelf = "It is the executable being read";
@@ -230,6 +236,9 @@ TEST_F(Cli, ExtractRefusesOutputsThatLeadElsewhere) {
        {"extract", exe, "1", "sub/../app.exe"}, kSelf},
       {"a hard link of the executable", [&] { fs::create_hard_link(exe, dir / "hard.exe"); },
        {"extract", exe, "1", "hard.exe"}, kSelf},
+      {"standard output on the executable (1<>app.exe)", [] {}, {"extract", exe, "1", "-"}, kSelf, O_RDWR},
+      {"standard output appending to the executable (>>app.exe)", [] {}, {"cat", exe, "1"}, kSelf,
+       O_WRONLY | O_APPEND},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -238,7 +247,9 @@ TEST_F(Cli, ExtractRefusesOutputsThatLeadElsewhere) {
     Spit(exe, original);
     Spit(victim, secret);
     c.plant();
+    output = {c.outputFlags ? exe : "", c.outputFlags};
     Outcome run = Stowr(c.args);
+    output = {};
     EXPECT_EQ(run.code, 3) << run.err;
     EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");

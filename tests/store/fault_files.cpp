@@ -117,6 +117,7 @@ class FaultFiles final : public platform::FileSystem {
   Status StampOf(FileHandle file, FileStamp& stamp) override {
     return Fail("StampOf") ? Injected() : next_.StampOf(file, stamp);
   }
+  bool SameOpenFile(FileHandle a, FileHandle b) override { return next_.SameOpenFile(a, b); }
   void CloseFile(FileHandle file) override {
     std::lock_guard<std::mutex> hold(gLock);
     gOpenFiles.erase(file);
