@@ -83,6 +83,11 @@ class FileSystem {
   // Deletes the temporary files of earlier replaces of path that no running write holds: what a
   // crash or a power cut left behind.
   virtual void RemoveStaleTemps(const std::string& path) = 0;
+  // Creates a file for data that has no file of its own yet (standard input), open for writing and
+  // reading, in path's folder and open to this user alone. It has no name where the system allows
+  // it and otherwise loses its name at once (on Windows, when it is closed), so that it is gone
+  // once it is closed or the program ends, however it ends.
+  virtual Status CreateScratchFile(const std::string& path, FileHandle& file) = 0;
   // Puts temp in place of path in one step and closes it.
   virtual Status ReplaceFile(TempFile& temp, const std::string& path) = 0;
   // Makes the last replace in path's folder durable. A failure means the change is made but the
@@ -133,6 +138,9 @@ inline Status CreateTempBeside(const std::string& path, TempFile& temp, bool unn
   return Files().CreateTempBeside(path, temp, unnamed);
 }
 inline void RemoveStaleTemps(const std::string& path) { Files().RemoveStaleTemps(path); }
+inline Status CreateScratchFile(const std::string& path, FileHandle& file) {
+  return Files().CreateScratchFile(path, file);
+}
 inline Status ReplaceFile(TempFile& temp, const std::string& path) { return Files().ReplaceFile(temp, path); }
 inline Status SyncFolder(const std::string& path) { return Files().SyncFolder(path); }
 inline void DiscardTemp(TempFile& temp) { Files().DiscardTemp(temp); }

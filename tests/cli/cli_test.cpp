@@ -66,7 +66,7 @@ class Cli : public ::testing::Test {
   // Runs stowr-cli in the test folder with `input` on standard input and standard output and
   // error captured in files (standard output opened as `output` says when it is set), killed
   // after 30 seconds (a run that hangs fails instead of stopping the tests), with at most
-  // memoryLimit bytes of address space when it is given.
+  // memoryLimit bytes of address space when it is given and at most `openFiles` files open.
   Outcome Stowr(const std::vector<std::string>& args, rlim_t memoryLimit = RLIM_INFINITY) {
     fs::path in = dir / ".in", out = dir / ".out", err = dir / ".err";
     Spit(in, input);
@@ -80,8 +80,9 @@ class Cli : public ::testing::Test {
       int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       int inFd = open(in.c_str(), O_RDONLY);
       if (inFd < 0 || dup2(inFd, 0) < 0 || outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0 || chdir(dir.c_str()) != 0) _exit(127);
-      const rlimit memory{memoryLimit, memoryLimit};
+      const rlimit memory{memoryLimit, memoryLimit}, files{openFiles, openFiles};
       if (setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
+      if (openFiles != RLIM_INFINITY && setrlimit(RLIMIT_NOFILE, &files) != 0) _exit(127);
       if (!preload.empty()) setenv("LD_PRELOAD", preload.c_str(), 1);
       alarm(30);
       execv(STOWR_CLI, argv.data());
@@ -104,6 +105,7 @@ class Cli : public ::testing::Test {
     std::string path;  // when set, standard output is this file, opened with flags
     int flags = 0;
   } output;
+  rlim_t openFiles = RLIM_INFINITY;  // the limit of open files, when set
 };
 
 TEST_F(Cli, ListPrintsTheFiveCellsOfEveryChunkOldestFirst) {
@@ -660,6 +662,24 @@ TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(run.out, "stowr-cli " STOWR_VERSION "\n");
 }
 
+// An add of more files than the process may hold open opens them one at a time.
+TEST_F(Cli, AddOfManyFilesOpensOneAtATime) {
+  Spit(exe, body);
+  std::vector<std::string> args = {"add", exe};
+  std::string expected = body;
+  for (int i = 0; i < 1100; ++i) {
+    const std::string kind = std::string(1, static_cast<char>('A' + i / 100)) + std::to_string(100 + i % 100).substr(1);
+    const std::string name = "f" + std::to_string(i), data = "data " + std::to_string(i);
+    Spit(dir / name, data);
+    args.insert(args.end(), {kind, name});
+    expected += Chunk(data, kind);
+  }
+  openFiles = 256;
+  Outcome run = Stowr(args);
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_TRUE(Slurp(exe) == expected);
+}
+
 // Large chunks and files, and files of many chunks, go through a small, fixed amount of memory.
 TEST_F(Cli, WorksInBoundedMemoryOnLargeAndManyChunks) {
 #if defined(__SANITIZE_ADDRESS__)
@@ -678,6 +698,15 @@ TEST_F(Cli, WorksInBoundedMemoryOnLargeAndManyChunks) {
   EXPECT_TRUE(cat.out == big);
   EXPECT_EQ(Stowr({"extract", exe, "1", "out.bin"}, kLimit).code, 0);
   EXPECT_TRUE(Slurp(dir / "out.bin") == big);
+  // Standard input waits in a file, not in memory: added, and set in place of the chunk it became.
+  input = big;
+  Outcome piped = Stowr({"add", exe, "PIP", "-"}, kLimit);
+  EXPECT_EQ(piped.code, 0) << piped.err;
+  input[0] = 'p';
+  piped = Stowr({"set", exe, "BIG", "-"}, kLimit);
+  EXPECT_EQ(piped.code, 0) << piped.err;
+  EXPECT_TRUE(Slurp(exe) == body + Chunk(input, "BIG") + Chunk(big, "PIP"));
+  input.clear();
 
   // A million chunks: the commands that need one chunk find it without holding the table.
   std::string many;
