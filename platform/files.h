@@ -80,8 +80,8 @@ class FileSystem {
   // gives it one, so a crash leaves nothing behind; otherwise it is named after path with a stowr
   // suffix, and held so that RemoveStaleTemps leaves it alone while it is being written.
   virtual Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) = 0;
-  // Deletes the temporary files of earlier replaces of path that no running write holds: what a
-  // crash or a power cut left behind.
+  // Deletes the temporary files of earlier replaces in path's folder (of path or any other file
+  // there) that no running write holds: what a crash or a power cut left behind.
   virtual void RemoveStaleTemps(const std::string& path) = 0;
   // Creates a file for data that has no file of its own yet (standard input), open for writing and
   // reading, in path's folder and open to this user alone. It has no name where the system allows
