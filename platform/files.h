@@ -29,6 +29,11 @@ struct FileStamp {
   std::uint64_t index = 0;
   bool operator==(const FileStamp&) const = default;
   bool SameFile(const FileStamp& other) const { return volume == other.volume && index == other.index; }
+  // The same file with the same size and last modification: what a read of its bytes relies on.
+  // A new name, link or mode moves `changed` and leaves the bytes as they were.
+  bool SameData(const FileStamp& other) const {
+    return SameFile(other) && size == other.size && modified == other.modified;
+  }
 };
 
 // The new content of a file while it is written, beside the file it is to replace.
@@ -53,6 +58,9 @@ class FileSystem {
   // writer, as are folders; a missing file gives Status::Code::Missing.
   virtual Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) = 0;
   virtual Status StampOf(FileHandle file, FileStamp& stamp) = 0;
+  // True when both handles are open on one file (under one name or two, or one of them the
+  // standard output a shell sent into it); false when either cannot tell (a console, a pipe).
+  virtual bool SameOpenFile(FileHandle a, FileHandle b) = 0;
   // Reads exactly n bytes at offset; a short read is an error.
   virtual Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) = 0;
   virtual void CloseFile(FileHandle file) = 0;
@@ -72,9 +80,14 @@ class FileSystem {
   // gives it one, so a crash leaves nothing behind; otherwise it is named after path with a stowr
   // suffix, and held so that RemoveStaleTemps leaves it alone while it is being written.
   virtual Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) = 0;
-  // Deletes the temporary files of earlier replaces of path that no running write holds: what a
-  // crash or a power cut left behind.
+  // Deletes the temporary files of earlier replaces in path's folder (of path or any other file
+  // there) that no running write holds: what a crash or a power cut left behind.
   virtual void RemoveStaleTemps(const std::string& path) = 0;
+  // Creates a file for data that has no file of its own yet (standard input), open for writing and
+  // reading, in path's folder and open to this user alone. It has no name where the system allows
+  // it and otherwise loses its name at once (on Windows, when it is closed), so that it is gone
+  // once it is closed or the program ends, however it ends.
+  virtual Status CreateScratchFile(const std::string& path, FileHandle& file) = 0;
   // Puts temp in place of path in one step and closes it.
   virtual Status ReplaceFile(TempFile& temp, const std::string& path) = 0;
   // Makes the last replace in path's folder durable. A failure means the change is made but the
@@ -111,6 +124,7 @@ inline Status OpenForRead(const std::string& path, FileHandle& file, std::uint64
   return Files().OpenForRead(path, file, size);
 }
 inline Status StampOf(FileHandle file, FileStamp& stamp) { return Files().StampOf(file, stamp); }
+inline bool SameOpenFile(FileHandle a, FileHandle b) { return Files().SameOpenFile(a, b); }
 inline Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
   return Files().ReadAt(file, offset, buffer, n);
 }
@@ -124,6 +138,9 @@ inline Status CreateTempBeside(const std::string& path, TempFile& temp, bool unn
   return Files().CreateTempBeside(path, temp, unnamed);
 }
 inline void RemoveStaleTemps(const std::string& path) { Files().RemoveStaleTemps(path); }
+inline Status CreateScratchFile(const std::string& path, FileHandle& file) {
+  return Files().CreateScratchFile(path, file);
+}
 inline Status ReplaceFile(TempFile& temp, const std::string& path) { return Files().ReplaceFile(temp, path); }
 inline Status SyncFolder(const std::string& path) { return Files().SyncFolder(path); }
 inline void DiscardTemp(TempFile& temp) { Files().DiscardTemp(temp); }

@@ -1,7 +1,7 @@
 #pragma once
 // The system's own file system (files.h): files_posix.cpp and files_temp_posix.cpp natively,
-// files_win32.cpp and files_temp_win32.cpp in the Windows build. Its calls to one another stay
-// inside it, past any layer installed in front of it.
+// files_win32.cpp and files_temp_win32.cpp in the Windows build, files_scratch_*.cpp the scratch
+// file and files_identity_*.cpp the identity of open files, of either. Its calls to one another stay inside it, past any layer installed in front of it.
 #include "platform/files.h"
 
 namespace platform {
@@ -11,6 +11,7 @@ class NativeFileSystem final : public FileSystem {
   bool PathExists(const std::string& path) override;
   Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) override;
   Status StampOf(FileHandle file, FileStamp& stamp) override;
+  bool SameOpenFile(FileHandle a, FileHandle b) override;
   Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) override;
   void CloseFile(FileHandle file) override;
   std::string ReplaceTarget(const std::string& path) override;
@@ -18,6 +19,7 @@ class NativeFileSystem final : public FileSystem {
   Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) override;
   Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) override;
   void RemoveStaleTemps(const std::string& path) override;
+  Status CreateScratchFile(const std::string& path, FileHandle& file) override;
   Status ReplaceFile(TempFile& temp, const std::string& path) override;
   Status SyncFolder(const std::string& path) override;
   void DiscardTemp(TempFile& temp) override;

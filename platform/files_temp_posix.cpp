@@ -115,16 +115,15 @@ Status NativeFileSystem::CreateTempBeside(const std::string& path, TempFile& tem
   return status;
 }
 
-// Deletes only what a write of this user left: a plain file with one name, owned by the user,
-// whose name passes the check and whose lock can be taken (a write in progress holds it).
+// Deletes only what a write of this user left, of any file in the folder: a plain file with one
+// name, owned by the user, whose name passes the check and whose lock can be taken (a write in
+// progress holds it).
 void NativeFileSystem::RemoveStaleTemps(const std::string& path) {
-  const std::string prefix = TempPrefix(path, kSeparator);
-  const std::string_view namePrefix = TempNamePrefix(prefix, kSeparator);
   const std::string folder = posix::FolderOf(path);
   DIR* entries = opendir(folder.c_str());
   if (entries == nullptr) return;
   while (const dirent* entry = readdir(entries)) {
-    if (!IsTempName(entry->d_name, namePrefix)) continue;
+    if (!IsTempName(entry->d_name)) continue;
     const std::string stale = folder + "/" + entry->d_name;
     int fd = open(stale.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) continue;

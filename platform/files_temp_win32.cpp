@@ -42,16 +42,16 @@ Status NativeFileSystem::CreateTempBeside(const std::string& path, TempFile& tem
   }
 }
 
-// DeleteFileA fails on a file that a write in progress holds open without sharing.
+// Of any file in the folder. DeleteFileA fails on a file that a write in progress holds open
+// without sharing.
 void NativeFileSystem::RemoveStaleTemps(const std::string& path) {
   const std::string prefix = TempPrefix(path, kSeparators);
-  const std::string_view namePrefix = TempNamePrefix(prefix, kSeparators);
-  const std::string folder = prefix.substr(0, prefix.size() - namePrefix.size());
+  const std::string folder = prefix.substr(0, prefix.size() - TempNamePrefix(prefix, kSeparators).size());
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((prefix + "*").c_str(), &found);
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTempName(found.cFileName, namePrefix))
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTempName(found.cFileName))
       DeleteFileA((folder + found.cFileName).c_str());
   } while (FindNextFileA(search, &found));
   FindClose(search);

@@ -5,12 +5,12 @@
 #include "store/wholefile.h"
 
 Status ExtractChunk(const ChunkFile& file, const ChunkRecord& record, const std::string& outPath,
-                    const Progress& progress) {
+                    const Progress& progress, TempSweep* sweep) {
   Status status = file.Check(record);
   if (!status.ok()) return status;
   return WriteOutputFile(
       outPath, file.Stamp(), [&](platform::FileHandle to) { return file.CopyTo(record, to, progress); },
-      [&] { return file.Unchanged(); });
+      [&] { return file.Unchanged(); }, sweep);
 }
 
 Status ExtractChunk(const std::string& exePath, const ChunkRecord& record, const std::string& outPath,

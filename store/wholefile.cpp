@@ -8,6 +8,14 @@
 
 bool FileExists(const std::string& path) { return platform::PathExists(path); }
 
+// A folder is known by its path as given, up to the last separator of either kind: two spellings
+// of one folder cost a second look, never a missed one.
+void TempSweep::Sweep(const std::string& path) {
+  const std::size_t separator = path.find_last_of("/\\");
+  if (folders_.insert(separator == std::string::npos ? "" : path.substr(0, separator)).second)
+    platform::RemoveStaleTemps(path);
+}
+
 namespace {
 
 // The temporary file of one write; whatever way the write ends, it does not stay behind.
@@ -21,8 +29,9 @@ struct TempGuard {
 // temporary file. After it the change is made: a folder sync that fails is a success with a
 // warning, never a failure that a user might answer by doing it again.
 Status ReplaceWith(const std::string& path, const std::function<Status(platform::FileHandle)>& fill,
-                   const std::function<Status()>& beforeReplace = {}) {
-  platform::RemoveStaleTemps(path);
+                   const std::function<Status()>& beforeReplace = {}, TempSweep* sweep = nullptr) {
+  if (sweep) sweep->Sweep(path);
+  else platform::RemoveStaleTemps(path);
   TempGuard guard;
   Status status = platform::CreateTempBeside(path, guard.temp);
   if (status.ok()) status = fill(guard.temp.file);
@@ -77,7 +86,7 @@ Status CheckOutputName(const std::string& path, const platform::FileStamp& sourc
   Status status = platform::InspectName(path, kind, found);
   if (!status.ok()) return status;
   if (kind == platform::NameKind::Link) return Status::Refused("It is a symbolic link, which is never written through");
-  if (kind == platform::NameKind::File && found.SameFile(source)) return Status::Refused("It is the executable being read");
+  if (kind == platform::NameKind::File && found.SameFile(source)) return Status::Refused(std::string(kTheFileBeingRead));
   return platform::CheckReplaceable(path);
 }
 
@@ -86,11 +95,14 @@ Status CheckOutputName(const std::string& path, const platform::FileStamp& sourc
 // The name is checked before the temporary file is made and again just before the rename.
 Status WriteOutputFile(const std::string& path, const platform::FileStamp& source,
                        const std::function<Status(platform::FileHandle)>& fill,
-                       const std::function<Status()>& beforeReplace) {
+                       const std::function<Status()>& beforeReplace, TempSweep* sweep) {
   Status status = CheckOutputName(path, source);
   if (!status.ok()) return status;
-  return ReplaceWith(path, fill, [&] {
-    Status ready = beforeReplace ? beforeReplace() : Status::Success();
-    return ready.ok() ? CheckOutputName(path, source) : ready;
-  });
+  return ReplaceWith(
+      path, fill,
+      [&] {
+        Status ready = beforeReplace ? beforeReplace() : Status::Success();
+        return ready.ok() ? CheckOutputName(path, source) : ready;
+      },
+      sweep);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file writes: every file stowr writes goes through them.
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,18 @@ Status WriteWholeFile(std::string_view content, const std::string& path);
 // Status::Code::Cancelled.
 Status WriteWholeFile(const Content& content, const std::string& path, const Progress& progress = {});
 
+// Where one command has deleted stale temporary files (what crashed writes left, RemoveStaleTemps)
+// already: a command that writes many files into one folder, as extract-all does, looks there
+// once instead of once per file. A write given none looks in its folder every time.
+class TempSweep {
+ public:
+  // Deletes the stale temporary files in path's folder, unless this sweep has done so before.
+  void Sweep(const std::string& path);
+
+ private:
+  std::set<std::string> folders_;
+};
+
 // Writes a file that stowr makes for the user, such as an extracted chunk, atomically as above
 // (fill writes its content, beforeReplace may still refuse), but as an output: a symbolic link at
 // path is refused (Status::Code::Refused) and never followed, nor is anything replaced through it; so
@@ -33,4 +46,4 @@ Status WriteWholeFile(const Content& content, const std::string& path, const Pro
 // redirects nothing.
 Status WriteOutputFile(const std::string& path, const platform::FileStamp& source,
                        const std::function<Status(platform::FileHandle)>& fill,
-                       const std::function<Status()>& beforeReplace = {});
+                       const std::function<Status()>& beforeReplace = {}, TempSweep* sweep = nullptr);

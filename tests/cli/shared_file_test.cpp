@@ -13,9 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -74,8 +76,8 @@ class SharedFile : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir); }
 
-  // Starts stowr-cli in the test folder with its standard error in errFile, once the pipe go has
-  // been closed by the test.
+  // Starts stowr-cli in the test folder with its standard error in errFile (and its standard
+  // output in `output` when that is set), once the pipe go has been closed by the test.
   pid_t Start(const std::vector<std::string>& args, const int* go, const fs::path& errFile,
               const std::string& preload = "") {
     pid_t pid = fork();
@@ -86,8 +88,8 @@ class SharedFile : public ::testing::Test {
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
     int err = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int null = open("/dev/null", O_WRONLY);
-    if (err < 0 || dup2(err, 2) < 0 || dup2(null, 1) < 0 || chdir(dir.c_str()) != 0) _exit(127);
+    int out = output >= 0 ? output : open("/dev/null", O_WRONLY);
+    if (err < 0 || dup2(err, 2) < 0 || dup2(out, 1) < 0 || chdir(dir.c_str()) != 0) _exit(127);
     if (!preload.empty()) setenv("LD_PRELOAD", preload.c_str(), 1);
     if (runAs != 0 && (setgroups(0, nullptr) != 0 || setgid(runAs) != 0 || setuid(runAs) != 0)) _exit(127);
     alarm(60);
@@ -113,6 +115,7 @@ class SharedFile : public ::testing::Test {
   fs::path dir;
   std::string exe, body;
   uid_t runAs = 0;  // when not 0, stowr-cli runs as this user (and group)
+  int output = -1;  // when set, the standard output of the stowr-cli started
 };
 
 mode_t ModeOf(const std::string& path) {
@@ -301,6 +304,52 @@ TEST_F(SharedFile, ModeChangedDuringTheWriteStopsIt) {
   EXPECT_EQ(err, "stowr-cli: cannot write " + exe + ": The file has changed since it was last read\n");
   EXPECT_TRUE(Slurp(exe) == before);
   EXPECT_EQ(ModeOf(exe), 0444u);
+}
+
+// A read whose bytes all come from the one file it opened succeeds whatever happens to that file's
+// name meanwhile (an add renames a new file over it, another name is linked to it); bytes written
+// into the file itself fail it. The moment is fixed by a pipe: cat's output is not read beyond its
+// first byte until the change is made, so cat holds the file open, part of the chunk written.
+TEST_F(SharedFile, ReadFailsOnlyWhenItsFileIsWrittenMeanwhile) {
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    int code;
+  };
+  const Case cases[] = {
+      {"an add replaces the file", [&] { std::string err; EXPECT_EQ(Stowr({"add", exe, "NEW", "data"}, err), 0) << err; }, 0},
+      {"another name is linked to it", [&] { EXPECT_EQ(link(exe.c_str(), (dir / "other.exe").c_str()), 0); }, 0},
+      {"a byte of the chunk is written in place", [&] {
+         int fd = open(exe.c_str(), O_WRONLY);
+         EXPECT_EQ(pwrite(fd, "Z", 1, static_cast<off_t>(body.size()) + 1000), 1);
+         close(fd);
+       }, 2},
+  };
+  std::string big(3 << 20, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 % 251);
+  Spit(dir / "data", "new");
+  for (const Case& c : cases) {
+    fs::remove(dir / "other.exe");
+    Spit(exe, body + Chunk(big, "BIG"));
+    // An hour old, so that a write now moves the modification time whatever the clock's step.
+    fs::last_write_time(exe, fs::last_write_time(exe) - std::chrono::hours(1));
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    output = out[1];
+    pid_t cat = Start({"cat", exe, ":BIG"}, nullptr, dir / ".cat-err");
+    output = -1;
+    close(out[1]);
+    std::string got(1, '\0');
+    ASSERT_EQ(read(out[0], got.data(), 1), 1) << c.what;
+    c.change();
+    char block[65536];
+    for (ssize_t n; (n = read(out[0], block, sizeof block)) > 0;) got.append(block, static_cast<std::size_t>(n));
+    close(out[0]);
+    EXPECT_EQ(Wait(cat), c.code) << c.what << ": " << Slurp(dir / ".cat-err");
+    EXPECT_EQ(got.size(), big.size()) << c.what;
+    if (c.code == 0) EXPECT_TRUE(got == big) << c.what;
+    else EXPECT_NE(Slurp(dir / ".cat-err").find("The file has changed since it was last read"), std::string::npos);
+  }
 }
 
 // Makes the folders of a relative path of about `length` bytes below dir (each name 200 bytes at

@@ -117,6 +117,7 @@ class FaultFiles final : public platform::FileSystem {
   Status StampOf(FileHandle file, FileStamp& stamp) override {
     return Fail("StampOf") ? Injected() : next_.StampOf(file, stamp);
   }
+  bool SameOpenFile(FileHandle a, FileHandle b) override { return next_.SameOpenFile(a, b); }
   void CloseFile(FileHandle file) override {
     std::lock_guard<std::mutex> hold(gLock);
     gOpenFiles.erase(file);
@@ -130,6 +131,9 @@ class FaultFiles final : public platform::FileSystem {
     return Fail("CreateTempBeside") ? Injected() : next_.CreateTempBeside(path, temp, unnamed && !gNamedTemps);
   }
   void RemoveStaleTemps(const std::string& path) override { next_.RemoveStaleTemps(path); }
+  Status CreateScratchFile(const std::string& path, FileHandle& file) override {
+    return Fail("CreateScratchFile") ? Injected() : next_.CreateScratchFile(path, file);
+  }
   Status ReplaceFile(TempFile& temp, const std::string& path) override {
     if (Fail("ReplaceFile")) return Injected();
     if (IsOpen(path)) return Status::Failed("The file is in use");

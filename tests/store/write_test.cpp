@@ -147,14 +147,15 @@ std::string LeftTemp(const std::string& path) {
   return temp.path.substr(temp.path.rfind('/') + 1);
 }
 
-// Temporary files that an earlier write of the target left behind go with the next write, unless
-// a write holds them or they have another name too; files that merely look like them (the user's
-// own, one whose check fails, those of other targets) stay.
+// Temporary files that earlier writes of any file in the folder left behind go with the next write,
+// unless a write holds them or they have another name too; files that merely look like them (the
+// user's own, one whose check fails, or holds for another name) stay.
 TEST(AtomicWrite, NextWriteRemovesOnlyItsOwnLeftoverTemporaryFiles) {
   ScratchDir dir;
   std::string path = dir.File("app.exe");
   PutFile(path, "old");
   const std::string left = LeftTemp(path), held = LeftTemp(path), linked = LeftTemp(path);
+  LeftTemp(dir.File("other.exe"));
   std::string forged = left;
   forged.back() = forged.back() == 'a' ? 'b' : 'a';
   std::vector<std::string> kept = {"app.exe.stowr-tmp-backup", "app.exe.stowr-tmp-Ab12Cd", forged,
