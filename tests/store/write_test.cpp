@@ -141,9 +141,12 @@ TEST(AtomicWrite, ProgressShowsTheFolderAndCancelKeepsTheOldFile) {
 
 // A temporary file of path as an interrupted write leaves it: named, written, closed.
 std::string LeftTemp(const std::string& path) {
+  platform::Target target;
   platform::TempFile temp;
-  EXPECT_TRUE(platform::CreateTempBeside(path, temp, false).ok());
+  EXPECT_TRUE(platform::OpenTarget(path, target).ok());
+  EXPECT_TRUE(platform::CreateTempBeside(target, temp, false).ok());
   close(static_cast<int>(temp.file));
+  platform::CloseTarget(target);
   return temp.path.substr(temp.path.rfind('/') + 1);
 }
 
