@@ -13,7 +13,7 @@ namespace {
 // cannot be read or a file that cannot be written is an error, never an empty or partial file
 // passed off as done. An output that is a link or the executable itself is refused (exit 3).
 int ExtractTo(const ChunkFile& exe, const ChunkRecord& record, std::size_t index, const std::string& out) {
-  Status status = ExtractChunk(exe, record, out);
+  Status status = ExtractChunk(exe, record, out, {}, OwnerRule());
   if (!status.ok()) return FileFailure("cannot extract chunk " + std::to_string(index) + " to", out, status);
   WarnIfUnconfirmed(out, status);
   std::cout << out << '\n';

@@ -355,6 +355,9 @@ TEST_F(SharedFile, FailuresNameTheirCause) {
   chmod(dir.c_str(), 0755);
   chmod((dir / "data").c_str(), 0644);
   if (geteuid() == 0) runAs = 65534;
+  if (runAs != 0) {
+    ASSERT_EQ(chown(shut.c_str(), runAs, runAs), 0);  // the user's own file: its owner stays
+  }
   EXPECT_EQ(Stowr({"add", shut, "NEW", "data"}, err), 2);
   EXPECT_EQ(err, "stowr-cli: cannot write " + shut + ": The folder " + (dir / "shut").string() +
                      " does not accept new files: Permission denied\n");
