@@ -95,6 +95,10 @@ class SharedFile : public ::testing::Test {
     int null = open("/dev/null", O_WRONLY);
     if (err < 0 || dup2(err, 2) < 0 || dup2(null, 1) < 0 || chdir(dir.c_str()) != 0) _exit(127);
     if (!preload.empty()) setenv("LD_PRELOAD", preload.c_str(), 1);
+    if (!trace.empty()) {  // LeakSanitizer cannot run in a traced program
+      const char* options = getenv("ASAN_OPTIONS");
+      setenv("ASAN_OPTIONS", (std::string(options ? options : "") + ":detect_leaks=0").c_str(), 1);
+    }
     if (runAs != 0 && (setgroups(0, nullptr) != 0 || setgid(runAs) != 0 || setuid(runAs) != 0)) _exit(127);
     alarm(60);
     execv(argv[0], argv.data());
