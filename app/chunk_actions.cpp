@@ -5,6 +5,7 @@
 #include "app/choose_exe.h"
 #include "app/edit_lock.h"
 #include "app/main_window.h"
+#include "app/owner_question.h"
 #include "app/refresh.h"
 #include "app/selection.h"
 #include "app/signature_warning.h"
@@ -35,10 +36,12 @@ void AddFileAsChunk(ui::Window window, const std::string& file) {
   if (kind.empty()) return;
   if (AddBreaksSignature(Signature()) && !AcceptSignatureLoss(window, SignatureChange::Add)) return;
   const std::string exe = ExePath();
+  Owner owner = Owner::Keep;
+  if (!OwnerChangeMayGoOn(window, exe, SignatureChange::Add, owner)) return;
   EditFailure failure;
   RunBusy(window, "Adding a chunk to:", exe, true, [&](const Progress& progress) {
-    failure = EditWithFile(exe, file, progress,
-                           [&](const SourceFile& data) { return AppendChunk(exe, kind, data); });
+    failure = EditWithFile(
+        exe, file, progress, [&](const SourceFile& data) { return AppendChunk(exe, kind, data); }, owner);
   });
   RefreshAfterChange(window, failure.what, failure.path, failure.status);
 }

@@ -22,10 +22,23 @@ Status CheckNotHeld(const std::string& exe) {
 }
 
 // The write's own first step, undone at once.
-Status CheckFolderTakesFile(const std::string& target) {
+Status CheckFolderTakesFile(const platform::Target& target) {
   platform::TempFile temp;
   Status status = platform::CreateTempBeside(target, temp);
   platform::DiscardTemp(temp);
+  return status;
+}
+
+// The checks of a write of target in the folder opened for it. An owner the new file could not
+// keep is asked about later (OwnerChangeMayGoOn), so it is no refusal here.
+Status CheckTarget(const std::string& exe, const std::string& target) {
+  platform::Target opened;
+  Status status = platform::OpenTarget(target, opened);
+  opened.ownerMayChange = true;
+  if (status.ok()) status = platform::CheckReplaceable(opened);
+  if (status.ok()) status = CheckNotHeld(exe);
+  if (status.ok()) status = CheckFolderTakesFile(opened);
+  platform::CloseTarget(opened);
   return status;
 }
 
@@ -33,10 +46,7 @@ Status CheckFolderTakesFile(const std::string& target) {
 
 Status CheckWritable(const std::string& exe) {
   if (!platform::PathExists(exe)) return Status::Success();
-  const std::string target = platform::ReplaceTarget(exe);
-  Status status = platform::CheckReplaceable(target);
-  if (status.ok()) status = CheckNotHeld(exe);
-  if (status.ok()) status = CheckFolderTakesFile(target);
+  Status status = CheckTarget(exe, platform::ReplaceTarget(exe));
   if (status.code == Status::Code::Missing) return Status::Success();  // gone meanwhile
   status.warning.clear();  // the write tells what it warns about
   return status;

@@ -5,7 +5,7 @@
 
 #include "cli/help.h"
 #include "cli/options.h"
-#include "store/wholefile.h"
+#include "platform/files.h"
 
 
 int Usage() {
@@ -13,11 +13,16 @@ int Usage() {
   return kExitUsage;
 }
 
-// Messages name the file and the reason the system gave.
+// Messages name the file and the reason the system gave; a refusal to change a file's owner also
+// names the option that allows it.
 int FileFailure(std::string_view action, const std::string& path, const Status& status) {
-  std::cerr << "stowr-cli: " << action << ' ' << path << ": " << status.message << '\n';
+  std::cerr << "stowr-cli: " << action << ' ' << path << ": " << status.message;
+  if (platform::IsOwnerChange(status)) std::cerr << "; " << kAllowOwnerChangeOption << " allows it";
+  std::cerr << '\n';
   return status.code == Status::Code::Refused ? kExitRefused : kExitFile;
 }
+
+Owner OwnerRule() { return GivenOptions().allowOwnerChange ? Owner::MayChange : Owner::Keep; }
 
 void WarnIfUnconfirmed(const std::string& path, const Status& status) {
   if (!status.warning.empty()) std::cerr << "stowr-cli: warning: " << path << ": " << status.warning << '\n';
@@ -28,7 +33,8 @@ int Refused(std::string_view message) {
   return kExitRefused;
 }
 
-// Waits up to a minute for another edit; its writes are streamed, so that covers large files.
+// Waits up to a minute for another edit; its writes are streamed, so that covers large files. An
+// owner that the new file could not keep is refused then, before any work.
 int LockForEdit(const std::string& exe, platform::FileLock& lock) {
   constexpr std::uint64_t kMaxWaitMs = 60000;
   bool told = false;
@@ -38,6 +44,7 @@ int LockForEdit(const std::string& exe, platform::FileLock& lock) {
     return true;
   });
   if (status.code == Status::Code::Missing) return FileFailure("cannot read", exe, Status::Missing());
+  if (status.ok() && !GivenOptions().allowOwnerChange) status = platform::CheckOwnerKept(platform::ReplaceTarget(exe));
   if (!status.ok()) return FileFailure("cannot write", exe, status);
   return kExitOk;
 }
@@ -83,7 +90,7 @@ int PickChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk)
 int WriteBack(const Content& content, const std::string& exe, bool breaksSignature) {
   if (breaksSignature && !GivenOptions().breakSignature) return RefuseBreakingSignature(exe);
   if (breaksSignature) WarnSignatureBroken(exe);
-  Status status = WriteWholeFile(content, exe);
+  Status status = WriteWholeFile(content, exe, {}, OwnerRule());
   if (!status.ok()) return FileFailure("cannot write", exe, status);
   WarnIfUnconfirmed(exe, status);
   return kExitOk;

@@ -14,7 +14,7 @@ namespace {
 // passed off as done. An output that is a link or the executable itself is refused (exit 3).
 int ExtractTo(const ChunkFile& exe, const ChunkRecord& record, std::size_t index, const std::string& out,
               TempSweep* sweep = nullptr) {
-  Status status = ExtractChunk(exe, record, out, {}, sweep);
+  Status status = ExtractChunk(exe, record, out, {}, OwnerRule(), sweep);
   if (!status.ok()) return FileFailure("cannot extract chunk " + std::to_string(index) + " to", out, status);
   WarnIfUnconfirmed(out, status);
   std::cout << out << '\n';

@@ -19,12 +19,12 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"list", RunList, "--json"},
-    {"add", RunAdd, "--break-signature"},
-    {"set", RunSet, "--break-signature"},
-    {"remove", RunRemove, "--break-signature"},
-    {"strip", RunStrip, "--break-signature"},
-    {"extract", RunExtract, ""},
-    {"extract-all", RunExtractAll, ""},
+    {"add", RunAdd, "--break-signature --allow-owner-change"},
+    {"set", RunSet, "--break-signature --allow-owner-change"},
+    {"remove", RunRemove, "--break-signature --allow-owner-change"},
+    {"strip", RunStrip, "--break-signature --allow-owner-change"},
+    {"extract", RunExtract, "--allow-owner-change"},
+    {"extract-all", RunExtractAll, "--allow-owner-change"},
     {"cat", RunCat, ""},
     {"verify", RunVerify, ""},
 };

@@ -4,7 +4,7 @@
 # store's reads and write.
 set(STOWR_POSIX_FILES ${CMAKE_CURRENT_LIST_DIR}/files_posix.cpp ${CMAKE_CURRENT_LIST_DIR}/files_temp_posix.cpp
     ${CMAKE_CURRENT_LIST_DIR}/files_temp_name.cpp ${CMAKE_CURRENT_LIST_DIR}/files_scratch_posix.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/files_identity_posix.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/files_identity_posix.cpp ${CMAKE_CURRENT_LIST_DIR}/files_owner_posix.cpp
     ${CMAKE_CURRENT_LIST_DIR}/files_copy.cpp ${CMAKE_CURRENT_LIST_DIR}/files_installed.cpp)
 set(STOWR_POSIX_FILES ${STOWR_POSIX_FILES} PARENT_SCOPE)
 if(WIN32)

@@ -36,7 +36,7 @@ SavedLines SaveAll(const ChunkFile& exe, const ChunkTable& table, const Progress
   for (std::size_t i = table.size(); i >= 1; --i) {
     std::string path = names.Next(exe.Path(), table[i - 1], i);
     std::string line = "- " + std::string(AfterLastSeparator(path));
-    Status saved = ExtractChunk(exe, table[i - 1], path, overall, &sweep);
+    Status saved = ExtractChunk(exe, table[i - 1], path, overall, Owner::Keep, &sweep);
     if (saved.code == Status::Code::Cancelled) break;
     if (saved.ok()) {
       lines.written += line + Unconfirmed(saved) + "\r";

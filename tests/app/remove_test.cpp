@@ -311,4 +311,40 @@ TEST_F(MainWindowTest, RemovalsThatBreakASignatureAskFirst) {
   EXPECT_EQ(ReadFile(path), pe_image::Signed(pe_image::MinimalPe(true)));
 }
 
+// A removal whose new file could not keep the executable's owner is asked about first, in a box
+// of its own that names both owners; No there changes nothing and asks nothing more.
+TEST_F(MainWindowTest, RemovalsThatChangeTheOwnerAskFirst) {
+  const std::string refusal = "The file belongs to root:root, and the new file that replaces it would belong to "
+                              "nobody:nogroup";
+  struct Case {
+    int button;
+    std::vector<int> answers;
+    std::vector<std::string> captions;
+    bool changed;
+  } cases[] = {
+      {kRemoveOneButton, {ui::kIdNo}, {"stowr - owner"}, false},
+      {kRemoveAllButton, {ui::kIdYes, ui::kIdYes}, {"stowr - owner", "stowr - remove all"}, true},
+  };
+  FakeOwnerChange(refusal);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.captions.back());
+    fake::Reset();
+    const std::string path = UseExe(kFour);
+    const std::string before = ReadFile(path);
+    for (int answer : c.answers) fake::QueueMessageAnswer(answer);
+    RunMain([&](ui::Window w) {
+      fake::SelectRows(w, kChunkList, {0});
+      fake::Click(w, c.button);
+    });
+    std::vector<std::string> captions;
+    for (const auto& message : fake::Messages()) captions.push_back(message.caption);
+    EXPECT_EQ(captions, c.captions);
+    ASSERT_FALSE(fake::Messages().empty());
+    EXPECT_NE(fake::Messages()[0].text.find(refusal + ".\r\rRemove "), std::string::npos);
+    EXPECT_EQ(fake::Messages()[0].flags, 0x134u);  // Yes and No, a warning, No as the default
+    EXPECT_EQ(ReadFile(path) != before, c.changed);
+  }
+  FakeOwnerChange("");
+}
+
 }  // namespace
