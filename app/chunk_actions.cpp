@@ -5,10 +5,12 @@
 #include "app/choose_exe.h"
 #include "app/edit_lock.h"
 #include "app/main_window.h"
+#include "app/owner_question.h"
 #include "app/refresh.h"
 #include "app/selection.h"
 #include "app/signature_warning.h"
 #include "app/state.h"
+#include "app/write_check.h"
 #include "store/edit.h"
 #include "store/plan.h"
 #include "store/wholefile.h"
@@ -17,11 +19,13 @@
 #include "tools/extraction.h"
 #include "viewer/chunk_viewer.h"
 
-// Appends a chosen file as a new chunk under a descriptor asked from the user. Cancelling either
-// dialog, or keeping a signature that the add would break, changes nothing; otherwise the list is
-// rebuilt, and a failure is reported over it. The copy runs off the window's thread and can be
-// cancelled, which leaves the file as it was.
+// Appends a chosen file as a new chunk under a descriptor asked from the user. An executable that
+// cannot take it is reported before either dialog. Cancelling either dialog, or keeping a
+// signature that the add would break, changes nothing; otherwise the list is rebuilt, and a
+// failure is reported over it. The copy runs off the window's thread and can be cancelled, which
+// leaves the file as it was.
 void AddChunkAction(ui::Window window) {
+  if (!ExeCanChange(window)) return;
   std::string file = ui::AskOpenFile(window, OpenDialogOptions("Select resource", "All files (*.*)", "*.*", ""));
   if (file.empty()) return;
   AddFileAsChunk(window, file);
@@ -32,10 +36,12 @@ void AddFileAsChunk(ui::Window window, const std::string& file) {
   if (kind.empty()) return;
   if (AddBreaksSignature(Signature()) && !AcceptSignatureLoss(window, SignatureChange::Add)) return;
   const std::string exe = ExePath();
+  Owner owner = Owner::Keep;
+  if (!OwnerChangeMayGoOn(window, exe, SignatureChange::Add, owner)) return;
   EditFailure failure;
   RunBusy(window, "Adding a chunk to:", exe, true, [&](const Progress& progress) {
-    failure = EditWithFile(exe, file, progress,
-                           [&](const SourceFile& data) { return AppendChunk(exe, kind, data); });
+    failure = EditWithFile(
+        exe, file, progress, [&](const SourceFile& data) { return AppendChunk(exe, kind, data); }, owner);
   });
   RefreshAfterChange(window, failure.what, failure.path, failure.status);
 }

@@ -5,7 +5,8 @@
 #include "platform/ui.h"
 
 void AddChunkAction(ui::Window window);      // "Add Tailpack"
-// The rest of "Add Tailpack" once file is chosen: the Add dialog, the append, the refresh.
+// The rest of "Add Tailpack" once file is chosen and the executable checked: the Add dialog, the
+// append, the refresh.
 void AddFileAsChunk(ui::Window window, const std::string& file);
 void PreviewAction(ui::Window window);       // "Preview"
 void ExtractOneAction(ui::Window window);    // "Extract One"

@@ -7,6 +7,7 @@
 #include "app/choose_exe.h"
 #include "app/chunk_actions.h"
 #include "app/state.h"
+#include "app/write_check.h"
 
 namespace {
 
@@ -20,13 +21,21 @@ bool IsExecutableName(const std::string& path) {
 
 }  // namespace
 
-// A dropped executable is opened as if chosen with "..."; any other file, while an executable is
-// open, goes on to the Add dialog as if picked in "Select resource". With no executable open,
-// there is nothing to add it to.
-void OpenDroppedFile(ui::Window window, const std::string& path) {
-  if (IsExecutableName(path)) {
-    OpenExecutable(window, path);
+// One dropped executable is opened as if chosen with "..."; among other files it is refused
+// before anything is done, as which to open and what to add to it cannot be told apart. Other
+// files, while an executable is open, go on in turn to the Add dialog as if picked in "Select
+// resource": a cancelled dialog skips its file, an executable that cannot take a change ends the
+// drop. With no executable open, there is nothing to add them to.
+void OpenDroppedFiles(ui::Window window, const std::vector<std::string>& paths) {
+  const bool withExe = std::any_of(paths.begin(), paths.end(), IsExecutableName);
+  if (withExe && paths.size() == 1) {
+    OpenExecutable(window, paths.front());
+  } else if (withExe) {
+    ui::ShowError(window, "Drop one executable at a time");
   } else if (!ExePath().empty()) {
-    AddFileAsChunk(window, path);
+    for (const std::string& path : paths) {
+      if (!ExeCanChange(window)) return;
+      AddFileAsChunk(window, path);
+    }
   }
 }

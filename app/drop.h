@@ -1,8 +1,9 @@
 #pragma once
 // Files dropped on the Main window.
 #include <string>
+#include <vector>
 
 #include "platform/ui.h"
 
-// A file dropped on the Main window: an executable is opened, another file added as a chunk.
-void OpenDroppedFile(ui::Window window, const std::string& path);
+// Files dropped on the Main window: one executable is opened, other files added as chunks.
+void OpenDroppedFiles(ui::Window window, const std::vector<std::string>& paths);

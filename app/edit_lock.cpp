@@ -9,7 +9,7 @@ Status LockForEdit(const std::string& path, platform::FileLock& lock, const Prog
 
 // A missing executable is reported by the read that follows the lock.
 EditFailure EditWithFile(const std::string& exe, const std::string& file, const Progress& progress,
-                         const std::function<EditResult(const SourceFile&)>& edit) {
+                         const std::function<EditResult(const SourceFile&)>& edit, Owner owner) {
   platform::FileLock lock;
   Status locked = LockForEdit(exe, lock, progress);
   if (!locked.ok() && locked.code != Status::Code::Missing) return {"Could not write file:", exe, locked};
@@ -19,5 +19,5 @@ EditFailure EditWithFile(const std::string& exe, const std::string& file, const 
   EditResult result = edit(data);
   if (!result.status.ok()) return {"Could not read file:", exe, result.status};
   if (!result.changed) return {};
-  return {"Could not write file:", exe, WriteWholeFile(result.content, exe, progress)};
+  return {"Could not write file:", exe, WriteWholeFile(result.content, exe, progress, owner)};
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/choose_exe.h"
 #include "app/chunk_actions.h"
 #include "app/main_handler.h"
 #include "app/main_window.h"
@@ -58,7 +59,17 @@ void RefreshKeepingSelection(ui::Window window) {
   if (same != now.end()) SelectChunkAt(window, static_cast<std::size_t>(same - now.begin()) + 1);
 }
 
+// Ctrl+O anywhere in the window is "..."; Enter in the list previews the selected row, as a
+// double-click does (a focused button takes Enter itself).
 std::intptr_t OnKey(ui::Window window, std::uintptr_t key, int control) {
+  if (key == (ui::kWithCtrl | 'O')) {
+    ChooseExecutable(window);
+    return 1;
+  }
+  if (key == ui::kKeyReturn && control == kChunkList) {
+    PreviewAction(window);
+    return 1;
+  }
   if (key == ui::kKeyF5) {
     RefreshKeepingSelection(window);
     return 1;

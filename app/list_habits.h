@@ -1,6 +1,7 @@
 #pragma once
-// The chunk list as a Windows user expects it: a double-click previews a row, Delete removes it,
-// F5 scans again, and a context menu offers the buttons' actions (and "Replace...").
+// The Main window as a Windows user expects it: a double-click or Enter previews a row, Delete
+// removes it, F5 scans again, Ctrl+O opens another executable, and a context menu offers the
+// buttons' actions (and "Replace...").
 #include <cstddef>
 #include <cstdint>
 

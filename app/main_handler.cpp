@@ -1,7 +1,9 @@
 #include "app/main_handler.h"
 
 #include <string>
+#include <vector>
 
+#include "app/about.h"
 #include "app/choose_exe.h"
 #include "app/chunk_actions.h"
 #include "app/drop.h"
@@ -46,6 +48,7 @@ void RunMainCommand(ui::Window window, int id) {
     case kPreviewButton: PreviewAction(window); break;
     case kExtractOneButton: ExtractOneAction(window); break;
     case kExtractAllButton: ExtractAllAction(window); break;
+    case kAboutCommand: ShowAbout(window); break;
     default: break;  // Enter and Escape (1, 2) among them: they close nothing
   }
 }
@@ -59,6 +62,7 @@ std::intptr_t MainWindowHandler(ui::Window window, std::uint32_t message, std::u
   if (message == ui::kInitDialog) OnInitDialog(window);
   if (message == kRetryFirstRefresh) RefreshAndReport(window);
   if (message == ui::kCommand) OnCommand(window, wParam);
-  if (message == ui::kDropFiles) OpenDroppedFile(window, *reinterpret_cast<const std::string*>(lParam));
+  if (message == ui::kDropFiles)
+    OpenDroppedFiles(window, *reinterpret_cast<const std::vector<std::string>*>(lParam));
   return 0;
 }

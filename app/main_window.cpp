@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/about.h"
+
 namespace {
 
 using namespace ui::style;
@@ -13,8 +15,9 @@ ui::ControlLayout Control(int id, const char* className, const char* text, int x
 
 }  // namespace
 
-// Creation order is tab order. The list holds no text of its own (owner data) and is no tab stop; no control is the default button and
-// none has the id of OK or Cancel, so Enter and Escape close nothing.
+// Creation order is tab order: "...", the list, the buttons. The list holds no text of its own
+// (owner data). No control is the default button and none has the id of OK or Cancel, so Enter
+// and Escape close nothing.
 ui::WindowLayout MainWindowLayout(ui::Window owner) {
   ui::WindowLayout layout;
   layout.title = kMainTitle;
@@ -28,7 +31,8 @@ ui::WindowLayout MainWindowLayout(ui::Window owner) {
       Control(kPathLabel, ui::kStatic, "<none>", 48, 8, 312, 16, kSsSunken | kSsPathEllipsis, kExStaticEdge),
       Control(kChooseButton, ui::kButton, "...", 360, 7, 32, 18, kBsPushButton | kTabStop),
       Control(kCountLabel, ui::kStatic, "0 chunk of data detected:", 8, 30, 272, 16, kSsLeft),
-      Control(kChunkList, ui::kListView, "", 8, 48, 384, 132, kLvsReport | kLvsShowSelAlways | kLvsOwnerData),
+      Control(kChunkList, ui::kListView, "", 8, 48, 384, 132,
+              kLvsReport | kLvsShowSelAlways | kLvsOwnerData | kTabStop),
       Control(kAddButton, ui::kButton, "Add Tailpack", 129, 186, 80, 24, kActionButton),
       Control(kRemoveOneButton, ui::kButton, "Remove One", 220, 186, 80, 24, kActionButton),
       Control(kRemoveAllButton, ui::kButton, "Remove All", 312, 186, 80, 24, kActionButton),
@@ -40,10 +44,12 @@ ui::WindowLayout MainWindowLayout(ui::Window owner) {
 }
 
 // The list gets its five columns and full-row selection with grid lines before the modal run,
-// whose first message fills it. Files may be dropped on the window.
+// whose first message fills it. Files may be dropped on the window; its window menu ends with
+// "About stowr...".
 std::intptr_t OpenMainWindow(ui::Window owner) {
   ui::Window window = ui::CreateWindowFromLayout(MainWindowLayout(owner));
   ui::AcceptDroppedFiles(window);
+  AddAboutItem(window);
   ui::AddListColumns(window, kChunkList, {{"#", 24}, {"ID", 70}, {"Type", 60}, {"Size", 90}, {"Offset", 100}});
   ui::AddListExtendedStyle(window, kChunkList, kLvsExFullRowSelect | kLvsExGridLines);
   return ui::RunModal(window, MainWindowHandler);

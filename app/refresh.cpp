@@ -65,7 +65,7 @@ Status ScanOffThread(ui::Window window, const std::string& path, ChunkTable& tab
 // Empties the list and the table and rebuilds both from a fresh scan. "Add Tailpack" and the
 // white path label, once given, stay: choosing an executable cannot be undone. No path is no file
 // and is never opened. A file that exists but cannot be read leaves the table empty rather than
-// half-filled.
+// half-filled. Row 1, selected, is also the list's focused row, where the keyboard goes on from.
 Status RefreshChunkList(ui::Window window) {
   ui::ListDeleteAll(window, kChunkList);
   Chunks().clear();
@@ -83,7 +83,7 @@ Status RefreshChunkList(ui::Window window) {
   ChunksStamp() = stamp;
   Signature() = signature;
   FillRows(window, std::move(binary));
-  if (!Chunks().empty()) ui::ListSelect(window, kChunkList, 0);
+  if (!Chunks().empty()) ui::ListSelectOnly(window, kChunkList, 0);  // the arrow keys go on from row 1
   EnableChunkButtons(window, !Chunks().empty());
   ui::SetText(window, kCountLabel, CountText(Chunks().size()));
   ui::RedrawAll(window);

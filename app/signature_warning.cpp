@@ -22,7 +22,9 @@ const char* Opening(SignatureChange change) {
          "the file.";
 }
 
-const char* Question(SignatureChange change) {
+}  // namespace
+
+const char* AnywayQuestion(SignatureChange change) {
   switch (change) {
     case SignatureChange::RemoveOne: return "Remove the chunk anyway?";
     case SignatureChange::RemoveAll: return "Remove all chunks anyway?";
@@ -32,13 +34,11 @@ const char* Question(SignatureChange change) {
   return "Add the chunk anyway?";
 }
 
-}  // namespace
-
 bool AcceptSignatureLoss(ui::Window window, SignatureChange change) {
   std::string text = std::string(Opening(change)) +
                      "\r\rIts digital signature will no longer be valid: Windows will treat the program as "
                      "unsigned, and may warn before running it or refuse to run it.\r\r" +
-                     Question(change);
+                     AnywayQuestion(change);
   return ui::ShowMessage(window, text, "stowr - signature",
                          ui::kMbYesNo | ui::kMbIconWarning | ui::kMbDefaultButton2) == ui::kIdYes;
 }

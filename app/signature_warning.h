@@ -7,6 +7,9 @@
 // What the change does, for the first line of the question.
 enum class SignatureChange { RemoveOne, RemoveAll, Add, Replace };
 
+// The last line of a question asked before the change: "Remove the chunk anyway?" and the like.
+const char* AnywayQuestion(SignatureChange change);
+
 // Asks whether to go on although the program's signature will no longer be valid, in a box of its
 // own ("stowr - signature", No as the default). True when the user answers Yes.
 bool AcceptSignatureLoss(ui::Window window, SignatureChange change);

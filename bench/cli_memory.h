@@ -14,6 +14,6 @@ struct CommandPeak {
 };
 
 // Makes a file of `size` bytes in folder, adds it to a small executable as a chunk and runs list,
-// add, cat, extract, remove and strip over that executable, in that order. Everything made is
-// deleted again.
+// add, cat, extract, remove and strip over that executable, in that order, then add and set with
+// `size` bytes from a pipe. Everything made is deleted again.
 Status MeasureCommandPeaks(const std::string& folder, std::uint64_t size, std::vector<CommandPeak>& peaks);

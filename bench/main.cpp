@@ -194,8 +194,8 @@ int main(int argc, char** argv) {
   edit("strip", [&] { return StripTailpack(exe); }, [&] { return literal::StripTailpack(exe, nullptr); });
   fs::remove(copy);
 
-  // Peak memory of the command-line tool on a chunk and a file of 2 GiB, once the file above is
-  // no longer needed.
+  // Peak memory of the command-line tool on a chunk, a file and a pipe of 2 GiB, once the file
+  // above is no longer needed.
   fs::remove(exe);
   std::vector<CommandPeak> peaks;
   Check(MeasureCommandPeaks(folder, 2ull << 30, peaks), "measuring stowr-cli's memory");
@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
               "literal with one chunk read %.1f MiB\n", storePeak / kMiB, storeGrowth / kMiB, literalPeak / kMiB);
 
   constexpr std::uint64_t kCommandPeakTarget = 64ull << 20;
-  std::printf("\nPeak resident memory of stowr-cli (/usr/bin/time), a 2 GiB chunk and a 2 GiB file:\n");
+  std::printf("\nPeak resident memory of stowr-cli (/usr/bin/time), a 2 GiB chunk, file and pipe:\n");
   for (const CommandPeak& p : peaks)
     std::printf("  %-40s %7.1f MiB   target: under %.0f MiB\n", p.command.c_str(), p.peak / kMiB, kCommandPeakTarget / kMiB);
 

@@ -3,49 +3,26 @@
 #include <charconv>
 #include <iostream>
 
+#include "cli/help.h"
 #include "cli/options.h"
-#include "store/wholefile.h"
+#include "platform/files.h"
 
-namespace {
-
-constexpr std::string_view kUsage =
-    "usage: stowr-cli list EXE [--json]\n"
-    "       stowr-cli add EXE KIND FILE [KIND FILE]...\n"
-    "       stowr-cli set EXE KIND FILE\n"
-    "       stowr-cli remove EXE CHUNK\n"
-    "       stowr-cli strip EXE\n"
-    "       stowr-cli extract EXE CHUNK [OUT]\n"
-    "       stowr-cli extract-all EXE\n"
-    "       stowr-cli cat EXE CHUNK\n"
-    "       stowr-cli verify EXE\n"
-    "       stowr-cli --version\n"
-    "CHUNK is a chunk's number as listed, from 1, or :KIND for the newest chunk of that kind.\n"
-    "KIND is 3 characters among A-Z and 0-9. FILE - reads standard input; OUT - writes\n"
-    "standard output. Options go anywhere; -- ends them.\n"
-    "set replaces the newest chunk of that kind in place, or adds it when there is none;\n"
-    "unchanged bytes write nothing.\n"
-    "add, set, remove and strip refuse a change that would break a code signature unless given\n"
-    "--break-signature.\n"
-    "verify tells whether a signed EXE passes the strict certificate padding check.\n"
-    "Exit status: 0 done, 1 wrong usage, 2 a file could not be read or written,\n"
-    "3 request refused (bad or used KIND, no such chunk, empty data, a signature to keep,\n"
-    "an output name that is a symbolic link or the executable itself), 4 verify: EXE fails\n"
-    "the strict certificate padding check.\n";
-
-}  // namespace
-
-void PrintUsage(bool toStdout) { (toStdout ? std::cout : std::cerr) << kUsage; }
 
 int Usage() {
-  PrintUsage(false);
+  PrintOverview(std::cerr);
   return kExitUsage;
 }
 
-// Messages name the file and the reason the system gave.
+// Messages name the file and the reason the system gave; a refusal to change a file's owner also
+// names the option that allows it.
 int FileFailure(std::string_view action, const std::string& path, const Status& status) {
-  std::cerr << "stowr-cli: " << action << ' ' << path << ": " << status.message << '\n';
+  std::cerr << "stowr-cli: " << action << ' ' << path << ": " << status.message;
+  if (platform::IsOwnerChange(status)) std::cerr << "; " << kAllowOwnerChangeOption << " allows it";
+  std::cerr << '\n';
   return status.code == Status::Code::Refused ? kExitRefused : kExitFile;
 }
+
+Owner OwnerRule() { return GivenOptions().allowOwnerChange ? Owner::MayChange : Owner::Keep; }
 
 void WarnIfUnconfirmed(const std::string& path, const Status& status) {
   if (!status.warning.empty()) std::cerr << "stowr-cli: warning: " << path << ": " << status.warning << '\n';
@@ -56,7 +33,8 @@ int Refused(std::string_view message) {
   return kExitRefused;
 }
 
-// Waits up to a minute for another edit; its writes are streamed, so that covers large files.
+// Waits up to a minute for another edit; its writes are streamed, so that covers large files. An
+// owner that the new file could not keep is refused then, before any work.
 int LockForEdit(const std::string& exe, platform::FileLock& lock) {
   constexpr std::uint64_t kMaxWaitMs = 60000;
   bool told = false;
@@ -66,6 +44,7 @@ int LockForEdit(const std::string& exe, platform::FileLock& lock) {
     return true;
   });
   if (status.code == Status::Code::Missing) return FileFailure("cannot read", exe, Status::Missing());
+  if (status.ok() && !GivenOptions().allowOwnerChange) status = platform::CheckOwnerKept(platform::ReplaceTarget(exe));
   if (!status.ok()) return FileFailure("cannot write", exe, status);
   return kExitOk;
 }
@@ -111,7 +90,7 @@ int PickChunk(const std::string& text, const ChunkFile& file, FoundChunk& chunk)
 int WriteBack(const Content& content, const std::string& exe, bool breaksSignature) {
   if (breaksSignature && !GivenOptions().breakSignature) return RefuseBreakingSignature(exe);
   if (breaksSignature) WarnSignatureBroken(exe);
-  Status status = WriteWholeFile(content, exe);
+  Status status = WriteWholeFile(content, exe, {}, OwnerRule());
   if (!status.ok()) return FileFailure("cannot write", exe, status);
   WarnIfUnconfirmed(exe, status);
   return kExitOk;

@@ -10,21 +10,25 @@
 #include "store/chunk_find.h"
 #include "store/content.h"
 #include "store/tailpack.h"
+#include "store/wholefile.h"
 
 using Args = std::vector<std::string>;  // the arguments after the command's name
 
 enum ExitCode { kExitOk = 0, kExitUsage = 1, kExitFile = 2, kExitRefused = 3, kExitCheckFailed = 4 };
 
+// Wrong usage: the command list on standard error, and kExitUsage.
 int Usage();
-void PrintUsage(bool toStdout);
 // Reports a failure on path; a refused request (Status::Code::Refused) exits with kExitRefused.
 int FileFailure(std::string_view action, const std::string& path, const Status& status);
 int Refused(std::string_view message);
+// Whether this run may give a file another owner (--allow-owner-change).
+Owner OwnerRule();
 // Passes on a success's warning (the disk did not confirm a write) on standard error.
 void WarnIfUnconfirmed(const std::string& path, const Status& status);
 
 // Takes exe's edit lock before the read that plans an edit, so that another stowr edit of it waits
-// (saying so on standard error) and the edit is planned on what that one wrote.
+// (saying so on standard error) and the edit is planned on what that one wrote; then refuses an
+// edit whose new file could not keep exe's owner, unless --allow-owner-change.
 int LockForEdit(const std::string& exe, platform::FileLock& lock);
 // Opens exe for reading its chunks; a missing or unreadable exe is reported.
 int OpenExe(const std::string& exe, ChunkFile& file);

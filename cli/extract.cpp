@@ -12,8 +12,9 @@ namespace {
 // Writes the chunk to out, streaming from the open executable, and prints out's name; a chunk that
 // cannot be read or a file that cannot be written is an error, never an empty or partial file
 // passed off as done. An output that is a link or the executable itself is refused (exit 3).
-int ExtractTo(const ChunkFile& exe, const ChunkRecord& record, std::size_t index, const std::string& out) {
-  Status status = ExtractChunk(exe, record, out);
+int ExtractTo(const ChunkFile& exe, const ChunkRecord& record, std::size_t index, const std::string& out,
+              TempSweep* sweep = nullptr) {
+  Status status = ExtractChunk(exe, record, out, {}, OwnerRule(), sweep);
   if (!status.ok()) return FileFailure("cannot extract chunk " + std::to_string(index) + " to", out, status);
   WarnIfUnconfirmed(out, status);
   std::cout << out << '\n';
@@ -21,10 +22,13 @@ int ExtractTo(const ChunkFile& exe, const ChunkRecord& record, std::size_t index
 }
 
 // The chunk's bytes, unchanged, on standard output, copied in blocks from the open executable.
+// Standard output sent into the executable itself (1<>app.exe, >>app.exe) is refused (exit 3).
 int CopyToOutput(const ChunkFile& exe, const ChunkRecord& record, std::size_t index) {
   std::cout.flush();
   Status status = exe.CopyTo(record, platform::StandardOutput());
-  if (!status.ok()) return FileFailure("cannot copy chunk " + std::to_string(index) + " of", exe.Path(), status);
+  const std::string chunk = "cannot copy chunk " + std::to_string(index);
+  if (status.code == Status::Code::Refused) return FileFailure(chunk + " to", "standard output", status);
+  if (!status.ok()) return FileFailure(chunk + " of", exe.Path(), status);
   return kExitOk;
 }
 
@@ -44,15 +48,17 @@ int RunExtract(const Args& args) {
 // Every chunk, last chunk first: the newest chunk of a Kind gets the default name, an older one of
 // the same name its numbered name (ExtractAllNames). A chunk that cannot be written is reported
 // and the others are still tried; the status tells at the end whether any failed (3 when every
-// failure was a refusal). The chunks are handed over one at a time, never held as a table.
+// failure was a refusal). The chunks are handed over one at a time, never held as a table, and
+// the folder is looked through for stale temporary files once, not once per chunk.
 int RunExtractAll(const Args& args) {
   ChunkFile file;
   if (int code = OpenOnlyExe(args, file)) return code;
   const std::string& exe = args[0];
   ExtractAllNames names;
+  TempSweep sweep;
   int result = kExitOk;
   Status status = WalkChunksNewestFirst(file, [&](const ChunkRecord& record, std::size_t index) {
-    int code = ExtractTo(file, record, index, names.Next(exe, record, index));
+    int code = ExtractTo(file, record, index, names.Next(exe, record, index), &sweep);
     if (code != kExitOk && result != kExitFile) result = code;
     return true;
   });

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "cli/options.h"
 #include "platform/console.h"
 
@@ -18,23 +19,39 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"list", RunList, "--json"},
-    {"add", RunAdd, "--break-signature"},
-    {"set", RunSet, "--break-signature"},
-    {"remove", RunRemove, "--break-signature"},
-    {"strip", RunStrip, "--break-signature"},
-    {"extract", RunExtract, ""},
-    {"extract-all", RunExtractAll, ""},
+    {"add", RunAdd, "--break-signature --allow-owner-change"},
+    {"set", RunSet, "--break-signature --allow-owner-change"},
+    {"remove", RunRemove, "--break-signature --allow-owner-change"},
+    {"strip", RunStrip, "--break-signature --allow-owner-change"},
+    {"extract", RunExtract, "--allow-owner-change"},
+    {"extract-all", RunExtractAll, "--allow-owner-change"},
     {"cat", RunCat, ""},
     {"verify", RunVerify, ""},
 };
 
+// True when args ask for help (--help before any --).
+bool AsksForHelp(const Args& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--") return false;
+    if (arg == "--help") return true;
+  }
+  return false;
+}
+
+// stowr-cli help [COMMAND]: the command list, or one command's help.
+int RunHelp(const Args& args) {
+  if (args.empty()) {
+    PrintOverview(std::cout);
+    return kExitOk;
+  }
+  if (args.size() != 1 || !PrintCommandHelp(std::cout, args[0])) return Usage();
+  return kExitOk;
+}
+
 int Run(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string_view name = argv[1];
-  if (name == "help" || name == "--help" || name == "-h") {
-    PrintUsage(true);
-    return kExitOk;
-  }
+  if (name == "help" || name == "--help" || name == "-h") return RunHelp(Args(argv + 2, argv + argc));
   if (name == "--version") {
     std::cout << "stowr-cli " << STOWR_VERSION << '\n';
     return kExitOk;
@@ -42,6 +59,7 @@ int Run(int argc, char** argv) {
   Args args(argv + 2, argv + argc);
   for (const Command& command : kCommands) {
     if (command.name != name) continue;
+    if (AsksForHelp(args)) return RunHelp({std::string(name)});
     if (!TakeOptions(args, command.options)) return Usage();
     return command.run(args);
   }

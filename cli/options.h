@@ -7,10 +7,12 @@
 
 inline constexpr std::string_view kJsonOption = "--json";
 inline constexpr std::string_view kBreakSignatureOption = "--break-signature";
+inline constexpr std::string_view kAllowOwnerChangeOption = "--allow-owner-change";
 
 struct Options {
   bool json = false;            // list: a JSON array
   bool breakSignature = false;  // add, remove, strip: write even when a signature stops verifying
+  bool allowOwnerChange = false;  // edits and extractions: replace a file that then has another owner
 };
 
 // Takes the options out of args, leaving the other arguments in their order. False (wrong usage)

@@ -11,26 +11,13 @@
 
 namespace {
 
-// The new data as bytes to compare with: its file, opened again into `file`, or standard input's
-// bytes.
-Status DataSource(const NewChunk& data, FileSource& file, tp_source& source) {
-  if (!data.file) {
-    source = tp_memory_source(data.bytes.data(), data.bytes.size());
-    return Status::Success();
-  }
-  Status status = file.Open(data.file->path);
-  source = file.Source();
-  return status;
-}
-
 // Replaces the chunk found in place, unless it holds these bytes already.
 int ReplaceFound(const std::string& exe, ChunkFile& file, const FoundChunk& chunk, const NewChunk& data) {
   FileSource opened;
-  tp_source source{};
   bool same = false;
-  Status status = DataSource(data, opened, source);
-  if (!status.ok()) return FileFailure("cannot read", data.file ? data.file->path : "standard input", status);
-  status = ChunkHolds(file, chunk.record, source, same);
+  Status status = OpenSourceFile(data.file, opened);
+  if (!status.ok()) return FileFailure("cannot read", data.file.path, status);
+  status = ChunkHolds(file, chunk.record, opened.Source(), same);
   if (!status.ok()) return FileFailure("cannot read", exe, status);
   file.Close();
   if (same) {
@@ -38,7 +25,7 @@ int ReplaceFound(const std::string& exe, ChunkFile& file, const FoundChunk& chun
               << ") holds these bytes already; nothing was written\n";
     return kExitOk;
   }
-  EditResult replaced = ReplaceChunk(exe, chunk.count, chunk.number, chunk.record, data);
+  EditResult replaced = ReplaceChunk(exe, chunk.count, chunk.number, chunk.record, data.file);
   if (!replaced.status.ok()) return FileFailure("cannot read", exe, replaced.status);
   if (!replaced.changed) return Refused("the chunk was refused; " + exe + " is unchanged");
   return WriteBack(replaced.content, exe, replaced.breaksSignature);
@@ -54,13 +41,14 @@ int RunSet(const Args& args) {
   const std::string& exe = args[0];
   NewChunk data;
   DescriptorCheck check = CheckDescriptor(args[1], {});
-  if (check.verdict == DescriptorVerdict::Invalid) return Refused(kInvalidKind);
+  if (check.verdict == DescriptorVerdict::Invalid) return RefuseKind(exe, args[1]);
   data.kind = check.descriptor;
   platform::FileLock lock;
   ChunkFile file;
   FoundChunk chunk;
+  InputScratch scratch;
   if (int code = OpenForEdit(exe, lock, file)) return code;
-  if (int code = TakeNewData(args[2], data)) return code;
+  if (int code = TakeNewData(exe, args[2], data, scratch)) return code;
   Status status = FindChunkOfKind(file, data.kind, chunk);
   if (!status.ok()) return FileFailure("cannot read", exe, status);
   if (chunk.found) return ReplaceFound(exe, file, chunk, data);

@@ -1,6 +1,7 @@
-# cmake --install: the tool, the reader's headers, libtailpack (shared and static), and the files
-# that let other projects find them: the CMake package (find_package(stowr CONFIG): stowr::reader,
-# stowr::tailpack, stowr::tailpack_static, stowr::cli and stowr_add_chunks), stowr-reader.pc and
+# cmake --install: the tool, the reader's headers, libtailpack (shared and static), the manual
+# page, and the files that let other projects find them: the CMake package (find_package(stowr
+# CONFIG): stowr::reader, stowr::tailpack, stowr::tailpack_static, stowr::cli and
+# stowr_add_chunks, with the MinGW-w64 toolchain file for cross builds), stowr-reader.pc and
 # tailpack.pc for pkg-config.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
@@ -15,6 +16,7 @@ install(TARGETS tailpack tailpack_static EXPORT stowrTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES ${STOWR_READER_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES ${STOWR_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(EXPORT stowrTargets NAMESPACE stowr:: DESTINATION ${STOWR_CMAKE_DIR})
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/stowrConfig.cmake.in
@@ -26,6 +28,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/stowrConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/stowrConfigVersion.cmake
               ${CMAKE_CURRENT_LIST_DIR}/stowrAddChunks.cmake
               ${CMAKE_CURRENT_LIST_DIR}/stowrAppendChunks.cmake
+              ${CMAKE_CURRENT_LIST_DIR}/mingw-w64-x86_64.cmake
         DESTINATION ${STOWR_CMAKE_DIR})
 
 # The .pc files find their prefix from where they lie, so an installed tree can be moved. The

@@ -65,25 +65,35 @@ bool AnyPath(Run& run) {
   return CloseStowr(run, app);
 }
 
-// A dropped executable is opened as if chosen with "..."; a dropped file of another kind goes to
-// the Add dialog. Of several files the first counts.
+// A dropped executable is opened as if chosen with "..."; among other files it is refused. Other
+// files dropped together go in turn to an Add dialog each.
 bool DroppedFiles(Run& run) {
-  const std::string exe = run.folder + "dropped.exe", other = run.folder + "other.exe", note = run.folder + "note.txt";
-  const TestChunk first{"TXT", "first"};
-  E2E_CHECK(WriteBytes(exe, FileBytes(ExeBody(1024), {first})) && WriteBytes(other, ExeBody(512)));
-  E2E_CHECK(WriteBytes(note, "a note"));
+  const std::string exe = run.folder + "dropped.exe", note = run.folder + "note.txt", picture = run.folder + "red.png";
+  const TestChunk first{"TXT", "first"}, red{"PNG", SolidPng(2, 2, kRed)};
+  E2E_CHECK(WriteBytes(exe, FileBytes(ExeBody(1024), {first})));
+  E2E_CHECK(WriteBytes(note, "a note") && WriteBytes(picture, red.data));
   App app;
   E2E_TRY(OpenStowr(run, app, ""));
-  E2E_CHECK(DropFiles(app, app.main, {exe, other}));
+  E2E_CHECK(DropFiles(app, app.main, {exe, note}));
+  E2E_TRY(AnswerBox(run, app, "stowr - error", "Drop one executable at a time", IDOK));
+  E2E_EQ(ControlText(app.main, kPathLabel), "");
+  E2E_CHECK(DropFiles(app, app.main, {exe}));
   E2E_CHECK(PollUntil([&] { return ControlText(app.main, kPathLabel) == exe; }, kWindowWait));
   E2E_TRY(ExpectListState(run, app, 1, true));
 
-  E2E_CHECK(DropFiles(app, app.main, {note, other}));
-  HWND dialog = WaitForWindow(app, kAddDialogTitle);
-  E2E_CHECK(dialog != nullptr && TypeDescriptor(dialog, "NTE"));
-  E2E_CHECK(WaitForWindowGone(app, kAddDialogTitle) && Sync(app.main));
-  E2E_TRY(ExpectListState(run, app, 2, true));
-  E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {first, {"NTE", "a note"}}));
+  E2E_CHECK(DropFiles(app, app.main, {note, picture}));
+  HWND previous = nullptr;
+  for (const char* kind : {"NTE", "PNG"}) {
+    HWND dialog = nullptr;
+    E2E_CHECK(PollUntil([&] {
+      dialog = WaitForWindow(app, kAddDialogTitle, "", 20);
+      return dialog != nullptr && dialog != previous;
+    }, kWindowWait));
+    E2E_CHECK(TypeDescriptor(dialog, kind));
+    previous = dialog;
+  }
+  E2E_TRY(ExpectListState(run, app, 3, true));
+  E2E_FILE_HOLDS(exe, FileBytes(ExeBody(1024), {first, {"NTE", "a note"}, red}));
   return CloseStowr(run, app);
 }
 

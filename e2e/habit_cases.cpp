@@ -292,12 +292,8 @@ bool WindowsOnScreen(Run& run) {
     return Fail(run, __LINE__, "Viewer at " + std::to_string(outer.left) + "," + std::to_string(outer.top));
   E2E_TRY(CloseViewer(run, app, viewer));
   Click(app.main, kChooseButton);
-  HWND chooser = nullptr;
-  E2E_CHECK(PollUntil([&] {
-    for (HWND window : TopWindows(app))
-      if (window != app.main && ClassOf(window) == "#32770") chooser = window;
-    return chooser != nullptr;
-  }, kWindowWait));
+  HWND chooser = WaitForClass(app, "#32770", app.main);
+  E2E_CHECK(chooser != nullptr);
   E2E_CHECK(PollUntil([&] { GetWindowRect(chooser, &outer); return Inside(outer, work); }, kWindowWait));
   PressDialogButton(chooser, IDCANCEL);
   E2E_CHECK(PollUntil([&] { return IsWindowEnabled(app.main) && Sync(app.main); }, kWindowWait));

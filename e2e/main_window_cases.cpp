@@ -1,5 +1,5 @@
 // End-to-end cases of the Main window: start-up, the chunk list, the executable chooser, the
-// removals and their confirmations, keys, and closing.
+// removals and their confirmations and refusals, keys, the About box, and closing.
 #include <vector>
 
 #include "e2e/cases.h"
@@ -234,27 +234,43 @@ bool RemoveOneWithoutSelection(Run& run) {
   return CloseStowr(run, app);
 }
 
-// A write the file system refuses is reported, and the file keeps its bytes.
-bool ReadOnlyFile(Run& run) {
+// A program that cannot take a change (read-only, or held by another program that shares it only
+// for reading) is reported first, before the file dialog or the confirmation, in the words of the
+// write, and keeps its bytes.
+bool UnwritableRefusedFirst(Run& run) {
   const std::string path = WriteThreeChunkFile(run);
   const std::string before = ReadBytes(path);
-  E2E_CHECK(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  struct Holder {
+    std::string path;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    ~Holder() {
+      if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+  };
   App app;
   E2E_TRY(OpenStowr(run, app, path));
-  struct Row {
-    int button;
-    const char* caption;
-  };
-  for (const Row& row : {Row{kRemoveAllButton, "stowr - remove all"}, Row{kRemoveOneButton, "stowr - remove one"}}) {
-    Click(app.main, row.button);
-    HWND box = WaitForWindow(app, row.caption, "#32770");
-    E2E_CHECK(box != nullptr);
-    PressDialogButton(box, IDYES);
-    E2E_TRY(AnswerBox(run, app, "stowr - error", "", IDOK));
-    E2E_FILE_HOLDS(path, before);
-    E2E_TRY(ExpectListState(run, app, 3, true));
+  for (bool held : {false, true}) {
+    Holder holder{path};
+    if (held)
+      holder.file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    else
+      E2E_CHECK(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    E2E_CHECK(!held || holder.file != INVALID_HANDLE_VALUE);
+    for (int button : {kAddButton, kRemoveOneButton, kRemoveAllButton}) {
+      Click(app.main, button);
+      HWND box = WaitForClass(app, "#32770", app.main);
+      E2E_CHECK(box != nullptr);
+      E2E_EQ(WindowText(box), "stowr - error");
+      const std::string head = "Could not write file:\r" + path + "\r";
+      E2E_EQ(MessageBoxText(box).substr(0, head.size()), head);
+      PressDialogButton(box, IDOK);
+      E2E_CHECK(WaitForWindowGone(app, "stowr - error") && Sync(app.main));
+      E2E_CHECK(TopWindows(app).size() == 1);
+    }
   }
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  E2E_FILE_HOLDS(path, before);
+  E2E_TRY(ExpectListState(run, app, 3, true));
   return CloseStowr(run, app);
 }
 
@@ -292,24 +308,18 @@ bool SelectProgramCancel(Run& run) {
   return ExpectChosenAndClose(run, app, path);
 }
 
-// Enter and Escape reach the window as the commands 1 and 2, which close nothing and open
-// nothing. Enter is sent only while the list has the focus: on a focused push button it presses
-// that button, as in any dialog. Escape gives command 2 wherever the focus is.
-bool EnterEscapePosted(Run& run) {
+// Escape reaches the window as command 2, which closes nothing and opens nothing, wherever the
+// focus is.
+bool EscapePosted(Run& run) {
   const std::string path = WriteThreeChunkFile(run);
   const std::string before = ReadBytes(path);
   App app;
   E2E_TRY(OpenStowr(run, app, path));
   HWND chooser = GetDlgItem(app.main, kChooseButton);
-  const struct {
-    int focus;
-    WORD key;
-  } rows[] = {{kChunkList, VK_RETURN}, {kChunkList, VK_ESCAPE}, {kChooseButton, VK_ESCAPE},
-              {kRemoveAllButton, VK_ESCAPE}, {kChunkList, VK_RETURN}};
-  for (const auto& row : rows) {
-    E2E_CHECK(FocusControl(app, GetDlgItem(app.main, row.focus)));
-    PostKey(app, row.key);
-    const std::string what = "key " + std::to_string(row.key) + " on control " + std::to_string(row.focus);
+  for (int focus : {kChunkList, kChooseButton, kRemoveAllButton}) {
+    E2E_CHECK(FocusControl(app, GetDlgItem(app.main, focus)));
+    PostKey(app, VK_ESCAPE);
+    const std::string what = "Escape on control " + std::to_string(focus);
     if (!Drain(chooser) || !IsWindowVisible(app.main)) return Fail(run, __LINE__, what + " closed the window");
     if (TopWindows(app).size() != 1) return Fail(run, __LINE__, what + " opened a window");
   }
@@ -318,28 +328,44 @@ bool EnterEscapePosted(Run& run) {
   return CloseStowr(run, app);
 }
 
-// The same keys typed on the keyboard while the Main window is in front and the list has the
-// focus.
-bool EnterEscapeTyped(Run& run) {
+// The window from the keyboard alone: Tab reaches the list, where Escape closes nothing, the
+// arrow keys select rows and Enter previews the selected one; Escape closes the Viewer, and
+// Ctrl+O opens the executable chooser, whose answer is listed.
+bool KeyboardAlone(Run& run) {
+  const std::string first = WriteThreeChunkFile(run), second = run.folder + "second.exe";
+  E2E_CHECK(WriteBytes(second, FileBytes(ExeBody(1024), {{"ONE", "1"}})));
   App app;
-  E2E_TRY(OpenStowr(run, app, WriteThreeChunkFile(run)));
+  E2E_TRY(OpenStowr(run, app, first));
   E2E_CHECK(BringToFront(app));
-  E2E_CHECK(FocusControl(app, GetDlgItem(app.main, kChunkList)));
-  for (WORD key : {VK_RETURN, VK_ESCAPE, VK_RETURN, VK_ESCAPE}) {
-    TypeKey(key);
-    E2E_CHECK(Drain(GetDlgItem(app.main, kChooseButton)));
-    E2E_CHECK(IsWindowVisible(app.main));
-    E2E_CHECK(TopWindows(app).size() == 1);
-  }
+  HWND list = GetDlgItem(app.main, kChunkList);
+  E2E_CHECK(FocusedWindow(app) == GetDlgItem(app.main, kChooseButton));
+  TypeKey(VK_TAB);
+  E2E_CHECK(PollUntil([&] { return FocusedWindow(app) == list; }, kWindowWait));
+  TypeKey(VK_ESCAPE);
+  for (int down = 0; down < 2; ++down) TypeKey(VK_DOWN);
+  E2E_CHECK(PollUntil([&] { return SelectedRows(list) == std::vector<int>{2}; }, kWindowWait));
+  E2E_CHECK(TopWindows(app).size() == 1);
+  TypeKey(VK_RETURN);
+  HWND viewer = WaitForWindow(app, kViewerTitle);
+  E2E_CHECK(viewer != nullptr && DrainEdit(GetDlgItem(viewer, kViewerPaneId)));
+  E2E_EQ(ControlText(viewer, kViewerPaneId), "hello");
+  TypeKey(VK_ESCAPE);
+  E2E_CHECK(WaitForWindowGone(app, kViewerTitle));
+  E2E_CHECK(PollUntil([&] { return IsWindowEnabled(app.main) && FocusedWindow(app) == list; }, kWindowWait));
+  TypeKey('O', VK_CONTROL);
+  HWND chooser = WaitForWindow(app, "Select Program", "#32770");
+  E2E_CHECK(chooser != nullptr && AnswerOpenDialog(chooser, second));
+  E2E_TRY(ExpectListState(run, app, 1, true));
+  E2E_EQ(ControlText(app.main, kPathLabel), second);
   return CloseStowr(run, app);
 }
 
-// Tab walks the enabled buttons in creation order and skips the list, which is no tab stop.
+// Tab walks "...", the list and the enabled buttons in creation order.
 bool TabOrder(Run& run) {
   App app;
   E2E_TRY(OpenStowr(run, app, WriteThreeChunkFile(run)));
   E2E_CHECK(FocusControl(app, GetDlgItem(app.main, kChooseButton)));
-  const int order[] = {kAddButton, kRemoveOneButton, kRemoveAllButton, kPreviewButton,
+  const int order[] = {kChunkList, kAddButton, kRemoveOneButton, kRemoveAllButton, kPreviewButton,
                        kExtractOneButton, kExtractAllButton, kChooseButton};
   for (int expected : order) {
     PostKey(app, VK_TAB);
@@ -348,6 +374,26 @@ bool TabOrder(Run& run) {
     if (focused != expected)
       return Fail(run, __LINE__, "Tab went to " + std::to_string(focused) + ", want " + std::to_string(expected));
   }
+  return CloseStowr(run, app);
+}
+
+// Alt+Space, then the window menu's last item: "About stowr..." tells the release's version and
+// licence, and the title keeps its text.
+bool AboutBox(Run& run) {
+  App app;
+  E2E_TRY(OpenStowr(run, app, ""));
+  E2E_CHECK(BringToFront(app));
+  TypeKey(VK_SPACE, VK_MENU);
+  E2E_CHECK(WaitForMenu(app) != nullptr);
+  TypeKey(VK_UP);
+  TypeKey(VK_RETURN);
+  HWND box = WaitForWindow(app, "stowr - about", "#32770");
+  E2E_CHECK(box != nullptr && GetWindow(box, GW_OWNER) == app.main);
+  const std::string head = "stowr - Tailpack Manager\rVersion " STOWR_VERSION "\r\rMIT License\rCopyright";
+  E2E_EQ(MessageBoxText(box).substr(0, head.size()), head);
+  PressDialogButton(box, IDOK);
+  E2E_CHECK(WaitForWindowGone(app, "stowr - about"));
+  E2E_EQ(WindowText(app.main), kMainTitle);
   return CloseStowr(run, app);
 }
 
@@ -376,7 +422,7 @@ bool FocusMovesOnWhenItsButtonGoes(Run& run) {
     PostKey(app, VK_TAB);
     PostKey(app, VK_ESCAPE);
     E2E_CHECK(Drain(GetDlgItem(app.main, kChooseButton)));
-    E2E_CHECK(GetDlgCtrlID(FocusedWindow(app)) == kAddButton);
+    E2E_CHECK(GetDlgCtrlID(FocusedWindow(app)) == kChunkList);
     E2E_CHECK(IsWindowVisible(app.main));
     E2E_TRY(CloseStowr(run, app));
   }
@@ -399,12 +445,13 @@ std::vector<Case> MainWindowCases() {
       {"remove_one_without_selection", RemoveOneWithoutSelection},
       {"remove_all", RemoveAll},
       {"answer_no_keeps_file", AnswerNoKeepsFile},
-      {"read_only_file", ReadOnlyFile},
+      {"unwritable_refused_first", UnwritableRefusedFirst},
       {"select_program", SelectProgram},
       {"select_program_cancel", SelectProgramCancel},
-      {"enter_escape_posted", EnterEscapePosted},
-      {"enter_escape_typed", EnterEscapeTyped},
+      {"escape_posted", EscapePosted},
+      {"keyboard_alone", KeyboardAlone},
       {"tab_order", TabOrder},
+      {"about_box", AboutBox},
       {"focus_moves_on_when_its_button_goes", FocusMovesOnWhenItsButtonGoes},
   };
 }

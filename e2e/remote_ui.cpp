@@ -376,14 +376,16 @@ std::vector<std::uint32_t> CaptureClient(HWND window, int& width, int& height) {
   return pixels;
 }
 
-void TypeKey(WORD key) {
-  INPUT inputs[2] = {};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
+void TypeKey(WORD key, WORD modifier) {
+  INPUT inputs[4] = {};
+  const WORD keys[4] = {modifier, key, key, modifier};
+  for (int i = 0; i < 4; ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = keys[i];
+    if (i >= 2) inputs[i].ki.dwFlags = KEYEVENTF_KEYUP;
   }
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, inputs, sizeof(INPUT));
+  if (modifier) SendInput(4, inputs, sizeof(INPUT));
+  else SendInput(2, inputs + 1, sizeof(INPUT));
 }
 
 bool RowRect(const App& app, HWND list, int row, RECT& rect) {
@@ -421,17 +423,19 @@ void MouseClick(POINT at, bool right, bool twice) {
   }
 }
 
-HWND WaitForMenu(const App& app) {
-  HWND menu = nullptr;
+HWND WaitForClass(const App& app, const std::string& className, HWND except) {
+  HWND found = nullptr;
   PollUntil(
       [&] {
         for (HWND window : TopWindows(app))
-          if (ClassOf(window) == "#32768") menu = window;
-        return menu != nullptr;
+          if (window != except && ClassOf(window) == className) found = window;
+        return found != nullptr;
       },
       kWindowWait);
-  return menu;
+  return found;
 }
+
+HWND WaitForMenu(const App& app) { return WaitForClass(app, "#32768"); }
 
 std::vector<bool> MenuItemsEnabled(HWND menu, int items) {
   int width = 0, height = 0;

@@ -89,12 +89,16 @@ bool BringToFront(const App& app);
 // The pixels of a window's client area as the screen shows them, rows top first, 0x00RRGGBB;
 // empty when the copy failed.
 std::vector<std::uint32_t> CaptureClient(HWND window, int& width, int& height);
-// Types a key as the keyboard would: it goes to the foreground window's focused control.
-void TypeKey(WORD key);
+// Types a key as the keyboard would, with modifier (VK_CONTROL, VK_SHIFT, VK_MENU) held when given:
+// it goes to the foreground window's focused control.
+void TypeKey(WORD key, WORD modifier = 0);
 // The screen rectangle of a list row (its bounds); false when the list does not have it.
 bool RowRect(const App& app, HWND list, int row, RECT& rect);
 // Moves the mouse to a screen point and clicks the left (twice: double-clicks) or right button.
 void MouseClick(POINT at, bool right, bool twice = false);
+// A visible top-level window of the app of this class, other than except, waiting for it;
+// nullptr on time-out. "#32770" is a dialog's (a message box, a file dialog).
+HWND WaitForClass(const App& app, const std::string& className, HWND except = nullptr);
 // The app's visible popup menu, waiting for it; nullptr on time-out.
 HWND WaitForMenu(const App& app);
 // The items of a popup menu as the screen shows them: the menu's client area cut into `items`

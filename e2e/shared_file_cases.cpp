@@ -1,8 +1,9 @@
-// End-to-end case of two stowr-cli.exe writing one file at once: each round starts both, one
-// adding a chunk and the other removing the oldest; every change that ended with code 0 is in the
-// file afterwards, and no other.
+// End-to-end case of stowr-cli.exe writers of one file at once: each round starts four, three
+// adding a chunk each and one removing the oldest. Those that wait for another never find the file
+// missing while it is replaced: every change ends with code 0 and is in the file afterwards.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -39,20 +40,31 @@ DWORD ExitCodeOf(HANDLE process) {
   return code;
 }
 
+// The file after a round: the second initial chunk, then the added ones in any order.
+bool HoldsEveryChange(const std::string& bytes, std::vector<std::string> added) {
+  std::sort(added.begin(), added.end());
+  do {
+    std::vector<TestChunk> chunks = {{"TWO", "two"}};
+    for (const std::string& kind : added) chunks.push_back({kind, "new"});
+    if (bytes == FileBytes(ExeBody(4096), chunks)) return true;
+  } while (std::next_permutation(added.begin(), added.end()));
+  return false;
+}
+
 bool TwoCliWritersLoseNothing(Run& run) {
   const std::string cli = CliBeside(run.program);
   E2E_CHECK(GetFileAttributesA(cli.c_str()) != INVALID_FILE_ATTRIBUTES);
   const std::string exe = run.folder + "shared.exe";
-  const std::vector<TestChunk> initial = {{"ONE", "one"}, {"TWO", "two"}};
-  for (int round = 0; round < 10; ++round) {
-    E2E_CHECK(WriteBytes(exe, FileBytes(ExeBody(4096), initial)));
+  const std::vector<std::string> added = {"NEW", "SEC", "THR"};
+  for (int round = 0; round < 40; ++round) {
+    E2E_CHECK(WriteBytes(exe, FileBytes(ExeBody(4096), {{"ONE", "one"}, {"TWO", "two"}})));
     E2E_CHECK(WriteBytes(run.folder + "new.txt", "new"));
-    HANDLE adder = StartCli(run, cli, "add shared.exe NEW new.txt");
-    HANDLE remover = StartCli(run, cli, "remove shared.exe 1");
-    E2E_CHECK(adder != nullptr && remover != nullptr);
-    const DWORD added = ExitCodeOf(adder), removed = ExitCodeOf(remover);
-    E2E_CHECK(added == 0 && removed == 0);
-    E2E_FILE_HOLDS(exe, FileBytes(ExeBody(4096), {{"TWO", "two"}, {"NEW", "new"}}));
+    std::vector<HANDLE> writers = {StartCli(run, cli, "remove shared.exe 1")};
+    for (const std::string& kind : added) writers.push_back(StartCli(run, cli, "add shared.exe " + kind + " new.txt"));
+    bool allDone = true;
+    for (HANDLE writer : writers) allDone = (writer != nullptr && ExitCodeOf(writer) == 0) && allDone;
+    E2E_CHECK(allDone);
+    E2E_CHECK(HoldsEveryChange(ReadBytes(exe), added));
   }
   return true;
 }

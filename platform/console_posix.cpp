@@ -10,17 +10,12 @@ namespace platform {
 
 FileHandle StandardOutput() { return STDOUT_FILENO; }
 
-Status ReadStandardInput(std::string& bytes, std::uint64_t limit) {
-  bytes.clear();
-  char buffer[1 << 16];
-  for (;;) {
-    ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return Status::Failed(std::strerror(errno));
-    if (n == 0) return Status::Success();
-    if (bytes.size() + static_cast<std::size_t>(n) > limit) return Status::Failed("more data than a chunk can hold");
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
+Status ReadStandardInput(char* buffer, std::size_t size, std::size_t& got) {
+  ssize_t n = 0;
+  do n = read(STDIN_FILENO, buffer, size);
+  while (n < 0 && errno == EINTR);
+  got = n > 0 ? static_cast<std::size_t>(n) : 0;
+  return n < 0 ? Status::Failed(std::strerror(errno)) : Status::Success();
 }
 
 void UseUtf8Console() {}

@@ -15,20 +15,17 @@ namespace platform {
 FileHandle StandardOutput() { return reinterpret_cast<FileHandle>(GetStdHandle(STD_OUTPUT_HANDLE)); }
 
 // A pipe whose writer has finished ends with ERROR_BROKEN_PIPE, which is the end of the data.
-Status ReadStandardInput(std::string& bytes, std::uint64_t limit) {
-  bytes.clear();
-  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-  char buffer[1 << 16];
-  for (;;) {
-    DWORD n = 0;
-    if (!ReadFile(input, buffer, sizeof buffer, &n, nullptr)) {
-      if (GetLastError() == ERROR_BROKEN_PIPE) return Status::Success();
-      return Status::Failed("cannot read standard input (error " + std::to_string(GetLastError()) + ")");
-    }
-    if (n == 0) return Status::Success();
-    if (bytes.size() + n > limit) return Status::Failed("more data than a chunk can hold");
-    bytes.append(buffer, n);
+// ReadFile takes a 32-bit count.
+Status ReadStandardInput(char* buffer, std::size_t size, std::size_t& got) {
+  got = 0;
+  DWORD n = 0;
+  if (!ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, static_cast<DWORD>(size > MAXDWORD ? MAXDWORD : size), &n,
+                nullptr)) {
+    if (GetLastError() == ERROR_BROKEN_PIPE) return Status::Success();
+    return Status::Failed("cannot read standard input (error " + std::to_string(GetLastError()) + ")");
   }
+  got = n;
+  return Status::Success();
 }
 
 namespace {

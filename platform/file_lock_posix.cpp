@@ -1,9 +1,11 @@
 // The lock of an edit on POSIX: an exclusive flock() on the file, taken through a descriptor that
-// also holds an open-file-description read lock on one byte far beyond any end of file (the
-// mark). The mark tells another stowr edit, which then waits, from another program holding the
-// file with flock(), which is reported as in use; a lockf() or fcntl() lock of another program
-// on the file's bytes is seen at once. The rename of an edit puts a new file under the path, so
-// once locked the path is checked to still name the locked file; if not, the new one is locked.
+// also holds the mark of a file stowr is changing (files_posix_internal.h): a read lock over every
+// byte, which keeps any other program's write lock (fcntl, lockf) off every range while the edit
+// runs, so that such a lock waits or fails rather than write into a file about to be replaced. The
+// mark tells another stowr edit, which then waits, from another program holding the file with a
+// lock of its own, at any offset, which is reported as in use. The rename of an edit puts a new
+// file under the path, which carries the mark until it is closed; once locked, the path is checked
+// to still name the locked file; if not, the new one is locked.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,7 +13,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <limits>
 #include <thread>
 
 #include "platform/file_lock.h"
@@ -22,41 +23,30 @@ namespace platform {
 
 namespace {
 
-constexpr off_t kMark = std::numeric_limits<off_t>::max() - 1;
 constexpr int kMaxPollMs = 20;
-// A flock() without the mark must be seen this long to be another program's: an edit lets its
-// new file's flock() go a moment after the rename.
+// Another program's lock must be seen this long to be reported: a stowr edit takes its mark a
+// moment before its flock(), and lets the flock() go a moment before the mark.
 constexpr std::uint64_t kForeignMs = 100;
 
 enum class Holder { None, Stowr, Other };
 
-// The first lock of another owner that a write lock on [start, start + length) would meet.
-bool LockedByOthers(int fd, off_t start, off_t length) {
-  struct flock probe = {};
-  probe.l_type = F_WRLCK;
-  probe.l_whence = SEEK_SET;
-  probe.l_start = start;
-  probe.l_len = length;
-  if (fcntl(fd, F_OFD_GETLK, &probe) != 0 && fcntl(fd, F_GETLK, &probe) != 0) return false;
-  return probe.l_type != F_UNLCK;
-}
-
-bool TakeMark(int fd) {
-  struct flock mark = {};
-  mark.l_type = F_RDLCK;
-  mark.l_whence = SEEK_SET;
-  mark.l_start = kMark;
-  mark.l_len = 1;
-  return fcntl(fd, F_OFD_SETLK, &mark) == 0 || errno == EINVAL;  // EINVAL: no such locks here
+// The first lock of another owner that a write lock on any byte would meet, into found.
+bool LockedByOthers(int fd, struct flock& found) {
+  found = {};
+  found.l_type = F_WRLCK;
+  found.l_whence = SEEK_SET;
+  if (fcntl(fd, F_OFD_GETLK, &found) != 0 && fcntl(fd, F_GETLK, &found) != 0) return false;
+  return found.l_type != F_UNLCK;
 }
 
 // Takes the mark and the flock() on fd, or tells who holds the file.
 Holder TryLock(int fd) {
-  if (LockedByOthers(fd, 0, kMark)) return Holder::Other;
-  if (!TakeMark(fd)) return Holder::Other;
+  struct flock found;
+  if (LockedByOthers(fd, found)) return posix::IsChangingMark(found) ? Holder::Stowr : Holder::Other;
+  if (!posix::MarkAsChanging(fd)) return Holder::Other;
   if (flock(fd, LOCK_EX | LOCK_NB) == 0) return Holder::None;
   if (errno != EWOULDBLOCK) return Holder::None;  // a file system without flock(): nothing to respect
-  return LockedByOthers(fd, kMark, 1) ? Holder::Stowr : Holder::Other;
+  return LockedByOthers(fd, found) && posix::IsChangingMark(found) ? Holder::Stowr : Holder::Other;
 }
 
 bool StillNamed(int fd, const std::string& path) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/status.h"
 
@@ -29,13 +30,38 @@ struct FileStamp {
   std::uint64_t index = 0;
   bool operator==(const FileStamp&) const = default;
   bool SameFile(const FileStamp& other) const { return volume == other.volume && index == other.index; }
+  // The same file with the same size and last modification: what a read of its bytes relies on.
+  // A new name, link or mode moves `changed` and leaves the bytes as they were.
+  bool SameData(const FileStamp& other) const {
+    return SameFile(other) && size == other.size && modified == other.modified;
+  }
+};
+
+// A file to be written, with its folder opened once (OpenTarget): every later step of the write
+// (the checks, the temporary file, the rename, the sync) works relative to that open folder, and
+// the path is checked to still lead to it around the rename, so that a folder renamed or swapped for
+// a link meanwhile is never written into.
+struct Target {
+  FileHandle folder = kNoFile;  // the open folder
+  std::string path;             // the file's path, as given
+  std::string name;             // its last component, the name in the folder
+  bool ownerMayChange = false;  // the new file may belong to another owner than the old one had
 };
 
 // The new content of a file while it is written, beside the file it is to replace.
 struct TempFile {
   FileHandle file = kNoFile;
-  std::string path;  // its name; empty while it has none
+  FileHandle folder = kNoFile;  // the target's open folder, which the temporary file is in
+  std::string path;             // its name; empty while it has none
 };
+
+// Why a write stops when the path no longer leads to the folder opened for it.
+inline constexpr std::string_view kFolderChanged = "The folder changed while the file was written";
+// How the refusal of a write that would give a file another owner begins (CheckOwnerKept).
+inline constexpr std::string_view kOwnerWouldChange = "The file belongs to ";
+inline bool IsOwnerChange(const Status& status) {
+  return status.code == Status::Code::Refused && status.message.rfind(kOwnerWouldChange, 0) == 0;
+}
 
 // What the last component of a path names, the link itself when it is a symbolic link (a reparse
 // point on Windows): nothing, a plain file, a link, or anything else (a folder, a device).
@@ -53,6 +79,9 @@ class FileSystem {
   // writer, as are folders; a missing file gives Status::Code::Missing.
   virtual Status OpenForRead(const std::string& path, FileHandle& file, std::uint64_t& size) = 0;
   virtual Status StampOf(FileHandle file, FileStamp& stamp) = 0;
+  // True when both handles are open on one file (under one name or two, or one of them the
+  // standard output a shell sent into it); false when either cannot tell (a console, a pipe).
+  virtual bool SameOpenFile(FileHandle a, FileHandle b) = 0;
   // Reads exactly n bytes at offset; a short read is an error.
   virtual Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) = 0;
   virtual void CloseFile(FileHandle file) = 0;
@@ -61,25 +90,40 @@ class FileSystem {
   // replacing it updates that file instead of turning the link into a plain file. Path itself when
   // it names no existing link.
   virtual std::string ReplaceTarget(const std::string& path) = 0;
-  // Checks that path may be replaced: a missing file may be created; an existing one must be a
-  // plain file this user may write (no read-only attribute on Windows, write permission on POSIX).
-  virtual Status CheckReplaceable(const std::string& path) = 0;
-  // What the last component of a path names (NameKind), and its stamp.
-  virtual Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) = 0;
+  // Opens the folder of path for a write of it (Target); the folder must exist.
+  virtual Status OpenTarget(const std::string& path, Target& target) = 0;
+  virtual void CloseTarget(Target& target) = 0;
+  // Checks that the target may be replaced: a missing file may be created; an existing one must be
+  // a plain file this user may write (no read-only attribute on Windows, write permission on
+  // POSIX), and the new file must be able to keep its owner unless target.ownerMayChange.
+  virtual Status CheckReplaceable(const Target& target) = 0;
+  // Refuses (Status::Code::Refused, the message beginning with kOwnerWouldChange and naming both)
+  // when a new file this user writes in place of path could not have path's owner and group.
+  virtual Status CheckOwnerKept(const std::string& path) = 0;
+  // What the target's name is in its folder (NameKind), and its stamp.
+  virtual Status InspectName(const Target& target, NameKind& kind, FileStamp& stamp) = 0;
 
-  // Creates the temporary file for a replace of path, in path's folder and with its permission
-  // bits. With `unnamed`, and where the system allows it, the file has no name until ReplaceFile
-  // gives it one, so a crash leaves nothing behind; otherwise it is named after path with a stowr
-  // suffix, and held so that RemoveStaleTemps leaves it alone while it is being written.
-  virtual Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) = 0;
-  // Deletes the temporary files of earlier replaces of path that no running write holds: what a
-  // crash or a power cut left behind.
-  virtual void RemoveStaleTemps(const std::string& path) = 0;
-  // Puts temp in place of path in one step and closes it.
-  virtual Status ReplaceFile(TempFile& temp, const std::string& path) = 0;
-  // Makes the last replace in path's folder durable. A failure means the change is made but the
-  // disk has not confirmed it.
-  virtual Status SyncFolder(const std::string& path) = 0;
+  // Creates the temporary file for a replace of the target, in its folder, with no access for
+  // other users until ReplaceFile gives it its final mode. With `unnamed`, and where the system
+  // allows it, the file has no name until ReplaceFile gives it one, so a crash leaves nothing
+  // behind; otherwise it is named after the target with a stowr suffix, and held so that
+  // RemoveStaleTemps leaves it alone while it is being written.
+  virtual Status CreateTempBeside(const Target& target, TempFile& temp, bool unnamed) = 0;
+  // Deletes the temporary files of earlier replaces in the target's folder (of the target or of
+  // any other file there) that are provably stale: what a crash or a power cut left behind, held
+  // open by nobody, with no other name.
+  virtual void RemoveStaleTemps(const Target& target) = 0;
+  // Creates a file for data that has no file of its own yet (standard input), open for writing and
+  // reading, in path's folder and open to this user alone. It has no name where the system allows
+  // it and otherwise loses its name at once (on Windows, when it is closed), so that it is gone
+  // once it is closed or the program ends, however it ends.
+  virtual Status CreateScratchFile(const std::string& path, FileHandle& file) = 0;
+  // Puts temp in place of the target in one step and closes it. Fails with kFolderChanged, the
+  // target as it was, when the path stopped leading to the target's folder.
+  virtual Status ReplaceFile(TempFile& temp, const Target& target) = 0;
+  // Makes the last replace in the target's folder durable. A failure means the change is made but
+  // the disk has not confirmed it.
+  virtual Status SyncFolder(const Target& target) = 0;
   // Closes temp and deletes it, unless ReplaceFile has put it in place.
   virtual void DiscardTemp(TempFile& temp) = 0;
 
@@ -111,21 +155,28 @@ inline Status OpenForRead(const std::string& path, FileHandle& file, std::uint64
   return Files().OpenForRead(path, file, size);
 }
 inline Status StampOf(FileHandle file, FileStamp& stamp) { return Files().StampOf(file, stamp); }
+inline bool SameOpenFile(FileHandle a, FileHandle b) { return Files().SameOpenFile(a, b); }
 inline Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) {
   return Files().ReadAt(file, offset, buffer, n);
 }
 inline void CloseFile(FileHandle file) { Files().CloseFile(file); }
 inline std::string ReplaceTarget(const std::string& path) { return Files().ReplaceTarget(path); }
-inline Status CheckReplaceable(const std::string& path) { return Files().CheckReplaceable(path); }
-inline Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
-  return Files().InspectName(path, kind, stamp);
+inline Status OpenTarget(const std::string& path, Target& target) { return Files().OpenTarget(path, target); }
+inline void CloseTarget(Target& target) { Files().CloseTarget(target); }
+inline Status CheckReplaceable(const Target& target) { return Files().CheckReplaceable(target); }
+inline Status CheckOwnerKept(const std::string& path) { return Files().CheckOwnerKept(path); }
+inline Status InspectName(const Target& target, NameKind& kind, FileStamp& stamp) {
+  return Files().InspectName(target, kind, stamp);
 }
-inline Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed = true) {
-  return Files().CreateTempBeside(path, temp, unnamed);
+inline Status CreateTempBeside(const Target& target, TempFile& temp, bool unnamed = true) {
+  return Files().CreateTempBeside(target, temp, unnamed);
 }
-inline void RemoveStaleTemps(const std::string& path) { Files().RemoveStaleTemps(path); }
-inline Status ReplaceFile(TempFile& temp, const std::string& path) { return Files().ReplaceFile(temp, path); }
-inline Status SyncFolder(const std::string& path) { return Files().SyncFolder(path); }
+inline void RemoveStaleTemps(const Target& target) { Files().RemoveStaleTemps(target); }
+inline Status CreateScratchFile(const std::string& path, FileHandle& file) {
+  return Files().CreateScratchFile(path, file);
+}
+inline Status ReplaceFile(TempFile& temp, const Target& target) { return Files().ReplaceFile(temp, target); }
+inline Status SyncFolder(const Target& target) { return Files().SyncFolder(target); }
 inline void DiscardTemp(TempFile& temp) { Files().DiscardTemp(temp); }
 inline Status WriteAll(FileHandle file, const char* data, std::size_t n) { return Files().WriteAll(file, data, n); }
 inline Status CopyRange(FileHandle from, std::uint64_t offset, std::uint64_t n, FileHandle to,

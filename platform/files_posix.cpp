@@ -43,12 +43,14 @@ FileStamp StampFrom(const struct stat& info) {
   return stamp;
 }
 
-// The folder of path must let this user add a file, and the temporary file's name must fit in a
+int FolderFd(const Target& target) { return static_cast<int>(target.folder); }
+
+// The target's folder must let this user add a file, and the temporary file's name must fit in a
 // path the system takes.
-Status CheckFolder(const std::string& path) {
-  if (TempNameSize(TempPrefix(path, "/")) >= PATH_MAX)
+Status CheckFolder(const Target& target) {
+  if (TempNameSize(TempPrefix(target.path, "/")) >= PATH_MAX)
     return Status::Failed("The name of the temporary file beside it would be too long for the system");
-  if (access(posix::FolderOf(path).c_str(), W_OK | X_OK) != 0) return posix::FolderRefuses(path, errno);
+  if (faccessat(FolderFd(target), ".", W_OK | X_OK, 0) != 0) return posix::FolderRefuses(target.path, errno);
   return Status::Success();
 }
 
@@ -96,15 +98,36 @@ Status NativeFileSystem::StampOf(FileHandle file, FileStamp& stamp) {
   return Status::Success();
 }
 
-// lstat: a link is reported as a link, never as the file it names.
-Status NativeFileSystem::InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
+// The name in the open folder, without following it: a link is reported as a link, never as the
+// file it names.
+Status NativeFileSystem::InspectName(const Target& target, NameKind& kind, FileStamp& stamp) {
   struct stat info;
   stamp = FileStamp{};
   kind = NameKind::Missing;
-  if (lstat(path.c_str(), &info) != 0) return errno == ENOENT ? Status::Success() : LastError();
+  if (fstatat(FolderFd(target), target.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    return errno == ENOENT ? Status::Success() : LastError();
   kind = S_ISLNK(info.st_mode) ? NameKind::Link : S_ISREG(info.st_mode) ? NameKind::File : NameKind::Other;
   stamp = StampFrom(info);
   return Status::Success();
+}
+
+// The folder is opened as the path names it now; a path that ends in a separator names no file.
+Status NativeFileSystem::OpenTarget(const std::string& path, Target& target) {
+  CloseTarget(target);
+  const std::size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return posix::ErrnoStatus(EISDIR);
+  int folder = open(posix::FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return LastError();
+  target.folder = folder;
+  target.path = path;
+  target.name = name;
+  return Status::Success();
+}
+
+void NativeFileSystem::CloseTarget(Target& target) {
+  if (target.folder != kNoFile) close(FolderFd(target));
+  target.folder = kNoFile;
 }
 
 // Reads with pread until n bytes have arrived; end of file before that is an error. The reader's
@@ -132,18 +155,20 @@ void NativeFileSystem::CloseFile(FileHandle file) {
 // A missing target may be created. An existing one must be a plain file that this user may
 // write; root passes access() for every file, so a file with no write bit for anyone is refused
 // too: replacing it by rename would get round the protection a plain write would meet. The folder
-// must take the new file, under a name that fits. A file with several names (hard links) is
+// must take the new file, under a name that fits, and the new file must be able to keep the old
+// one's owner (unless the target allows a change). A file with several names (hard links) is
 // replaced under this one only: the others keep the old content, which a warning says.
-Status NativeFileSystem::CheckReplaceable(const std::string& path) {
+Status NativeFileSystem::CheckReplaceable(const Target& target) {
   struct stat info;
-  Status status = CheckFolder(path);
-  if (stat(path.c_str(), &info) != 0) {
+  Status status = CheckFolder(target);
+  if (fstatat(FolderFd(target), target.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno == ENOENT) return status;
     return LastError();
   }
   if (!S_ISREG(info.st_mode)) return NotAPlainFile(info.st_mode);
-  if (access(path.c_str(), W_OK) != 0) return LastError();
+  if (faccessat(FolderFd(target), target.name.c_str(), W_OK, 0) != 0) return LastError();
   if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return Status::Failed(std::strerror(EACCES));
+  if (status.ok() && !target.ownerMayChange) status = posix::OwnerKept(info, FolderFd(target));
   if (status.ok() && info.st_nlink > 1)
     status.warning = "The file has " + std::to_string(info.st_nlink - 1) +
                      " other name(s) (hard links), which keep the old content";
@@ -190,13 +215,21 @@ Status NativeFileSystem::FlushFile(FileHandle file) {
 }
 
 // The rename is in the folder's entries; syncing the folder makes it survive a crash.
-Status NativeFileSystem::SyncFolder(const std::string& path) {
-  int folder = open(posix::FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0) return LastError();
-  Status status = fsync(folder) == 0 ? Status::Success() : LastError();
-  close(folder);
-  return status;
+Status NativeFileSystem::SyncFolder(const Target& target) {
+  if (fsync(FolderFd(target)) != 0) return LastError();
+  return Status::Success();
 }
+
+namespace posix {
+
+// The path's folder, looked up again, must be the folder opened.
+bool FolderKept(const Target& target) {
+  struct stat opened, named;
+  return fstat(FolderFd(target), &opened) == 0 && stat(FolderOf(target.path).c_str(), &named) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+}  // namespace posix
 
 Status NativeFileSystem::RemoveFile(const std::string& path) {
   if (unlink(path.c_str()) != 0 && errno != ENOENT) return LastError();

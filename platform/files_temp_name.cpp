@@ -57,11 +57,12 @@ std::string TempName(std::string_view prefix, std::string_view separators) {
 
 std::size_t TempNameSize(std::string_view prefix) { return prefix.size() + kRandomChars + kCheckChars; }
 
-bool IsTempName(std::string_view name, std::string_view namePrefix) {
-  if (name.size() != TempNameSize(namePrefix) || name.substr(0, namePrefix.size()) != namePrefix) return false;
-  for (char c : name.substr(namePrefix.size()))
+bool IsTempName(std::string_view name) {
+  constexpr std::size_t kTail = kSuffix.size() + kRandomChars + kCheckChars;
+  if (name.size() < kTail || name.substr(name.size() - kTail, kSuffix.size()) != kSuffix) return false;
+  for (char c : name.substr(name.size() - kRandomChars - kCheckChars))
     if (!std::isalnum(static_cast<unsigned char>(c))) return false;
-  const std::size_t checkAt = namePrefix.size() + kRandomChars;
+  const std::size_t checkAt = name.size() - kCheckChars;
   return Check(name.substr(0, checkAt)) == name.substr(checkAt);
 }
 

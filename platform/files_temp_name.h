@@ -17,7 +17,8 @@ std::string_view TempNamePrefix(std::string_view prefix, std::string_view separa
 std::string TempName(std::string_view prefix, std::string_view separators);
 // The length of the names TempName makes from prefix.
 std::size_t TempNameSize(std::string_view prefix);
-// True when name is namePrefix followed by a random part and its check.
-bool IsTempName(std::string_view name, std::string_view namePrefix);
+// True when name is a file name, the suffix, a random part and its check: a temporary file of a
+// replace of any file in its folder.
+bool IsTempName(std::string_view name);
 
 }  // namespace platform

@@ -1,9 +1,11 @@
-// The temporary file of a replace on POSIX. On Linux it is made without a name (O_TMPFILE) and
-// linked into the folder only once it is complete, just before the rename, so a crash while it is
-// written leaves nothing behind. Where that is not possible it gets a name that says what it is
-// and whose, with a check (files_temp_name.h); an exclusive flock() held while it is written tells
-// other writes that it is in use, and a later write of the same target deletes such files once
-// nobody holds them.
+// The temporary file of a replace on POSIX, made in the target's open folder and reached through
+// it only. On Linux it is made without a name (O_TMPFILE) and linked into the folder only once it
+// is complete, just before the rename, so a crash while it is written leaves nothing behind. Where
+// that is not possible it gets a name that says what it is and whose, with a check
+// (files_temp_name.h). Either way it has no access for other users until it gets the target's
+// mode at the end, and it carries the mark of a file stowr is changing and an exclusive flock()
+// until it is closed, which tell other writes that it is in use; a later write of the same target
+// deletes named ones that a crash left once it can prove that nobody holds them.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,6 +14,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -26,23 +29,37 @@ using posix::LastError;
 namespace {
 
 constexpr std::string_view kSeparator = "/";
+constexpr mode_t kPrivate = 0600;
+
+int Fd(FileHandle file) { return static_cast<int>(file); }
 
 std::string FdLink(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
-// An unnamed file is linked through /proc, which must be there. Both kinds of file are created
-// as a plain write creates a file, with the user's umask applied.
-int CreateUnnamed(const std::string& path) {
+// An unnamed file is linked through /proc, which must be there.
+int CreateUnnamed(int folder) {
   if (access("/proc/self/fd", X_OK) != 0) return -1;
-  return open(posix::FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  return openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, kPrivate);
 }
 
-int CreateNamed(const std::string& path, std::string& name) {
+int CreateNamed(const Target& target, std::string& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = TempName(TempPrefix(path, kSeparator), kSeparator);
-    int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    name = TempName(TempPrefix(target.name, kSeparator), kSeparator);
+    int fd = openat(Fd(target.folder), name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivate);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
+}
+
+// The mode a plain write gives a new file: 0666 less the user's umask, which /proc tells without
+// changing it for the other threads.
+mode_t NewFileMode() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("Umask:", 0) == 0) return 0666 & ~static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+  const mode_t mask = umask(022);
+  umask(mask);
+  return 0666 & ~mask;
 }
 
 // A failure to copy an attribute that only privileged writers may set (security., trusted.) is
@@ -52,7 +69,8 @@ bool MayDrop(std::string_view name, int error) {
          name.substr(0, 7) != "system.";
 }
 
-// Every extended attribute of path (its ACLs among them, as system.posix_acl_access) onto fd.
+// Every extended attribute of the file at path (its ACLs among them, as system.posix_acl_access)
+// onto fd.
 Status CopyAttributes(const std::string& path, int fd) {
   ssize_t length = listxattr(path.c_str(), nullptr, 0);
   if (length < 0) return errno == ENOTSUP ? Status::Success() : LastError();
@@ -71,93 +89,145 @@ Status CopyAttributes(const std::string& path, int fd) {
   return Status::Success();
 }
 
-// While it is written, the new file is as open to others as the target, without the set-ID bits.
-// A new target keeps what the umask gave, and so does a target that is not a plain file: a link
-// is never followed for them.
-Status CopyPermissions(const std::string& path, int fd) {
+// Once written, the new file gets what the target has, as if the target had been written in place:
+// first its owner and group (a change is refused unless the target allows it, and then said in
+// `warning`), then its mode with the set-ID bits that the kept owner and group allow (the system
+// keeps them where this user may set them; a write would clear them again, hence after the writes),
+// then its extended attributes and ACLs; and these reach the disk before the rename. The target is
+// the name in the open folder, never a link it may have become; a new one gets the mode a plain
+// write would give it.
+Status CopyMetadata(const Target& target, int fd, std::string& warning) {
   struct stat info;
-  if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return Status::Success();
-  if (fchmod(fd, info.st_mode & 0777) != 0) return LastError();
+  int old = openat(Fd(target.folder), target.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  if (old < 0 || fstat(old, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (old >= 0) close(old);
+    return fchmod(fd, NewFileMode()) == 0 ? Status::Success() : LastError();
+  }
+  mode_t bits = 0;
+  Status status = posix::KeepOwner(info, fd, target.ownerMayChange, bits, warning);
+  if (status.ok() && fchmod(fd, info.st_mode & bits) != 0) status = LastError();
+  if (status.ok()) status = CopyAttributes(access(FdLink(old).c_str(), F_OK) == 0 ? FdLink(old) : target.path, fd);
+  if (status.ok() && fsync(fd) != 0) status = LastError();
+  close(old);
+  return status;
+}
+
+// A temporary file of a crash, provably: a plain file with one name, this user's, that nobody else
+// has open, not even a write in progress (a write lease is granted only then; where the system
+// grants none, nothing is proved) and that the name still leads to.
+bool ProvedStale(int fd, int folder, const char* name) {
+  struct stat info, named;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 || info.st_uid != geteuid()) return false;
+#ifdef F_SETLEASE
+  if (fcntl(fd, F_SETLEASE, F_WRLCK) != 0) return false;
+#else
+  return false;
+#endif
+  return fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == info.st_dev &&
+         named.st_ino == info.st_ino;
+}
+
+// The new file and the target trade names in one step, so that when the path no longer leads to
+// the folder afterwards they can trade back and the folder is as it was; then the old file, now
+// under the temporary name, is deleted. A new target's name is taken only while it is free. Where
+// the file system cannot trade names, a plain rename replaces the target.
+Status PutInPlace(TempFile& temp, const Target& target) {
+  const int folder = Fd(target.folder);
+  const char* from = temp.path.c_str();
+  const char* to = target.name.c_str();
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (renameat2(folder, from, folder, to, RENAME_EXCHANGE) == 0) {
+      if (posix::FolderKept(target)) {
+        unlinkat(folder, from, 0);
+        return Status::Success();
+      }
+      if (renameat2(folder, from, folder, to, RENAME_EXCHANGE) != 0) temp.path.clear();  // keep the old file
+      return posix::FolderChanged();
+    }
+    if (errno != ENOENT) break;
+    if (renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) {
+      if (posix::FolderKept(target)) return Status::Success();
+      renameat2(folder, to, folder, from, RENAME_NOREPLACE);
+      return posix::FolderChanged();
+    }
+    if (errno != EEXIST) break;
+  }
+  if (errno != EINVAL && errno != ENOSYS) return LastError();
+  if (renameat(folder, from, folder, to) != 0) return LastError();
   return Status::Success();
 }
 
-// Once written, the new file gets what the target has, as if the target had been written in place:
-// first its owner and group (as far as this user may give them; a change clears the set-user-ID
-// and set-group-ID bits), then its mode with those bits (the system keeps them where this user may
-// set them; a write would clear them again, hence after the writes), then its extended attributes
-// and ACLs; and these reach the disk before the rename. A new target keeps what the umask gave.
-Status CopyMetadata(const std::string& path, int fd) {
-  struct stat info;
-  if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return Status::Success();
-  if (fchown(fd, info.st_uid, info.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), info.st_gid) != 0) {
-    // Only root may give a file away, and a group only to one of the user's groups.
+// An unnamed file gets a free name beside the target (linkat cannot replace a file).
+Status GiveName(TempFile& temp, const Target& target) {
+  for (int attempt = 0; temp.path.empty(); ++attempt) {
+    std::string name = TempName(TempPrefix(target.name, kSeparator), kSeparator);
+    if (linkat(AT_FDCWD, FdLink(Fd(temp.file)).c_str(), Fd(target.folder), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+      temp.path = name;
+    else if (errno != EEXIST || attempt == 100)
+      return LastError();
   }
-  if (fchmod(fd, info.st_mode & 07777) != 0) return LastError();
-  Status status = CopyAttributes(path, fd);
-  if (status.ok() && fsync(fd) != 0) status = LastError();
-  return status;
+  return Status::Success();
 }
 
 }  // namespace
 
-Status NativeFileSystem::CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) {
+Status NativeFileSystem::CreateTempBeside(const Target& target, TempFile& temp, bool unnamed) {
   temp = TempFile{};
-  int fd = unnamed ? CreateUnnamed(path) : -1;
+  int fd = unnamed ? CreateUnnamed(Fd(target.folder)) : -1;
   std::string name;
-  if (fd < 0) fd = CreateNamed(path, name);
-  if (fd < 0) return posix::FolderRefuses(path, errno);
-  temp = TempFile{fd, name};
+  if (fd < 0) fd = CreateNamed(target, name);
+  if (fd < 0) return posix::FolderRefuses(target.path, errno);
+  temp = TempFile{fd, target.folder, name};
   // Held until the file is closed. On a file system without locks the write goes on all the
-  // same; the clean-up of others then leaves its file alone, since it cannot take the lock either.
+  // same; the clean-up of others then leaves its file alone, since it cannot take them either.
+  posix::MarkAsChanging(fd);
   flock(fd, LOCK_EX | LOCK_NB);
-  Status status = CopyPermissions(path, fd);
-  if (!status.ok()) DiscardTemp(temp);
-  return status;
+  return Status::Success();
 }
 
-// Deletes only what a write of this user left: a plain file with one name, owned by the user,
-// whose name passes the check and whose lock can be taken (a write in progress holds it).
-void NativeFileSystem::RemoveStaleTemps(const std::string& path) {
-  const std::string prefix = TempPrefix(path, kSeparator);
-  const std::string_view namePrefix = TempNamePrefix(prefix, kSeparator);
-  const std::string folder = posix::FolderOf(path);
-  DIR* entries = opendir(folder.c_str());
-  if (entries == nullptr) return;
+// Deletes only what a write of this user left and nobody holds (ProvedStale), of any file in the
+// open folder, by the name that passes the check.
+void NativeFileSystem::RemoveStaleTemps(const Target& target) {
+  const int folder = Fd(target.folder);
+  int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* entries = listing < 0 ? nullptr : fdopendir(listing);
+  if (entries == nullptr) {
+    if (listing >= 0) close(listing);
+    return;
+  }
   while (const dirent* entry = readdir(entries)) {
-    if (!IsTempName(entry->d_name, namePrefix)) continue;
-    const std::string stale = folder + "/" + entry->d_name;
-    int fd = open(stale.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (!IsTempName(entry->d_name)) continue;
+    int fd = openat(folder, entry->d_name, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) continue;
-    struct stat info;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 && info.st_uid == geteuid() &&
-        flock(fd, LOCK_EX | LOCK_NB) == 0)
-      unlink(stale.c_str());
+    if (ProvedStale(fd, folder, entry->d_name)) unlinkat(folder, entry->d_name, 0);
     close(fd);
   }
   closedir(entries);
 }
 
-// The target's metadata goes to the new file; an unnamed file then gets a free name beside the
-// target (linkat cannot replace a file), and the rename puts it in place of the target in one step.
-Status NativeFileSystem::ReplaceFile(TempFile& temp, const std::string& path) {
-  Status status = CopyMetadata(path, static_cast<int>(temp.file));
+// The target's metadata goes to the new file, which then gets a name beside the target and is put in
+// its place in one step. The path is checked to still lead to the folder once the new file is named
+// there and again once it is in place (PutInPlace); a change fails the write, the folder as it was.
+Status NativeFileSystem::ReplaceFile(TempFile& temp, const Target& target) {
+  std::string warning;
+  Status status = CopyMetadata(target, Fd(temp.file), warning);
+  if (status.ok()) status = GiveName(temp, target);
+  if (status.ok() && !posix::FolderKept(target)) status = posix::FolderChanged();
+  if (status.ok()) status = PutInPlace(temp, target);
   if (!status.ok()) return status;
-  for (int attempt = 0; temp.path.empty(); ++attempt) {
-    std::string name = TempName(TempPrefix(path, kSeparator), kSeparator);
-    if (linkat(AT_FDCWD, FdLink(static_cast<int>(temp.file)).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-      temp.path = name;
-    else if (errno != EEXIST || attempt == 100)
-      return LastError();
-  }
-  if (rename(temp.path.c_str(), path.c_str()) != 0) return LastError();
   temp.path.clear();
   DiscardTemp(temp);
-  return Status::Success();
+  status.warning = warning;
+  return status;
 }
 
+// The flock() goes before the mark, so that the file is never seen locked without it.
 void NativeFileSystem::DiscardTemp(TempFile& temp) {
-  if (temp.file != kNoFile) close(static_cast<int>(temp.file));
-  if (!temp.path.empty()) unlink(temp.path.c_str());
+  if (!temp.path.empty()) unlinkat(Fd(temp.folder), temp.path.c_str(), 0);
+  if (temp.file != kNoFile) {
+    flock(Fd(temp.file), LOCK_UN);
+    close(Fd(temp.file));
+  }
   temp = TempFile{};
 }
 

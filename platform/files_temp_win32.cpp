@@ -14,24 +14,33 @@ namespace {
 
 constexpr std::string_view kSeparators = "\\/";
 
-// The folder of path, for a message that names it as the cause.
-std::string FolderOf(const std::string& path) {
-  const std::size_t end = path.find_last_of(kSeparators);
-  if (end == std::string::npos) return ".";
-  return end == 0 || path[end - 1] == ':' ? path.substr(0, end + 1) : path.substr(0, end);
+// A temporary file of a crash, provably: a plain file with one name that nobody else has open,
+// which an open without sharing shows; it is then deleted through that open handle.
+void DeleteIfStale(const std::string& path) {
+  HANDLE handle = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return;
+  BY_HANDLE_FILE_INFORMATION info;
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  if (GetFileInformationByHandle(handle, &info) && info.nNumberOfLinks == 1 &&
+      !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition);
+  CloseHandle(handle);
 }
 
 }  // namespace
 
 // A folder that refuses the new file is named as the cause.
-Status NativeFileSystem::CreateTempBeside(const std::string& path, TempFile& temp, bool) {
+Status NativeFileSystem::CreateTempBeside(const Target& target, TempFile& temp, bool) {
   temp = TempFile{};
+  const std::string& path = target.path;
   const std::string prefix = TempPrefix(path, kSeparators);
   for (int attempt = 0;; ++attempt) {
     std::string name = TempName(prefix, kSeparators);
     HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
       temp.file = FromHandle(handle);
+      temp.folder = target.folder;
       temp.path = name;
       return Status::Success();
     }
@@ -42,17 +51,18 @@ Status NativeFileSystem::CreateTempBeside(const std::string& path, TempFile& tem
   }
 }
 
-// DeleteFileA fails on a file that a write in progress holds open without sharing.
-void NativeFileSystem::RemoveStaleTemps(const std::string& path) {
-  const std::string prefix = TempPrefix(path, kSeparators);
-  const std::string_view namePrefix = TempNamePrefix(prefix, kSeparators);
-  const std::string folder = prefix.substr(0, prefix.size() - namePrefix.size());
+// Of any file in the folder, and of those only the files DeleteIfStale can prove stale: a write in
+// progress holds its file open without sharing, a reader holds it open too, and a hard link of a
+// user's file has more than one name.
+void NativeFileSystem::RemoveStaleTemps(const Target& target) {
+  const std::string prefix = TempPrefix(target.path, kSeparators);
+  const std::string folder = prefix.substr(0, prefix.size() - TempNamePrefix(prefix, kSeparators).size());
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((prefix + "*").c_str(), &found);
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTempName(found.cFileName, namePrefix))
-      DeleteFileA((folder + found.cFileName).c_str());
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTempName(found.cFileName))
+      DeleteIfStale(folder + found.cFileName);
   } while (FindNextFileA(search, &found));
   FindClose(search);
 }
@@ -76,7 +86,11 @@ bool PutInPlace(const std::string& temp, const std::string& path) {
   return MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
-Status NativeFileSystem::ReplaceFile(TempFile& temp, const std::string& path) {
+// The folder, held open so that it cannot be renamed meanwhile, must still be the one the path
+// leads to.
+Status NativeFileSystem::ReplaceFile(TempFile& temp, const Target& target) {
+  const std::string& path = target.path;
+  if (!FolderKept(target)) return Status::Failed(std::string(kFolderChanged));
   CloseFile(temp.file);
   temp.file = kNoFile;
   for (int attempt = 0;; ++attempt) {

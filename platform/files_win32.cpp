@@ -5,6 +5,7 @@
 #include "platform/files_win32_internal.h"
 #include "platform/files_temp_name.h"
 
+#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -38,6 +39,40 @@ Status PathError(const std::string& path, DWORD error) {
   if (TooLong(path) && (error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND))
     return Status::Failed(ErrorText(ERROR_FILENAME_EXCED_RANGE));
   return ErrorStatus(error);
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t end = path.find_last_of("\\/");
+  if (end == std::string::npos) return ".";
+  return end == 0 || path[end - 1] == ':' ? path.substr(0, end + 1) : path.substr(0, end);
+}
+
+// Without FILE_SHARE_DELETE nobody may rename or delete the folder while it is open; its files
+// stay free to be made, renamed and deleted.
+HANDLE OpenFolder(const std::string& folder) {
+  return CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+std::string IdentityOf(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle, &info)) return {};
+  char text[32];
+  std::snprintf(text, sizeof text, "%08lx-%08lx%08lx", static_cast<unsigned long>(info.dwVolumeSerialNumber),
+                static_cast<unsigned long>(info.nFileIndexHigh), static_cast<unsigned long>(info.nFileIndexLow));
+  return text;
+}
+
+// The folder is opened again by the path (sharing everything, so that the held handle does not
+// refuse it) and compared with the one held.
+bool FolderKept(const Target& target) {
+  HANDLE named = CreateFileA(FolderOf(target.path).c_str(), FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (named == INVALID_HANDLE_VALUE) return false;
+  const std::string identity = IdentityOf(named);
+  CloseHandle(named);
+  return !identity.empty() && identity == IdentityOf(Handle(target.folder));
 }
 
 }  // namespace win32
@@ -78,6 +113,30 @@ HANDLE OpenForWriteCheck(const std::string& path) {
 // Links on Windows need privileges to make and are left to the file system.
 std::string NativeFileSystem::ReplaceTarget(const std::string& path) { return path; }
 
+// The folder is held open, so that it cannot be renamed away, until the write ends; a path that
+// ends in a separator names no file.
+Status NativeFileSystem::OpenTarget(const std::string& path, Target& target) {
+  CloseTarget(target);
+  const std::size_t separator = path.find_last_of("\\/");
+  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  if (name.empty()) return Status::Failed(ErrorText(ERROR_DIRECTORY));
+  HANDLE folder = OpenFolder(FolderOf(path));
+  if (folder == INVALID_HANDLE_VALUE) return PathError(path, GetLastError());
+  target.folder = FromHandle(folder);
+  target.path = path;
+  target.name = name;
+  return Status::Success();
+}
+
+void NativeFileSystem::CloseTarget(Target& target) {
+  CloseFile(target.folder);
+  target.folder = kNoFile;
+}
+
+// ReplaceFileA keeps the old file's permissions (its DACL); the owner of the new file is the user
+// who writes it, as Windows gives it, which is not checked here.
+Status NativeFileSystem::CheckOwnerKept(const std::string&) { return Status::Success(); }
+
 bool NativeFileSystem::PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Opens an existing file (never creating one), waiting briefly for another program that holds it,
@@ -116,7 +175,8 @@ Status NativeFileSystem::StampOf(FileHandle file, FileStamp& stamp) {
 // Opens the last component itself (FILE_FLAG_OPEN_REPARSE_POINT), so that a link is seen as a
 // link; folders open with FILE_FLAG_BACKUP_SEMANTICS. No access is asked for: only attributes
 // are read.
-Status NativeFileSystem::InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) {
+Status NativeFileSystem::InspectName(const Target& target, NameKind& kind, FileStamp& stamp) {
+  const std::string& path = target.path;
   kind = NameKind::Missing;
   stamp = FileStamp{};
   HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -165,7 +225,8 @@ void NativeFileSystem::CloseFile(FileHandle file) {
 // A missing target may be created. An existing one must be a file without the read-only
 // attribute that can be opened for writing: replacing it by a rename must not get round
 // protection or a lock that a plain write would meet. The temporary file's name must fit.
-Status NativeFileSystem::CheckReplaceable(const std::string& path) {
+Status NativeFileSystem::CheckReplaceable(const Target& target) {
+  const std::string& path = target.path;
   if (Unprefixed(path) && path.size() < MAX_PATH && TempNameSize(TempPrefix(path, "\\/")) >= MAX_PATH)
     return Status::Failed("The name of the temporary file beside it would be too long for the system");
   DWORD attributes = GetFileAttributesA(path.c_str());
@@ -205,7 +266,7 @@ Status NativeFileSystem::FlushFile(FileHandle file) {
 
 // ReplaceFile's MoveFileExA with MOVEFILE_WRITE_THROUGH has returned only once the rename was on
 // the disk; there is nothing more to confirm.
-Status NativeFileSystem::SyncFolder(const std::string&) { return Status::Success(); }
+Status NativeFileSystem::SyncFolder(const Target&) { return Status::Success(); }
 
 Status NativeFileSystem::RemoveFile(const std::string& path) {
   if (!DeleteFileA(path.c_str())) {

@@ -21,6 +21,15 @@ inline Status LastError() { return ErrorStatus(GetLastError()); }
 // a missing file.
 Status PathError(const std::string& path, DWORD error);
 
+// The folder part of path (".", or a drive's root with its separator).
+std::string FolderOf(const std::string& path);
+// Opens a folder to work in, without letting it be renamed or deleted while the handle is open.
+HANDLE OpenFolder(const std::string& folder);
+// The volume serial number and file index of an open file or folder, as one text.
+std::string IdentityOf(HANDLE handle);
+// True while the target's path still leads to the folder opened for it.
+bool FolderKept(const Target& target);
+
 // Errors that another program holding the file briefly (a virus scanner, an indexer) causes.
 inline bool IsTransient(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED; }
 

@@ -19,17 +19,20 @@ inline constexpr std::uint32_t kCommand = 0x0111;     // WM_COMMAND: low word of
 inline constexpr std::uint32_t kAppMessage = 0x8000;  // WM_APP: the first number free for the program's own
 inline constexpr int kIdOk = 1;                       // Enter
 inline constexpr int kIdCancel = 2;                   // Escape
-// WM_DROPFILES, handed on only for a file (not a folder) dropped on an enabled window that
-// accepts drops: lParam points at its path (a const std::string), the first of several.
+// WM_DROPFILES, handed on only for files dropped on an enabled window that accepts drops: lParam
+// points at their paths (a const std::vector<std::string>, in the order dropped, folders left
+// out), never empty.
 inline constexpr std::uint32_t kDropFiles = 0x0233;
 
 // Input the Win32 layer hands a window's handler as messages of its own (numbers far above those
 // the program uses from kAppMessage on).
 // kKeyDown: a key pressed while the window or one of its controls has the focus, before the dialog
-// navigation sees it; wParam is the virtual-key code, lParam the id of the focused control (0: the
-// window itself). A handler that answers non-zero takes the key.
+// navigation sees it; wParam is the virtual-key code, plus kWithCtrl while Ctrl is held, lParam
+// the id of the focused control (0: the window itself). A handler that answers non-zero takes the
+// key.
 inline constexpr std::uint32_t kKeyDown = 0xBF00;
-inline constexpr std::uintptr_t kKeyDelete = 0x2E, kKeyF5 = 0x74;
+inline constexpr std::uintptr_t kKeyReturn = 0x0D, kKeyDelete = 0x2E, kKeyF5 = 0x74;
+inline constexpr std::uintptr_t kWithCtrl = 0x10000;
 // kListDoubleClick: a list view was double-clicked; wParam is its id, lParam the 0-based row under
 // the pointer (-1: empty space).
 inline constexpr std::uint32_t kListDoubleClick = 0xBF01;
@@ -95,6 +98,10 @@ Window CreateWindowFromLayout(const WindowLayout& layout);
 void AddControl(Window window, const ControlLayout& control);
 // Lets the user drop files on the window; the handler then gets kDropFiles.
 void AcceptDroppedFiles(Window window);
+// Adds an item to the end of the window's window menu (Alt+Space), after a line; choosing it
+// sends the handler kCommand with id. The low four bits of id must be 0 and id below 0xF000,
+// as the system keeps the others for its own commands.
+void AddWindowMenuItem(Window window, int id, const std::string& text);
 
 // Runs window modally: the owner is disabled, the handler gets kInitDialog, the window is shown
 // (SW_SHOW), messages are dispatched until EndModal; then the window is destroyed, the owner

@@ -148,6 +148,9 @@ void AddControl(Window window, const ControlLayout& control) {
 }
 
 void AcceptDroppedFiles(Window window) { Record(window).acceptsDrops = true; }
+void AddWindowMenuItem(Window window, int id, const std::string& text) {
+  Record(window).windowMenu.push_back({id, text, true});
+}
 
 // The handler gets kInitDialog, then the step queued for this title plays the user; a window
 // still open afterwards is closed with 0, as by its close box.

@@ -55,6 +55,7 @@ struct WindowRecord {
   int redraws = 0;         // RedrawAll calls
   int focusedControl = 0;  // last FocusControl id
   bool acceptsDrops = false;  // AcceptDroppedFiles was called
+  std::vector<ui::MenuItem> windowMenu;  // the items AddWindowMenuItem added
 };
 
 struct MessageRecord {

@@ -1,12 +1,13 @@
 // Win32 user interface: files dropped on a window. Explorer's drops, and under Wine the X
 // drag-and-drop of the desktop, arrive as WM_DROPFILES with an HDROP in this process; the
-// handler gets the first dropped path, and only when the drop names a file and the window takes
-// input (a disabled window, under a modal dialog or busy, ignores drops).
+// handler gets the dropped files (folders left out), and only when there is one and the window
+// takes input (a disabled window, under a modal dialog or busy, ignores drops).
 #include <windows.h>
 // (needs <windows.h> above it)
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/ui_win32_internal.h"
 
@@ -16,12 +17,12 @@ using namespace win32;
 
 namespace {
 
-// The first dropped path (UTF-8 under the program's code page), or empty when there is none.
-std::string FirstDroppedPath(HDROP drop) {
-  const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+// Dropped path i (UTF-8 under the program's code page), or empty when there is none.
+std::string DroppedPath(HDROP drop, UINT i) {
+  const UINT length = DragQueryFileA(drop, i, nullptr, 0);
   if (length == 0) return "";
   std::string path(length + 1, '\0');
-  const UINT copied = DragQueryFileA(drop, 0, path.data(), length + 1);
+  const UINT copied = DragQueryFileA(drop, i, path.data(), length + 1);
   path.resize(copied);
   return path;
 }
@@ -38,10 +39,15 @@ namespace win32 {
 // The drop is released before the handler runs, since the handler may open modal dialogs.
 INT_PTR OnDropFiles(HWND window, WindowState& state, WPARAM dropHandle) {
   auto drop = reinterpret_cast<HDROP>(dropHandle);
-  const std::string path = FirstDroppedPath(drop);
+  std::vector<std::string> files;
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::string path = DroppedPath(drop, i);
+    if (!path.empty() && IsFile(path)) files.push_back(std::move(path));
+  }
   DragFinish(drop);
-  if (path.empty() || !IsFile(path) || !IsWindowEnabled(window) || !state.handler) return TRUE;
-  CallHandler(state.handler, window, kDropFiles, 0, reinterpret_cast<LPARAM>(&path));
+  if (files.empty() || !IsWindowEnabled(window) || !state.handler) return TRUE;
+  CallHandler(state.handler, window, kDropFiles, 0, reinterpret_cast<LPARAM>(&files));
   return TRUE;
 }
 

@@ -55,8 +55,11 @@ void FitLabel(HWND parent, HWND label);
 // handed to the handler as kContextMenu and kListDoubleClick; true when the handler took them.
 bool OnContextMenu(HWND window, WindowState& state, WPARAM wParam, LPARAM lParam);
 bool OnListDoubleClick(HWND window, WindowState& state, const NMHDR& header);
+// WM_SYSCOMMAND of an item AddWindowMenuItem added, handed to the handler as kCommand; false for
+// the system's own commands.
+bool OnWindowMenuItem(HWND window, WindowState& state, WPARAM command);
 
-// WM_DROPFILES (ui_win32_drop.cpp): hands the handler the first dropped file as kDropFiles.
+// WM_DROPFILES (ui_win32_drop.cpp): hands the handler the dropped files as kDropFiles.
 INT_PTR OnDropFiles(HWND window, WindowState& state, WPARAM drop);
 COLORREF ToColorRef(Color color, int systemIndex);
 

@@ -1,5 +1,5 @@
-// Win32 user interface: popup menus, and the context-menu requests and double-clicks that the
-// handler of a window gets as kContextMenu and kListDoubleClick.
+// Win32 user interface: popup menus, items of the window menu, and the context-menu requests and
+// double-clicks that the handler of a window gets as kContextMenu and kListDoubleClick.
 #include <windows.h>
 // (needs <windows.h> above it)
 #include <commctrl.h>
@@ -75,7 +75,22 @@ bool OnListDoubleClick(HWND window, WindowState& state, const NMHDR& header) {
                      activate.iItem) != 0;
 }
 
+// The system's commands are SC_SIZE (0xF000) and above; the low four bits are the system's too.
+bool OnWindowMenuItem(HWND window, WindowState& state, WPARAM command) {
+  const WPARAM id = command & 0xFFF0;
+  if (id >= SC_SIZE) return false;
+  CallHandler(state.handler, window, kCommand, id, 0);
+  return true;
+}
+
 }  // namespace win32
+
+void AddWindowMenuItem(Window window, int id, const std::string& text) {
+  HMENU menu = GetSystemMenu(Hwnd(window), FALSE);
+  if (!menu) return;
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(id), text.c_str());
+}
 
 // TPM_RETURNCMD hands the choice back instead of posting it. The window comes to the foreground
 // first, so that a click elsewhere dismisses the menu.

@@ -89,7 +89,8 @@ bool TakenKey(HWND window, const WindowState& run, const MSG& msg) {
   if (msg.message != WM_KEYDOWN) return false;
   if (StateOf(window) != &run || !run.handler) return false;
   const int id = msg.hwnd == window ? 0 : GetDlgCtrlID(msg.hwnd);
-  return CallHandler(run.handler, window, kKeyDown, msg.wParam, id) != 0;
+  const WPARAM key = msg.wParam | (GetKeyState(VK_CONTROL) < 0 ? kWithCtrl : 0);
+  return CallHandler(run.handler, window, kKeyDown, key, id) != 0;
 }
 
 }  // namespace
@@ -112,6 +113,7 @@ INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   if (message == WM_DROPFILES) return OnDropFiles(window, *state, wParam);
   if (message == WM_DPICHANGED) state->dpi = LOWORD(wParam);  // the dialog manager re-lays out
   if (state->handler) {
+    if (message == WM_SYSCOMMAND && OnWindowMenuItem(window, *state, wParam)) return TRUE;
     if (message == WM_CONTEXTMENU && OnContextMenu(window, *state, wParam, lParam)) return TRUE;
     if (message == WM_NOTIFY && OnListDoubleClick(window, *state, *reinterpret_cast<const NMHDR*>(lParam))) return TRUE;
     std::intptr_t result = CallHandler(state->handler, window, message, wParam, lParam);

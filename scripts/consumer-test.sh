@@ -87,7 +87,9 @@ else
   fail "find_package(stowr): a C program with stowr::tailpack builds: $(tail -5 "$work/c-reader.log")"
 fi
 
-toolchain=$root/cmake/mingw-w64-x86_64.cmake
+# The installed package carries the MinGW toolchain file; the tree's own serves the subdirectory way.
+installedToolchain=$prefix/lib/cmake/stowr/mingw-w64-x86_64.cmake
+[ -f "$installedToolchain" ] && pass "the toolchain file is installed" || fail "the toolchain file is installed"
 for way in installed subdirectory; do
   for platform in native windows; do
     name="$way, $platform"
@@ -96,10 +98,13 @@ for way in installed subdirectory; do
     cp -r "$root/examples/consumer" "$src"
     printf 'volume=7' >"$src/config.txt"
     printf 'hello %s' "$platform" >"$src/message.txt"
+    printf 'made' >"$src/note.in"
     args=(-G Ninja -DCMAKE_BUILD_TYPE=Release)
     if [ $way = installed ]; then args+=(-DCMAKE_PREFIX_PATH="$prefix"); else args+=(-DSTOWR_SOURCE_DIR="$root"); fi
     exe=$src/build/greeter
     if [ $platform = windows ]; then
+      toolchain=$root/cmake/mingw-w64-x86_64.cmake
+      [ $way = installed ] && toolchain=$installedToolchain
       args+=(-DCMAKE_TOOLCHAIN_FILE="$toolchain")
       exe=$exe.exe
       # A tree built here for Windows has no stowr-cli for Linux: the installed one writes the chunks.
@@ -113,10 +118,16 @@ for way in installed subdirectory; do
       fail "$name: build: $(tail -5 "$src/build.log")"
       continue
     fi
-    check "$name: first build" "$(printf 'CFG: volume=7\nMSG: hello %s' $platform)" "$(run "$exe")"
+    check "$name: first build" "$(printf 'CFG: volume=7\nMSG: hello %s\nNOT: made' $platform)" "$(run "$exe")"
+    if [ "$way-$platform" = subdirectory-windows ]; then
+      check "$name: no stowr-cli.exe built" "" "$(find "$src/build" -name 'stowr-cli*.exe')"
+    fi
+    # A data file and the source of a generated one edited: both reach the program.
     printf 'volume=11, edited' >"$src/config.txt"
+    printf 'made again' >"$src/note.in"
     cmake --build "$src/build" -j"$jobs" >"$src/build.log" 2>&1 || fail "$name: rebuild: $(tail -5 "$src/build.log")"
-    check "$name: rebuilt after an edit" "$(printf 'CFG: volume=11, edited\nMSG: hello %s' $platform)" "$(run "$exe")"
+    check "$name: rebuilt after an edit" "$(printf 'CFG: volume=11, edited\nMSG: hello %s\nNOT: made again' $platform)" \
+      "$(run "$exe")"
     before=$(md5sum <"$exe")
     cmake --build "$src/build" -j"$jobs" >"$src/build.log" 2>&1 || fail "$name: build with nothing changed failed"
     check "$name: nothing changed, nothing done" "$before" "$(md5sum <"$exe")"
@@ -130,9 +141,28 @@ for way in installed subdirectory; do
     fi
     printf 'fixed' >"$src/config.txt"
     cmake --build "$src/build" -j"$jobs" >"$src/build.log" 2>&1 || fail "$name: build after the fix"
-    check "$name: built again after the fix" "$(printf 'CFG: fixed\nMSG: hello native')" "$(run "$exe")"
+    check "$name: built again after the fix" "$(printf 'CFG: fixed\nMSG: hello native\nNOT: made again')" "$(run "$exe")"
   done
 done
+
+# Calls that cannot work stop the configure step and say where.
+echo "consumer-test: refused at configure"
+src=$work/refused
+while IFS='|' read -r what call expected; do
+  rm -rf "$src"
+  cp -r "$root/examples/consumer" "$src"
+  echo "$call" >>"$src/CMakeLists.txt"
+  if cmake -S "$src" -B "$src/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >"$src/configure.log" 2>&1; then
+    fail "$what: configured"
+  elif tr -s ' \n' ' ' <"$src/configure.log" | grep -qF "$expected"; then
+    pass "$what"
+  else
+    fail "$what: no [$expected] in: $(tail -8 "$src/configure.log")"
+  fi
+done <<EOF
+a missing data file|stowr_add_chunks(greeter LIC missing.txt)|the data file $src/missing.txt does not exist
+a kind named in two calls|stowr_add_chunks(greeter cfg other.txt)|CFG is named twice, here and in stowr_add_chunks(greeter ...) call 1 in $src/CMakeLists.txt
+EOF
 
 echo "consumer-test: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -17,8 +17,8 @@ passed=0
 failed=0
 check() { if [ "$2" = "$3" ]; then passed=$((passed + 1)); echo "  ok: $1"; else failed=$((failed + 1)); echo "  FAILED: $1: got [$3], want [$2]"; fi; }
 
-want=$(printf '%s\n' "$name/" "$name/LICENSE" "$name/README.md" "$name/stowr-cli.exe" "$name/stowr.exe" "$name/tailpack.dll" \
-  "$name/tailpack.h" "$name/tailpack.lib" "$name/tailpack_reader.h")
+want=$(printf '%s\n' "$name/" "$name/LICENSE" "$name/README.md" "$name/stowr-cli.exe" "$name/stowr-cli.txt" "$name/stowr.exe" \
+  "$name/tailpack.dll" "$name/tailpack.h" "$name/tailpack.lib" "$name/tailpack_reader.h")
 check "zip contents" "$want" "$(unzip -Z1 "$zip" | sort)"
 
 work=$(mktemp -d)
@@ -71,10 +71,11 @@ fi
 if [ -f build/native/build.ninja ]; then
   cmake --build build/native -j2 --target stowr-cli tailpack tailpack_static >/dev/null
   cmake --install build/native --prefix "$work/prefix" >/dev/null
-  check "cmake --install" "bin/stowr-cli include/tailpack.h include/tailpack_reader.h lib/cmake/stowr/stowrAddChunks.cmake \
-lib/cmake/stowr/stowrAppendChunks.cmake lib/cmake/stowr/stowrConfig.cmake lib/cmake/stowr/stowrConfigVersion.cmake \
-lib/cmake/stowr/stowrTargets-relwithdebinfo.cmake lib/cmake/stowr/stowrTargets.cmake lib/libtailpack.a \
-lib/libtailpack.so.0.2.0 lib/pkgconfig/tailpack.pc share/pkgconfig/stowr-reader.pc" \
+  check "cmake --install" "bin/stowr-cli include/tailpack.h include/tailpack_reader.h lib/cmake/stowr/mingw-w64-x86_64.cmake \
+lib/cmake/stowr/stowrAddChunks.cmake lib/cmake/stowr/stowrAppendChunks.cmake lib/cmake/stowr/stowrConfig.cmake \
+lib/cmake/stowr/stowrConfigVersion.cmake lib/cmake/stowr/stowrTargets-relwithdebinfo.cmake \
+lib/cmake/stowr/stowrTargets.cmake lib/libtailpack.a lib/libtailpack.so.0.2.0 lib/pkgconfig/tailpack.pc \
+share/man/man1/stowr-cli.1 share/pkgconfig/stowr-reader.pc" \
     "$(cd "$work/prefix" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ' | sed 's/ $//')"
   check "libtailpack's links" "lib/libtailpack.so -> libtailpack.so.0 lib/libtailpack.so.0 -> libtailpack.so.0.2.0" \
     "$(cd "$work/prefix" && find . -type l -printf '%P -> %l\n' | sort | tr '\n' ' ' | sed 's/ $//')"

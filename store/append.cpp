@@ -102,14 +102,11 @@ std::string AppendChunkBytes(std::string_view exeBytes, std::string_view kind, s
 
 namespace {
 
-std::uint64_t DataSize(const NewChunk& chunk) { return chunk.file ? chunk.file->stamp.size : chunk.bytes.size(); }
-
 // The chunk's data and trailer behind the content's pieces.
 void PushChunk(const NewChunk& chunk, Content& content) {
-  if (!chunk.file) return content.pieces.push_back(Piece{false, 0, 0, ChunkWithTrailer(chunk.kind, chunk.bytes)});
-  content.pieces.push_back(Piece{true, 0, chunk.file->stamp.size, {}, content.sources.size()});
-  content.sources.push_back(*chunk.file);
-  content.pieces.push_back(Piece{false, 0, 0, MakeTrailer(chunk.file->stamp.size, TrimSpaces(chunk.kind))});
+  content.pieces.push_back(Piece{true, 0, chunk.file.stamp.size, {}, content.sources.size()});
+  content.sources.push_back(chunk.file);
+  content.pieces.push_back(Piece{false, 0, 0, MakeTrailer(chunk.file.stamp.size, TrimSpaces(chunk.kind))});
 }
 
 }  // namespace
@@ -119,8 +116,8 @@ EditResult AppendChunks(const std::string& exe, const std::vector<NewChunk>& chu
   if (!result.status.ok() || chunks.empty()) return result;
   std::vector<std::uint64_t> sizes, paddings;
   for (const NewChunk& chunk : chunks) {
-    if (!AcceptChunk(chunk.kind, DataSize(chunk))) return result;
-    sizes.push_back(DataSize(chunk) + TP_TRAILER_SIZE);
+    if (!AcceptChunk(chunk.kind, chunk.file.stamp.size)) return result;
+    sizes.push_back(chunk.file.stamp.size + TP_TRAILER_SIZE);
   }
   FileSource file;
   result.status = file.Open(exe);

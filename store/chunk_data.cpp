@@ -2,15 +2,14 @@
 // from the checked executable (store/chunk_file.h).
 #include "store/chunk_data.h"
 
-#include "store/wholefile.h"
 
 Status ExtractChunk(const ChunkFile& file, const ChunkRecord& record, const std::string& outPath,
-                    const Progress& progress) {
+                    const Progress& progress, Owner owner, TempSweep* sweep) {
   Status status = file.Check(record);
   if (!status.ok()) return status;
   return WriteOutputFile(
       outPath, file.Stamp(), [&](platform::FileHandle to) { return file.CopyTo(record, to, progress); },
-      [&] { return file.Unchanged(); });
+      [&] { return file.Unchanged(); }, owner, sweep);
 }
 
 Status ExtractChunk(const std::string& exePath, const ChunkRecord& record, const std::string& outPath,

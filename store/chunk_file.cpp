@@ -30,7 +30,7 @@ Status ChunkFile::Open(const std::string& path, const platform::FileStamp* scann
   Status status = platform::OpenForRead(path, handle_, size);
   if (status.ok()) status = platform::StampOf(handle_, stamp_);
   if (!status.ok()) return status;
-  if (scanned && !(*scanned == stamp_)) return ChangedOnDisk(path);
+  if (scanned && !scanned->SameData(stamp_)) return ChangedOnDisk(path);
   source_ = PlatformSource(handle_, stamp_.size);
   return Status::Success();
 }
@@ -85,7 +85,7 @@ Status ChunkFile::Unchanged() const {
   platform::FileStamp now;
   Status status = platform::StampOf(handle_, now);
   if (!status.ok()) return status;
-  return now == stamp_ ? Status::Success() : ChangedOnDisk(path_);
+  return now.SameData(stamp_) ? Status::Success() : ChangedOnDisk(path_);
 }
 
 Status ChunkFile::ReadHead(const ChunkRecord& record, std::size_t n, std::string& bytes) const {
@@ -117,6 +117,7 @@ bool ChunkFile::IsBinary(const ChunkRecord& record) const {
 Status ChunkFile::CopyTo(const ChunkRecord& record, platform::FileHandle to, const Progress& progress) const {
   Status status = Check(record);
   if (!status.ok()) return status;
+  if (platform::SameOpenFile(to, handle_)) return Status::Refused(std::string(kTheFileBeingRead));
   const std::uint64_t total = record.Length;
   auto step = [&](std::uint64_t copied) { return !progress || progress(copied, total); };
   if (!step(0)) return Status::Cancelled();

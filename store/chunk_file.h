@@ -1,8 +1,9 @@
 #pragma once
 // An executable open for reading its chunks. Every read first checks that the file is the one the
-// chunks were found in: the stamp of the open file (size, time, identity) against the scan's, and
-// the chunk's own trailer behind its data. Otherwise it fails with kChangedOnDisk and reads
-// nothing; the data then comes from the same open file that was checked.
+// chunks were found in: the stamp of the open file (identity, size, modification time) against
+// the scan's, and the chunk's own trailer behind its data. Otherwise it fails with kChangedOnDisk
+// and reads nothing; the data then comes from the same open file that was checked. A new name of
+// that file, or its path given to another file meanwhile, changes none of the bytes read.
 #include <cstddef>
 #include <string>
 
@@ -33,7 +34,8 @@ class ChunkFile {
 
   // Success when the record's data lies inside the file and its trailer stands behind it.
   Status Check(const ChunkRecord& record) const;
-  // Success when the open file still has the stamp it had when it was opened.
+  // Success when the open file still has the identity, size and modification time it had when it
+  // was opened.
   Status Unchanged() const;
 
   // The first n bytes of the record's data, or all of them when it is shorter.
@@ -41,7 +43,8 @@ class ChunkFile {
   // True when the record's data holds a zero byte (read in blocks, stopping at the first one);
   // false when it cannot be read.
   bool IsBinary(const ChunkRecord& record) const;
-  // Appends the record's data to `to`, checked first and streamed from this file.
+  // Appends the record's data to `to`, checked first and streamed from this file. A `to` that is
+  // this file (standard output sent into it) is refused before anything is written.
   Status CopyTo(const ChunkRecord& record, platform::FileHandle to, const Progress& progress = {}) const;
 
  private:

@@ -28,6 +28,12 @@ Status OpenStampedSource(const std::string& path, SourceFile& file, FileSource& 
   return status;
 }
 
+Status OpenSourceFile(const SourceFile& file, FileSource& opened) {
+  if (file.open == platform::kNoFile) return opened.Open(file.path);
+  opened.Borrow(file.open, file.stamp.size);
+  return Status::Success();
+}
+
 Status ExpectBytes(const tp_source& source, std::uint64_t offset, std::uint64_t n, SourceFile& file) {
   if (offset >= source.size) return Status::Success();
   std::string bytes(static_cast<std::size_t>(std::min(n, source.size - offset)), '\0');

@@ -1,7 +1,6 @@
 #pragma once
 // Adding, clearing and cutting chunks. Nothing here writes the executable: each operation returns
 // its new content, which the caller writes back with WriteWholeFile.
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,12 +24,11 @@ EditResult AppendChunk(const std::string& exe, std::string_view kind, std::strin
 // written, so that a large file is never read whole.
 EditResult AppendChunk(const std::string& exe, std::string_view kind, const SourceFile& data);
 // Several chunks in one write, oldest first, with the bytes adding them one after the other would
-// give. Each chunk's data comes from a stamped file (copied when the content is written) or, when
-// it has none, from bytes. Refused (unchanged) when any chunk would be.
+// give. Each chunk's data comes from a stamped file, copied when the content is written. Refused
+// (unchanged) when any chunk would be.
 struct NewChunk {
   std::string kind;
-  std::optional<SourceFile> file;
-  std::string bytes;
+  SourceFile file;
 };
 EditResult AppendChunks(const std::string& exe, const std::vector<NewChunk>& chunks);
 // Bytes form: the same on an executable held in memory.

@@ -147,13 +147,13 @@ auto TableMatches(const ChunkTable& table) {
 }
 
 // The file at path with the chunk that plan(source, length, plan) finds holding data instead of its
-// own bytes: data's file (stamped, copied when the content is written) or its bytes.
+// own bytes: data's file, stamped, copied when the content is written.
 template <typename Plan>
-EditResult ReplaceWith(const std::string& path, const NewChunk& data, Plan&& planReplace) {
+EditResult ReplaceWith(const std::string& path, const SourceFile& data, Plan&& planReplace) {
   EditResult result;
   SourceFile file;
   FileSource opened;
-  const std::uint64_t length = data.file ? data.file->stamp.size : data.bytes.size();
+  const std::uint64_t length = data.stamp.size;
   ReplacePlan plan;
   auto planFor = [&](const tp_source& source, EditPlan&) { return planReplace(source, length, plan); };
   result.status = OpenPlanned(path, file, opened, planFor, plan.edit);
@@ -164,9 +164,8 @@ EditResult ReplaceWith(const std::string& path, const NewChunk& data, Plan&& pla
     result.content.pieces.push_back(Piece{true, 0, source.size, {}});
     return result;
   }
-  const Piece piece = data.file ? Piece{true, 0, length, {}, 1} : Piece{false, 0, 0, data.bytes};
-  result.content.pieces = ReplacedPieces(source.size, plan, piece);
-  if (data.file) result.content.sources.push_back(*data.file);
+  result.content.pieces = ReplacedPieces(source.size, plan, Piece{true, 0, length, {}, 1});
+  result.content.sources.push_back(data);
   result.changed = true;
   result.breaksSignature = plan.edit.breaksSignature;
   return result;
@@ -175,15 +174,13 @@ EditResult ReplaceWith(const std::string& path, const NewChunk& data, Plan&& pla
 }  // namespace
 
 EditResult ReplaceChunk(const std::string& path, const ChunkTable& table, std::size_t index, const SourceFile& data) {
-  NewChunk chunk;
-  chunk.file = data;
-  return ReplaceWith(path, chunk, [&](const tp_source& source, std::uint64_t length, ReplacePlan& plan) {
+  return ReplaceWith(path, data, [&](const tp_source& source, std::uint64_t length, ReplacePlan& plan) {
     return PlanReplace(source, table.size(), TableMatches(table), index, length, plan);
   });
 }
 
 EditResult ReplaceChunk(const std::string& path, std::size_t count, std::size_t index, const ChunkRecord& record,
-                        const NewChunk& data) {
+                        const SourceFile& data) {
   auto matches = [&](std::size_t number, const ChunkRecord& found) { return number != index || found == record; };
   return ReplaceWith(path, data, [&](const tp_source& source, std::uint64_t length, ReplacePlan& plan) {
     return PlanReplace(source, count, matches, index, length, plan);

@@ -23,10 +23,9 @@
 // (unchanged) for an index outside table, empty data, or data too long for a chunk.
 EditResult ReplaceChunk(const std::string& path, const ChunkTable& table, std::size_t index, const SourceFile& data);
 // The same planned from one record, without a table: the file must still hold `count` chunks with
-// `record` as chunk `index` (store/chunk_find.h finds it). The new data is data's file or, without
-// one, its bytes; its kind is not used.
+// `record` as chunk `index` (store/chunk_find.h finds it).
 EditResult ReplaceChunk(const std::string& path, std::size_t count, std::size_t index, const ChunkRecord& record,
-                        const NewChunk& data);
+                        const SourceFile& data);
 
 // The same on bytes in memory; a table that does not match them, or a refused request, gives the
 // bytes as they are.

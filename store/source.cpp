@@ -37,12 +37,20 @@ Status FileSource::Open(const std::string& path) {
   Close();
   std::uint64_t size = 0;
   Status status = platform::OpenForRead(path, handle_, size);
+  owned_ = status.ok();
   if (status.ok()) source_ = PlatformSource(handle_, size);
   return status;
 }
 
+void FileSource::Borrow(platform::FileHandle file, std::uint64_t size) {
+  Close();
+  handle_ = file;
+  source_ = PlatformSource(handle_, size);
+}
+
 void FileSource::Close() {
-  platform::CloseFile(handle_);
+  if (owned_) platform::CloseFile(handle_);
+  owned_ = false;
   handle_ = platform::kNoFile;
   source_ = tp_source{};
 }

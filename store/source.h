@@ -20,7 +20,8 @@ Status ReadSource(const tp_source& source, std::uint64_t offset, char* out, std:
 // stays open.
 tp_source PlatformSource(platform::FileHandle file, std::uint64_t size);
 
-// A file open for reading, closed when this goes, and its PlatformSource.
+// A file open for reading, closed when this goes (unless it was only borrowed), and its
+// PlatformSource.
 class FileSource {
  public:
   FileSource() = default;
@@ -29,11 +30,14 @@ class FileSource {
   ~FileSource() { Close(); }
 
   Status Open(const std::string& path);
+  // Reads through a file someone else keeps open, and leaves it open.
+  void Borrow(platform::FileHandle file, std::uint64_t size);
   void Close();
   platform::FileHandle Handle() const { return handle_; }
   const tp_source& Source() const { return source_; }
 
  private:
   platform::FileHandle handle_ = platform::kNoFile;
+  bool owned_ = false;
   tp_source source_{};
 };

@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file writes: every file stowr writes goes through them.
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -14,16 +15,36 @@ inline constexpr std::string_view kUnconfirmedWrite = "The change was made, but 
 
 bool FileExists(const std::string& path);
 
+// Whether a write may give the file another owner than it has (or another group), which happens
+// when the user writing it may not give the new file the old one's. A change is refused unless
+// allowed; when allowed, the result's warning says who owns the file now.
+enum class Owner { Keep, MayChange };
+
 // Replaces path with exactly content, atomically: a temporary file in the same folder is written,
-// flushed and renamed over path. On failure path keeps its old content and no temporary file is
-// left. A read-only or otherwise unwritable target is refused, never got round. When the disk
-// does not confirm the rename the result is a success whose warning says so.
+// flushed and renamed over path, every step relative to that folder as first opened; a folder
+// swapped meanwhile fails the write (platform::kFolderChanged). On failure path keeps its old
+// content and no temporary file is left. A read-only or otherwise unwritable target is refused,
+// never got round. When the disk does not confirm the rename the result is a success whose warning
+// says so.
 Status WriteWholeFile(std::string_view content, const std::string& path);
 // The same for content copied from its sources, refused (kChangedOnDisk) when a source is no
 // longer what the pieces were computed from. progress hears how many bytes are written; when it
 // answers false the write stops, the target keeps its old content and the result is
 // Status::Code::Cancelled.
-Status WriteWholeFile(const Content& content, const std::string& path, const Progress& progress = {});
+Status WriteWholeFile(const Content& content, const std::string& path, const Progress& progress = {},
+                      Owner owner = Owner::Keep);
+
+// Where one command has deleted stale temporary files (what crashed writes left, RemoveStaleTemps)
+// already: a command that writes many files into one folder, as extract-all does, looks there
+// once instead of once per file. A write given none looks in its folder every time.
+class TempSweep {
+ public:
+  // Deletes the stale temporary files in the target's folder, unless this sweep has done so before.
+  void Sweep(const platform::Target& target);
+
+ private:
+  std::set<std::string> folders_;
+};
 
 // Writes a file that stowr makes for the user, such as an extracted chunk, atomically as above
 // (fill writes its content, beforeReplace may still refuse), but as an output: a symbolic link at
@@ -33,4 +54,5 @@ Status WriteWholeFile(const Content& content, const std::string& path, const Pro
 // redirects nothing.
 Status WriteOutputFile(const std::string& path, const platform::FileStamp& source,
                        const std::function<Status(platform::FileHandle)>& fill,
-                       const std::function<Status()>& beforeReplace = {});
+                       const std::function<Status()>& beforeReplace = {}, Owner owner = Owner::Keep,
+                       TempSweep* sweep = nullptr);

@@ -60,13 +60,21 @@ std::uint32_t NameKey(const ChunkRecord& record) {
   return key;
 }
 
-// The default name drops the last three characters of the executable's path (its extension
-// letters, keeping the dot) and appends "tpak", the tag, "." and the Kind. The cut never reaches
-// into the folder part, so a file name shorter than three characters cannot send the output into
-// a parent folder. A name that Windows would take for a device gets a '_' in front.
+// True when the file name ends in a dot and three characters other than dots ("app.exe").
+bool HasExtensionOfThree(std::string_view exeName) {
+  return exeName.size() > kExtensionSize && exeName[exeName.size() - kExtensionSize - 1] == '.' &&
+         exeName.substr(exeName.size() - kExtensionSize).find('.') == std::string_view::npos;
+}
+
+// The default name of a file named like "app.exe" drops the three characters of its extension,
+// keeping the dot, and appends "tpak", the tag, "." and the Kind; any other file name ("gizmo",
+// "x.y") is kept whole and gets ".tpak", the tag, "." and the Kind. Only the file name changes,
+// never the folder part. A name that Windows would take for a device gets a '_' in front.
 std::string ExtractName(std::string_view exePath, const ChunkRecord& record, std::string_view tag) {
   const std::string_view exeName = AfterLastSeparator(exePath);
-  std::string name(exeName.substr(0, exeName.size() - std::min(kExtensionSize, exeName.size())));
+  std::string name(exeName);
+  if (HasExtensionOfThree(exeName)) name.resize(exeName.size() - kExtensionSize);
+  else name += '.';
   name += "tpak" + std::string(tag) + "." + KindPart(KindText(record));
   if (IsDeviceName(name)) name = "_" + name;
   return std::string(exePath.substr(0, exePath.size() - exeName.size())) + name;

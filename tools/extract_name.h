@@ -8,7 +8,8 @@
 #include "store/tailpack.h"
 
 // exePath without its extension's three letters, then "tpak." and the Kind in lower case:
-// C:\Tools\app.exe and TXT give C:\Tools\app.tpak.txt. Any Kind gives a name that Windows keeps
+// C:\Tools\app.exe and TXT give C:\Tools\app.tpak.txt; a path whose file name has no such
+// extension is kept whole: /usr/bin/gizmo gives /usr/bin/gizmo.tpak.txt. Any Kind gives a name that Windows keeps
 // as it is (no trailing dot or space, no device name) and that no other Kind of the same
 // executable gives: other bytes are written as '_' and two hexadecimal digits.
 std::string DefaultExtractName(std::string_view exePath, const ChunkRecord& record);

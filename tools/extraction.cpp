@@ -25,17 +25,18 @@ struct SavedLines {
 // Every chunk of table, last first, out of exe (copied in blocks by ExtractChunk: a chunk that
 // cannot be read is a failure, never an empty file). progress hears the bytes of all chunks
 // together; a cancelled copy ends the run, its chunk unwritten, and so does a file that changed
-// meanwhile.
+// meanwhile. The folder is looked through for stale temporary files once.
 SavedLines SaveAll(const ChunkFile& exe, const ChunkTable& table, const Progress& progress) {
   std::uint64_t total = 0, before = 0;
   for (const ChunkRecord& record : table) total += record.Length;
   const Progress overall = [&](std::uint64_t done, std::uint64_t) { return progress(before + done, total); };
   SavedLines lines;
   ExtractAllNames names;
+  TempSweep sweep;
   for (std::size_t i = table.size(); i >= 1; --i) {
     std::string path = names.Next(exe.Path(), table[i - 1], i);
     std::string line = "- " + std::string(AfterLastSeparator(path));
-    Status saved = ExtractChunk(exe, table[i - 1], path, overall);
+    Status saved = ExtractChunk(exe, table[i - 1], path, overall, Owner::Keep, &sweep);
     if (saved.code == Status::Code::Cancelled) break;
     if (saved.ok()) {
       lines.written += line + Unconfirmed(saved) + "\r";

@@ -1,4 +1,4 @@
-// greeter: prints the two chunks its build appended to it (stowr_add_chunks in CMakeLists.txt).
+// greeter: prints the three chunks its build appended to it (stowr_add_chunks in CMakeLists.txt).
 #include <tailpack_reader.h>
 
 #include <cstdio>
@@ -9,7 +9,7 @@ int main() {
     std::fprintf(stderr, "greeter: cannot find its own file: %s\n", self.error.c_str());
     return 1;
   }
-  for (const char* kind : {"CFG", "MSG"}) {
+  for (const char* kind : {"CFG", "MSG", "NOT"}) {
     tailpack::ChunkBytes chunk = tailpack::ReadChunk(self.path, kind);
     if (!chunk.ok() || !chunk.found) {
       std::fprintf(stderr, "greeter: no %s chunk: %s\n", kind, chunk.error.c_str());

@@ -47,6 +47,43 @@ TEST_F(MainWindowTest, DeleteKeyRemovesTheSelectedChunkAfterAsking) {
   EXPECT_EQ(ReadFile(exe), WithChunks(Body(1024), {kThree[0], kThree[2]}));
 }
 
+// Enter previews the selected row where the list has the focus, and is left to the focused button
+// elsewhere; Ctrl+O is "..." from any control, O alone nothing.
+TEST_F(MainWindowTest, EnterPreviewsAndCtrlOChooses) {
+  struct Case {
+    std::uintptr_t key;
+    int control;
+    bool taken;
+    const char* viewerText;  // nullptr: no Viewer
+    std::size_t fileDialogs;
+  };
+  const Case cases[] = {
+      {ui::kKeyReturn, kChunkList, true, "second", 0},
+      {ui::kKeyReturn, kPreviewButton, false, nullptr, 0},
+      {ui::kWithCtrl | 'O', kAddButton, true, nullptr, 1},
+      {ui::kWithCtrl | 'O', kChunkList, true, nullptr, 1},
+      {'O', kChunkList, false, nullptr, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.key) + " on " + std::to_string(c.control));
+    fake::Reset();
+    UseExe(kThree);
+    RunMain([&](ui::Window w) {
+      fake::SelectRows(w, kChunkList, {1});
+      EXPECT_EQ(fake::Send(w, ui::kKeyDown, c.key, c.control) != 0, c.taken);
+    });
+    const fake::WindowRecord* viewer = fake::FindWindow("stowr - viewer");
+    ASSERT_EQ(viewer != nullptr, c.viewerText != nullptr);
+    if (viewer) {
+      EXPECT_EQ(viewer->controls.at(1001).text, c.viewerText);
+    }
+    ASSERT_EQ(fake::FileDialogs().size(), c.fileDialogs);
+    if (c.fileDialogs) {
+      EXPECT_EQ(fake::FileDialogs()[0].options.title, "Select Program");
+    }
+  }
+}
+
 TEST_F(MainWindowTest, ContextMenusGreyWhatTheButtonsGrey) {
   RunMain([](ui::Window w) {  // no executable: nothing can act
     EXPECT_NE(AskMenu(w, kChunkList, -1), 0);

@@ -1,4 +1,5 @@
 #include "app_fixture.h"
+#include "app/about.h"
 #include "app/selection.h"
 #include "tools/add_dialog.h"
 
@@ -6,9 +7,15 @@ namespace {
 
 using namespace apptest;
 
-// What the user reads on the Main window, and that it has no owner.
+// What the user reads on the Main window, and that it has no owner. Its window menu's last item
+// tells the project's version.
 TEST_F(MainWindowTest, TextsColumnsAndNoOwner) {
-  fake::WindowRecord& main = RunMain();
+  fake::WindowRecord& main = RunMain([](ui::Window w) { fake::Click(w, kAboutCommand); });
+  ASSERT_EQ(main.windowMenu.size(), 1u);
+  EXPECT_EQ(main.windowMenu[0].text, "About stowr...");
+  ASSERT_EQ(fake::Messages().size(), 1u);
+  EXPECT_EQ(fake::Messages()[0].caption, "stowr - about");
+  EXPECT_EQ(fake::Messages()[0].text.rfind("stowr - Tailpack Manager\rVersion " STOWR_VERSION "\r", 0), 0u);
   EXPECT_EQ(main.layout.title, "stowr - Tailpack Manager v0.1");
   EXPECT_EQ(main.layout.owner, nullptr);
   std::vector<std::string> texts;
@@ -203,34 +210,49 @@ TEST_F(MainWindowTest, ExtractButtonsUseTheFirstSelectedRow) {
   EXPECT_TRUE(ChunkButtonsEnabled(main, true));
 }
 
-// A dropped file: an executable (any case of .exe) is opened as if chosen with "...", even over
-// an open one; another file goes to the Add dialog when an executable is open, and is ignored
-// when none is. No file dialog is shown in any case.
-TEST_F(MainWindowTest, DroppedFileOpensOrAdds) {
+// Dropped files: one executable (any case of .exe) is opened as if chosen with "...", even over
+// an open one; other files go in turn to their own Add dialog when an executable is open (Escape
+// skips one), and are ignored when none is. An executable among several files is refused, and
+// nothing else is done. No file dialog is shown in any case.
+TEST_F(MainWindowTest, DroppedFilesOpenOrAdd) {
   struct Case {
     bool exeOpen;
-    std::string dropped;
-    std::string wantExe;  // "" when none is open afterwards
+    std::vector<std::string> dropped;
+    std::vector<const char*> typed;  // into each Add dialog; nullptr: Escape
+    std::string wantExe;             // "" when none is open afterwards
     std::vector<std::vector<std::string>> wantRows;
+    std::vector<std::string> wantMessages;
   };
-  const std::string other = Path("OTHER.EXE"), data = Path("data.bin");
+  const std::string other = Path("OTHER.EXE"), data = Path("data.bin"), more = Path("more.txt");
   WriteFile(other, WithChunks(Body(10), {{"OTH", "o"}}));
   WriteFile(data, "payload");
+  WriteFile(more, "more");
+  const std::string app = Path("app.exe");
+  const std::vector<std::string> abc = {"1", "ABC", "Text", "3 B", "@ 1,025"};
+  const std::vector<std::string> oth = {"1", "OTH", "Text", "1 B", "@ 11"};
   const std::vector<Case> cases = {
-      {false, other, other, {{"1", "OTH", "Text", "1 B", "@ 11"}}},
-      {true, other, other, {{"1", "OTH", "Text", "1 B", "@ 11"}}},
-      {true, data, Path("app.exe"), {{"1", "ABC", "Text", "3 B", "@ 1,025"}, {"2", "NEW", "Text", "7 B", "@ 1,045"}}},
-      {false, data, "", {}},
+      {false, {other}, {}, other, {oth}, {}},
+      {true, {other}, {}, other, {oth}, {}},
+      {true, {data}, {"new"}, app, {abc, {"2", "NEW", "Text", "7 B", "@ 1,045"}}, {}},
+      {false, {data}, {}, "", {}, {}},
+      {true, {data, more}, {"new", "mor"}, app,
+       {abc, {"2", "NEW", "Text", "7 B", "@ 1,045"}, {"3", "MOR", "Text", "4 B", "@ 1,069"}}, {}},
+      {true, {data, more}, {nullptr, "mor"}, app, {abc, {"2", "MOR", "Text", "4 B", "@ 1,045"}}, {}},
+      {true, {data, other}, {}, app, {abc}, {"Drop one executable at a time"}},
+      {false, {other, other}, {}, "", {}, {"Drop one executable at a time"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.dropped + (c.exeOpen ? " over app.exe" : " on an empty window"));
+    SCOPED_TRACE(std::to_string(c.dropped.size()) + " file(s), the first " + c.dropped[0] +
+                 (c.exeOpen ? ", over app.exe" : ", on an empty window"));
     fake::Reset();
     ExePath().clear();
     if (c.exeOpen) UseExe({{"ABC", "one"}});
-    fake::QueueStep(kAddDialogTitle, [](ui::Window w) {
-      ui::SetText(w, kDescriptorBox, "new");
-      fake::PressEnter(w);
-    });
+    for (const char* typed : c.typed)
+      fake::QueueStep(kAddDialogTitle, [typed](ui::Window w) {
+        if (!typed) return fake::PressEscape(w);
+        ui::SetText(w, kDescriptorBox, typed);
+        fake::PressEnter(w);
+      });
     fake::WindowRecord& main = RunMain([&](ui::Window w) {
       fake::Send(w, ui::kDropFiles, 0, reinterpret_cast<std::intptr_t>(&c.dropped));
     });
@@ -238,6 +260,9 @@ TEST_F(MainWindowTest, DroppedFileOpensOrAdds) {
     EXPECT_EQ(ExePath(), c.wantExe);
     EXPECT_EQ(ControlOf(main, kPathLabel).text, c.wantExe);
     EXPECT_EQ(fake::Rows(&main, kChunkList), c.wantRows);
+    std::vector<std::string> messages;
+    for (const fake::MessageRecord& message : fake::Messages()) messages.push_back(message.text);
+    EXPECT_EQ(messages, c.wantMessages);
     EXPECT_TRUE(fake::FileDialogs().empty());
   }
 }

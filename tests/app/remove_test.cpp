@@ -1,5 +1,14 @@
 #include "app_fixture.h"
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "app/list_habits.h"
+#include "platform/file_lock.h"
 
 #include "store/edit.h"
 #include "tests/store/fault_files.h"
@@ -158,20 +167,77 @@ TEST_F(MainWindowTest, RemoveOneRefusesAFileChangedBehindItsBack) {
   EXPECT_EQ(ControlOf(main, kChunkList).rows.size(), 5u);
 }
 
-TEST_F(MainWindowTest, ReadOnlyExecutableIsKeptAndReported) {
-  for (int button : {kRemoveOneButton, kRemoveAllButton}) {
-    SCOPED_TRACE(button);
-    fake::Reset();
-    std::string path = UseExe(kFour);
-    std::string before = ReadFile(path);
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-    fake::QueueMessageAnswer(ui::kIdYes);
-    fake::WindowRecord& main = RunMain([&](ui::Window w) { fake::Click(w, button); });
-    EXPECT_EQ(ReadFile(path), before);
-    ExpectError("Could not write file:", path);
-    EXPECT_EQ(ControlOf(main, kChunkList).rows.size(), 4u);
-    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-  }
+// An executable that cannot take a change is reported before anything is asked, in the words of
+// the write: no file dialog, no Add dialog, no confirmation, and (for a drop of two files) once.
+TEST_F(MainWindowTest, ExecutableThatCannotChangeIsRefusedBeforeAnyDialog) {
+  namespace fs = std::filesystem;
+  WriteFile(Path("a.txt"), "a");
+  WriteFile(Path("b.txt"), "b");
+  const std::vector<std::string> dropped = {Path("a.txt"), Path("b.txt")};
+  struct Action {
+    const char* name;
+    std::function<void(ui::Window)> run;
+  };
+  const Action actions[] = {
+      {"add", [](ui::Window w) { fake::Click(w, kAddButton); }},
+      {"drop", [&](ui::Window w) { fake::Send(w, ui::kDropFiles, 0, reinterpret_cast<std::intptr_t>(&dropped)); }},
+      {"replace", [](ui::Window w) { ReplaceChunkAction(w); }},
+      {"remove one", [](ui::Window w) { fake::Click(w, kRemoveOneButton); }},
+      {"remove all", [](ui::Window w) { fake::Click(w, kRemoveAllButton); }},
+  };
+  struct Cause {
+    const char* name;
+    std::function<void(const std::string& exe, int& holder)> make;
+    const char* reason;
+  };
+  const Cause causes[] = {
+      {"read-only", [](const std::string& exe, int&) { fs::permissions(exe, fs::perms::owner_read); },
+       "Permission denied"},
+      {"held by another program",
+       [](const std::string& exe, int& holder) {
+         holder = open(exe.c_str(), O_RDONLY);
+         ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+       },
+       "The file is in use by another program"},
+      {"folder takes no new file", [](const std::string&, int&) { ArmFaultAt("CreateTempBeside"); }, "Injected fault"},
+  };
+  for (const Cause& cause : causes)
+    for (const Action& action : actions) {
+      SCOPED_TRACE(std::string(cause.name) + ", " + action.name);
+      fake::Reset();
+      const std::string exe = UseExe(kFour);
+      const std::string before = ReadFile(exe);
+      int holder = -1;
+      RunMain([&](ui::Window w) {
+        cause.make(exe, holder);
+        action.run(w);
+      });
+      if (holder >= 0) close(holder);
+      fs::permissions(exe, fs::perms::owner_all);
+      ASSERT_EQ(fake::Messages().size(), 1u);
+      EXPECT_EQ(fake::Messages()[0].caption, "stowr - error");
+      EXPECT_EQ(fake::Messages()[0].text, "Could not write file:\r" + exe + "\r" + cause.reason);
+      EXPECT_TRUE(fake::FileDialogs().empty());
+      EXPECT_EQ(fake::FindWindow(kAddDialogTitle), nullptr);
+      EXPECT_EQ(ReadFile(exe), before);
+    }
+}
+
+// Another stowr change of the file is no refusal: the removal asks, waits for it and is made.
+TEST_F(MainWindowTest, FileHeldByAnotherChangeIsWaitedFor) {
+  const std::string exe = UseExe(kFour);
+  platform::FileLock other;
+  ASSERT_TRUE(other.Take(exe, 0).ok());
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    other.Release();
+  });
+  fake::QueueMessageAnswer(ui::kIdYes);
+  RunMain([](ui::Window w) { fake::Click(w, kRemoveAllButton); });
+  release.join();
+  ASSERT_EQ(fake::Messages().size(), 1u);
+  EXPECT_EQ(fake::Messages()[0].caption, "stowr - remove all");
+  EXPECT_EQ(ReadFile(exe), Body(1024));
 }
 
 TEST_F(MainWindowTest, VanishedExecutableIsNotRecreated) {
@@ -243,6 +309,42 @@ TEST_F(MainWindowTest, RemovalsThatBreakASignatureAskFirst) {
   RunMain([](ui::Window w) { fake::Click(w, kRemoveAllButton); });
   ASSERT_EQ(fake::Messages().size(), 1u);
   EXPECT_EQ(ReadFile(path), pe_image::Signed(pe_image::MinimalPe(true)));
+}
+
+// A removal whose new file could not keep the executable's owner is asked about first, in a box
+// of its own that names both owners; No there changes nothing and asks nothing more.
+TEST_F(MainWindowTest, RemovalsThatChangeTheOwnerAskFirst) {
+  const std::string refusal = "The file belongs to root:root, and the new file that replaces it would belong to "
+                              "nobody:nogroup";
+  struct Case {
+    int button;
+    std::vector<int> answers;
+    std::vector<std::string> captions;
+    bool changed;
+  } cases[] = {
+      {kRemoveOneButton, {ui::kIdNo}, {"stowr - owner"}, false},
+      {kRemoveAllButton, {ui::kIdYes, ui::kIdYes}, {"stowr - owner", "stowr - remove all"}, true},
+  };
+  FakeOwnerChange(refusal);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.captions.back());
+    fake::Reset();
+    const std::string path = UseExe(kFour);
+    const std::string before = ReadFile(path);
+    for (int answer : c.answers) fake::QueueMessageAnswer(answer);
+    RunMain([&](ui::Window w) {
+      fake::SelectRows(w, kChunkList, {0});
+      fake::Click(w, c.button);
+    });
+    std::vector<std::string> captions;
+    for (const auto& message : fake::Messages()) captions.push_back(message.caption);
+    EXPECT_EQ(captions, c.captions);
+    ASSERT_FALSE(fake::Messages().empty());
+    EXPECT_NE(fake::Messages()[0].text.find(refusal + ".\r\rRemove "), std::string::npos);
+    EXPECT_EQ(fake::Messages()[0].flags, 0x134u);  // Yes and No, a warning, No as the default
+    EXPECT_EQ(ReadFile(path) != before, c.changed);
+  }
+  FakeOwnerChange("");
 }
 
 }  // namespace

@@ -64,9 +64,9 @@ class Cli : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir); }
 
   // Runs stowr-cli in the test folder with `input` on standard input and standard output and
-  // error captured in files, killed
+  // error captured in files (standard output opened as `output` says when it is set), killed
   // after 30 seconds (a run that hangs fails instead of stopping the tests), with at most
-  // memoryLimit bytes of address space when it is given.
+  // memoryLimit bytes of address space when it is given and at most `openFiles` files open.
   Outcome Stowr(const std::vector<std::string>& args, rlim_t memoryLimit = RLIM_INFINITY) {
     fs::path in = dir / ".in", out = dir / ".out", err = dir / ".err";
     Spit(in, input);
@@ -75,12 +75,14 @@ class Cli : public ::testing::Test {
       std::vector<char*> argv{const_cast<char*>(STOWR_CLI)};
       for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
       argv.push_back(nullptr);
-      int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      int outFd = output.path.empty() ? open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)
+                                      : open(output.path.c_str(), output.flags);
       int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       int inFd = open(in.c_str(), O_RDONLY);
       if (inFd < 0 || dup2(inFd, 0) < 0 || outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0 || chdir(dir.c_str()) != 0) _exit(127);
-      const rlimit memory{memoryLimit, memoryLimit};
+      const rlimit memory{memoryLimit, memoryLimit}, files{openFiles, openFiles};
       if (setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
+      if (openFiles != RLIM_INFINITY && setrlimit(RLIMIT_NOFILE, &files) != 0) _exit(127);
       if (!preload.empty()) setenv("LD_PRELOAD", preload.c_str(), 1);
       alarm(30);
       execv(STOWR_CLI, argv.data());
@@ -99,6 +101,11 @@ class Cli : public ::testing::Test {
   std::string exe;
   std::string preload;  // a library the runs of stowr-cli get through LD_PRELOAD
   std::string input;    // standard input of the runs of stowr-cli
+  struct {
+    std::string path;  // when set, standard output is this file, opened with flags
+    int flags = 0;
+  } output;
+  rlim_t openFiles = RLIM_INFINITY;  // the limit of open files, when set
 };
 
 TEST_F(Cli, ListPrintsTheFiveCellsOfEveryChunkOldestFirst) {
@@ -215,6 +222,7 @@ TEST_F(Cli, ExtractRefusesOutputsThatLeadElsewhere) {
     std::function<void()> plant;
     std::vector<std::string> args;
     const char* reason;
+    int outputFlags = 0;  // not 0: standard output is the executable, opened so
   };
   const char* kLink = "It is a symbolic link, which is never written through";
   const char* kSelf = "It is the executable being read";
@@ -230,6 +238,9 @@ TEST_F(Cli, ExtractRefusesOutputsThatLeadElsewhere) {
        {"extract", exe, "1", "sub/../app.exe"}, kSelf},
       {"a hard link of the executable", [&] { fs::create_hard_link(exe, dir / "hard.exe"); },
        {"extract", exe, "1", "hard.exe"}, kSelf},
+      {"standard output on the executable (1<>app.exe)", [] {}, {"extract", exe, "1", "-"}, kSelf, O_RDWR},
+      {"standard output appending to the executable (>>app.exe)", [] {}, {"cat", exe, "1"}, kSelf,
+       O_WRONLY | O_APPEND},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -238,7 +249,9 @@ TEST_F(Cli, ExtractRefusesOutputsThatLeadElsewhere) {
     Spit(exe, original);
     Spit(victim, secret);
     c.plant();
+    output = {c.outputFlags ? exe : "", c.outputFlags};
     Outcome run = Stowr(c.args);
+    output = {};
     EXPECT_EQ(run.code, 3) << run.err;
     EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
@@ -307,10 +320,10 @@ TEST_F(Cli, FailuresLeaveTheExecutableUnchanged) {
       {{"add", "app.exe", "ABC", "missing.txt"}, 2, "missing.txt"},
       {{"add", "app.exe", "ABC", "folder"}, 2, "folder"},
       {{"extract", "app.exe", "1", "nowhere/out.txt"}, 2, "nowhere/out.txt"},
-      {{"add", "app.exe", "AB", "data.txt"}, 3, "Invalid descriptor!"},
-      {{"add", "app.exe", "A B", "data.txt"}, 3, "Invalid descriptor!"},
-      {{"add", "app.exe", "ABCD", "data.txt"}, 3, "Invalid descriptor!"},
-      {{"add", "app.exe", "txt", "data.txt"}, 3, "already in use"},
+      {{"add", "app.exe", "AB", "data.txt"}, 3, "is not a kind; a kind is 3 characters among A-Z and 0-9"},
+      {{"add", "app.exe", "A B", "data.txt"}, 3, "is not a kind; a kind is 3 characters among A-Z and 0-9"},
+      {{"add", "app.exe", "ABCD", "data.txt"}, 3, "is not a kind; a kind is 3 characters among A-Z and 0-9"},
+      {{"add", "app.exe", "txt", "data.txt"}, 3, "app.exe: a chunk of kind TXT is there already (chunk 1); `stowr-cli set` replaces it"},
       {{"add", "app.exe", "ABC", "empty.txt"}, 3, "empty.txt"},
       {{"remove", "app.exe", "0"}, 3, "no chunk 0"},
       {{"remove", "app.exe", "3"}, 3, "no chunk 3"},
@@ -571,8 +584,8 @@ TEST_F(Cli, PipelineCases) {
   const Case cases[] = {
       {{"add", "app.exe", "ONE", "a.txt", "TWO", "b.bin"}, "", 0, "", original + Chunk("alpha", "ONE") + Chunk("be\0ta"s, "TWO"), ""},
       {{"add", "app.exe", "one", "-", "TWO", "a.txt"}, "pi\0ped"s, 0, "", original + Chunk("pi\0ped"s, "ONE") + Chunk("alpha", "TWO"), ""},
-      {{"add", "app.exe", "ONE", "a.txt", "TXT", "b.bin"}, "", 3, "", original, "already in use"},
-      {{"add", "app.exe", "ONE", "a.txt", "one", "b.bin"}, "", 3, "", original, "already in use"},
+      {{"add", "app.exe", "ONE", "a.txt", "TXT", "b.bin"}, "", 3, "", original, "a chunk of kind TXT is there already"},
+      {{"add", "app.exe", "ONE", "a.txt", "one", "b.bin"}, "", 3, "", original, "the kind ONE is named twice"},
       {{"add", "app.exe", "ONE", "a.txt", "TWO"}, "", 1, "", original, "usage:"},
       {{"add", "app.exe", "ONE", "-"}, "", 3, "", original, "standard input is empty"},
       {{"add", "app.exe", "ONE", "-", "TWO", "-"}, "x", 3, "", original, "one chunk only"},
@@ -595,7 +608,7 @@ TEST_F(Cli, PipelineCases) {
       {{"set", "app.exe", "BIN", "-"}, "longer\0bytes"s, 0, "", body + Chunk("old", "TXT") + Chunk("longer\0bytes"s, "BIN") + Chunk("digits", "123") + Chunk("new", "TXT"), ""},
       {{"set", "app.exe", "ONE", "b.bin"}, "", 0, "", original + Chunk("be\0ta"s, "ONE"), ""},
       {{"set", "app.exe", "123", "-"}, "digits", 0, "", original, "holds these bytes already"},
-      {{"set", "app.exe", "B-N", "a.txt"}, "", 3, "", original, "Invalid descriptor"},
+      {{"set", "app.exe", "B-N", "a.txt"}, "", 3, "", original, "app.exe: B-N is not a kind"},
       {{"set", "app.exe", "BIN", "-"}, "", 3, "", original, "standard input is empty"},
   };
   for (const Case& c : cases) {
@@ -644,9 +657,40 @@ TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
   Outcome run = Stowr({"--help"});
   EXPECT_EQ(run.code, 0);
   EXPECT_NE(run.out.find("stowr-cli extract-all EXE"), std::string::npos);
+  // Every command has its usage, options and an example, asked for either way.
+  for (const char* command : {"list", "add", "set", "remove", "strip", "extract", "extract-all", "cat", "verify"}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"help", command},
+                                                 std::vector<std::string>{command, "app.exe", "--help"}}) {
+      run = Stowr(args);
+      EXPECT_EQ(run.code, 0) << command;
+      EXPECT_EQ(run.out.rfind("usage: stowr-cli "s + command + " ", 0), 0u) << run.out;
+      EXPECT_NE(run.out.find("\nExample:\n  stowr-cli "s + command + " "), std::string::npos) << run.out;
+    }
+  }
+  run = Stowr({"help", "frobnicate"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err.rfind("usage: stowr-cli list", 0), 0u) << run.err;
   run = Stowr({"--version"});
   EXPECT_EQ(run.code, 0);
   EXPECT_EQ(run.out, "stowr-cli " STOWR_VERSION "\n");
+}
+
+// An add of more files than the process may hold open opens them one at a time.
+TEST_F(Cli, AddOfManyFilesOpensOneAtATime) {
+  Spit(exe, body);
+  std::vector<std::string> args = {"add", exe};
+  std::string expected = body;
+  for (int i = 0; i < 1100; ++i) {
+    const std::string kind = std::string(1, static_cast<char>('A' + i / 100)) + std::to_string(100 + i % 100).substr(1);
+    const std::string name = "f" + std::to_string(i), data = "data " + std::to_string(i);
+    Spit(dir / name, data);
+    args.insert(args.end(), {kind, name});
+    expected += Chunk(data, kind);
+  }
+  openFiles = 256;
+  Outcome run = Stowr(args);
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_TRUE(Slurp(exe) == expected);
 }
 
 // Large chunks and files, and files of many chunks, go through a small, fixed amount of memory.
@@ -667,6 +711,15 @@ TEST_F(Cli, WorksInBoundedMemoryOnLargeAndManyChunks) {
   EXPECT_TRUE(cat.out == big);
   EXPECT_EQ(Stowr({"extract", exe, "1", "out.bin"}, kLimit).code, 0);
   EXPECT_TRUE(Slurp(dir / "out.bin") == big);
+  // Standard input waits in a file, not in memory: added, and set in place of the chunk it became.
+  input = big;
+  Outcome piped = Stowr({"add", exe, "PIP", "-"}, kLimit);
+  EXPECT_EQ(piped.code, 0) << piped.err;
+  input[0] = 'p';
+  piped = Stowr({"set", exe, "BIG", "-"}, kLimit);
+  EXPECT_EQ(piped.code, 0) << piped.err;
+  EXPECT_TRUE(Slurp(exe) == body + Chunk(input, "BIG") + Chunk(big, "PIP"));
+  input.clear();
 
   // A million chunks: the commands that need one chunk find it without holding the table.
   std::string many;

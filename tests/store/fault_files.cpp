@@ -18,6 +18,7 @@ bool gFired = false;
 bool gNamedTemps = false;
 std::string gHookName;  // the primitive before whose next call gHook runs
 std::function<void()> gHook;
+std::string gOwnerChange;  // when set, what CheckOwnerKept refuses with
 
 // Runs the hook armed for the primitive `name`, once.
 void RunHook(std::string_view name) {
@@ -82,6 +83,11 @@ bool FaultFired() {
 
 void UseNamedTemps(bool named) { gNamedTemps = named; }
 
+void FakeOwnerChange(std::string refusal) {
+  std::lock_guard<std::mutex> hold(gLock);
+  gOwnerChange = std::move(refusal);
+}
+
 void BeforeNextCall(std::string_view primitive, std::function<void()> action) {
   std::lock_guard<std::mutex> hold(gLock);
   gHookName = primitive;
@@ -94,6 +100,7 @@ using platform::CopyStep;
 using platform::FileHandle;
 using platform::FileStamp;
 using platform::NameKind;
+using platform::Target;
 using platform::TempFile;
 
 class FaultFiles final : public platform::FileSystem {
@@ -108,8 +115,8 @@ class FaultFiles final : public platform::FileSystem {
     if (status.ok()) gOpenFiles[file] = path;
     return status;
   }
-  Status InspectName(const std::string& path, NameKind& kind, FileStamp& stamp) override {
-    return Fail("InspectName") ? Injected() : next_.InspectName(path, kind, stamp);
+  Status InspectName(const Target& target, NameKind& kind, FileStamp& stamp) override {
+    return Fail("InspectName") ? Injected() : next_.InspectName(target, kind, stamp);
   }
   Status ReadAt(FileHandle file, std::uint64_t offset, char* buffer, std::size_t n) override {
     return Fail("ReadAt") ? Injected() : next_.ReadAt(file, offset, buffer, n);
@@ -117,26 +124,36 @@ class FaultFiles final : public platform::FileSystem {
   Status StampOf(FileHandle file, FileStamp& stamp) override {
     return Fail("StampOf") ? Injected() : next_.StampOf(file, stamp);
   }
+  bool SameOpenFile(FileHandle a, FileHandle b) override { return next_.SameOpenFile(a, b); }
   void CloseFile(FileHandle file) override {
     std::lock_guard<std::mutex> hold(gLock);
     gOpenFiles.erase(file);
     next_.CloseFile(file);
   }
   std::string ReplaceTarget(const std::string& path) override { return next_.ReplaceTarget(path); }
-  Status CheckReplaceable(const std::string& path) override {
-    return Fail("CheckReplaceable") ? Injected() : next_.CheckReplaceable(path);
+  Status OpenTarget(const std::string& path, Target& target) override { return next_.OpenTarget(path, target); }
+  void CloseTarget(Target& target) override { next_.CloseTarget(target); }
+  Status CheckReplaceable(const Target& target) override {
+    return Fail("CheckReplaceable") ? Injected() : next_.CheckReplaceable(target);
   }
-  Status CreateTempBeside(const std::string& path, TempFile& temp, bool unnamed) override {
-    return Fail("CreateTempBeside") ? Injected() : next_.CreateTempBeside(path, temp, unnamed && !gNamedTemps);
+  Status CheckOwnerKept(const std::string& path) override {
+    std::lock_guard<std::mutex> hold(gLock);
+    return gOwnerChange.empty() ? next_.CheckOwnerKept(path) : Status::Refused(gOwnerChange);
   }
-  void RemoveStaleTemps(const std::string& path) override { next_.RemoveStaleTemps(path); }
-  Status ReplaceFile(TempFile& temp, const std::string& path) override {
+  Status CreateTempBeside(const Target& target, TempFile& temp, bool unnamed) override {
+    return Fail("CreateTempBeside") ? Injected() : next_.CreateTempBeside(target, temp, unnamed && !gNamedTemps);
+  }
+  void RemoveStaleTemps(const Target& target) override { next_.RemoveStaleTemps(target); }
+  Status CreateScratchFile(const std::string& path, FileHandle& file) override {
+    return Fail("CreateScratchFile") ? Injected() : next_.CreateScratchFile(path, file);
+  }
+  Status ReplaceFile(TempFile& temp, const Target& target) override {
     if (Fail("ReplaceFile")) return Injected();
-    if (IsOpen(path)) return Status::Failed("The file is in use");
-    return next_.ReplaceFile(temp, path);
+    if (IsOpen(target.path)) return Status::Failed("The file is in use");
+    return next_.ReplaceFile(temp, target);
   }
-  Status SyncFolder(const std::string& path) override {
-    return Fail("SyncFolder") ? Injected() : next_.SyncFolder(path);
+  Status SyncFolder(const Target& target) override {
+    return Fail("SyncFolder") ? Injected() : next_.SyncFolder(target);
   }
   void DiscardTemp(TempFile& temp) override { next_.DiscardTemp(temp); }
   Status WriteAll(FileHandle file, const char* data, std::size_t n) override {

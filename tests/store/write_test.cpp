@@ -107,7 +107,8 @@ TEST(AtomicWrite, EveryFailurePointKeepsTheOldFile) {
 }
 
 // While a write is under way the folder shows no temporary file where the system offers unnamed
-// files, and one named after the target otherwise. Progress comes every few MiB; answering false
+// files, and one named after the target otherwise, which other users may not open until the
+// target's mode comes at the end. Progress comes every few MiB; answering false
 // stops the write and leaves the target as it was, with no temporary file.
 TEST(AtomicWrite, ProgressShowsTheFolderAndCancelKeepsTheOldFile) {
   const std::string before = std::string(10 << 20, 'b');
@@ -117,15 +118,22 @@ TEST(AtomicWrite, ProgressShowsTheFolderAndCancelKeepsTheOldFile) {
       ScratchDir dir;
       std::string path = dir.File("app.exe");
       PutFile(path, before);
+      chmod(path.c_str(), 0664);
       Content content = AppendChunk(path, "NEW", "data").content;
       std::set<std::string> seen;
       int calls = 0;
       UseNamedTemps(named);
       Status status = WriteWholeFile(content, path, [&](std::uint64_t done, std::uint64_t total) {
         EXPECT_LE(done, total);
-        for (const std::string& name : dir.Names()) seen.insert(name);
+        for (const std::string& name : dir.Names()) {
+          seen.insert(name);
+          if (name != "app.exe") {
+            EXPECT_EQ(ModeOf(dir.File(name)) & 077, 0u) << name;
+          }
+        }
         return ++calls != stopAt;
       });
+      EXPECT_EQ(ModeOf(path), 0664u);
       UseNamedTemps(false);
       EXPECT_EQ(status.code, stopAt ? Status::Code::Cancelled : Status::Code::Ok) << status.message;
       EXPECT_EQ(GetFile(path).size(), before.size() + (stopAt ? 0 : 21));
@@ -141,31 +149,37 @@ TEST(AtomicWrite, ProgressShowsTheFolderAndCancelKeepsTheOldFile) {
 
 // A temporary file of path as an interrupted write leaves it: named, written, closed.
 std::string LeftTemp(const std::string& path) {
+  platform::Target target;
   platform::TempFile temp;
-  EXPECT_TRUE(platform::CreateTempBeside(path, temp, false).ok());
+  EXPECT_TRUE(platform::OpenTarget(path, target).ok());
+  EXPECT_TRUE(platform::CreateTempBeside(target, temp, false).ok());
   close(static_cast<int>(temp.file));
+  platform::CloseTarget(target);
   return temp.path.substr(temp.path.rfind('/') + 1);
 }
 
-// Temporary files that an earlier write of the target left behind go with the next write, unless
-// a write holds them or they have another name too; files that merely look like them (the user's
-// own, one whose check fails, those of other targets) stay.
+// Temporary files that earlier writes of any file in the folder left behind go with the next write,
+// unless a write or a reader holds them or they have another name too; files that merely look like
+// them (the user's own, one whose check fails, or holds for another name) stay.
 TEST(AtomicWrite, NextWriteRemovesOnlyItsOwnLeftoverTemporaryFiles) {
   ScratchDir dir;
   std::string path = dir.File("app.exe");
   PutFile(path, "old");
-  const std::string left = LeftTemp(path), held = LeftTemp(path), linked = LeftTemp(path);
+  const std::string left = LeftTemp(path), held = LeftTemp(path), read = LeftTemp(path), linked = LeftTemp(path);
+  LeftTemp(dir.File("other.exe"));
   std::string forged = left;
   forged.back() = forged.back() == 'a' ? 'b' : 'a';
   std::vector<std::string> kept = {"app.exe.stowr-tmp-backup", "app.exe.stowr-tmp-Ab12Cd", forged,
-                                   "other" + left.substr(3), left + ".txt", held, linked, "linked"};
+                                   "other" + left.substr(3), left + ".txt", held, read, linked, "linked"};
   for (const std::string& name : kept)
-    if (name != held && name != linked && name != "linked") PutFile(dir.File(name), "the user's");
+    if (name != held && name != read && name != linked && name != "linked") PutFile(dir.File(name), "the user's");
   ASSERT_EQ(link(dir.File(linked).c_str(), dir.File("linked").c_str()), 0);
   int holder = open(dir.File(held).c_str(), O_RDONLY);
   ASSERT_EQ(flock(holder, LOCK_EX), 0);
+  int reader = open(dir.File(read).c_str(), O_RDONLY);
   ASSERT_TRUE(WriteWholeFile("new"s, path).ok());
   close(holder);
+  close(reader);
   EXPECT_EQ(GetFile(path), "new");
   kept.push_back("app.exe");
   const std::vector<std::string> names = dir.Names();

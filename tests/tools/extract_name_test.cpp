@@ -49,10 +49,16 @@ TEST(DefaultExtractName, ReplacesTheExtensionWithTpakAndTheLowerCaseKind) {
       {"C:\\Tools\\nul.exe", "TXT", "C:\\Tools\\_nul.tpak.txt"},
       {"C:\\Tools\\Com1.exe", "TXT", "C:\\Tools\\_Com1.tpak.txt"},
       {"C:\\Tools\\console.exe", "TXT", "C:\\Tools\\console.tpak.txt"},
-      // A file name shorter than three characters: the cut stops at the folder.
-      {"C:\\Tools\\ab", "TXT", "C:\\Tools\\tpak.txt"},
-      {"/a/b", "TXT", "/a/tpak.txt"},
-      {"ab", "TXT", "tpak.txt"},
+      // A file name without an extension of three characters is kept whole.
+      {"C:\\Tools\\ab", "TXT", "C:\\Tools\\ab.tpak.txt"},
+      {"/a/b", "TXT", "/a/b.tpak.txt"},
+      {"/usr/bin/gizmo", "LIC", "/usr/bin/gizmo.tpak.lic"},
+      {"abcdefgh", "LIC", "abcdefgh.tpak.lic"},
+      {"x.y", "LIC", "x.y.tpak.lic"},
+      {"app.tar.gz", "LIC", "app.tar.gz.tpak.lic"},
+      {"/a.b/c.d.e", "LIC", "/a.b/c.d.e.tpak.lic"},
+      {"C:\\Tools\\nul", "TXT", "C:\\Tools\\_nul.tpak.txt"},
+      {".exe", "TXT", ".tpak.txt"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DefaultExtractName(c.exe, Record(c.kind)), c.name) << c.exe << " + " << c.kind;
