@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the corpus files into a folder: one small file per case of docs/FORMAT.md (and one over
-4 GiB, sparse), each built here byte by byte. The listing each must give is <case>.json beside
-this script. Usage: make.py FOLDER [CASE...]"""
+4 GiB, sparse), each built here byte by byte. The small ones are stored beside this script as
+<case>.exe, with the listing each must give as <case>.json. Usage: make.py FOLDER [CASE...]"""
 
 import os
 import sys
