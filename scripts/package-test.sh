@@ -54,7 +54,7 @@ cp "$dir/tailpack.dll" "$work/c-reader/"
 if x86_64-w64-mingw32-gcc -std=c99 -Wall -Wextra -Werror -municode -I"$dir" tests/corpus/list_c.c "$dir/tailpack.lib" \
   -o "$work/c-reader/list_c.exe"; then
   corpus=$(python3 tests/corpus/check.py --c "$work/c-reader/list_c.exe" --run-with "timeout 120 wine" \
-    plain signed-front-and-inside kinds-invalid-utf8 big-sparse 2>&1)
+    plain signed-front-and-inside signed-real kinds-invalid-utf8 big-sparse 2>&1)
   check "a C program linked with tailpack.lib reads the corpus" "0 failed" "$(tail -1 <<<"$corpus" | grep -o '[0-9]* failed')"
 else
   check "a C program links with tailpack.lib" ok failed

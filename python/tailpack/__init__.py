@@ -62,7 +62,12 @@ def list_chunks(path):
 
 def _kind_field(kind):
     """The kind field a kind asked for matches: 3 bytes, right-aligned with spaces."""
-    raw = kind.encode("utf-8", "surrogateescape") if isinstance(kind, str) else bytes(kind)
+    if isinstance(kind, str):
+        raw = kind.encode("utf-8", "surrogateescape")
+    elif isinstance(kind, (bytes, bytearray, memoryview)):
+        raw = bytes(kind)
+    else:
+        raise TypeError("A chunk is asked for by its index (int), its kind (str or bytes) or a Chunk")
     if not 1 <= len(raw) <= 3:
         raise ValueError("A kind is 1 to 3 bytes long")
     return raw.rjust(3, b" ")

@@ -258,6 +258,12 @@ def check_refusals(path, library, checker):
         checker.expect("Python read_chunk(%r)" % kind, "A kind is 1 to 3 bytes long", python_find_kind(path, kind))
         if library:
             checker.expect("ctypes tp_find_kind(%r)" % kind, "A kind is 1 to 3 bytes long", library.find_kind(path, kind))
+    for question in (True, 1.0, None):  # neither an index nor a kind: not taken for one
+        try:
+            got = "found %r" % tailpack.read_chunk(path, question)
+        except TypeError:
+            got = "TypeError"
+        checker.expect("Python read_chunk(%r)" % question, "TypeError", got)
 
 
 def check_exports(path, checker):
