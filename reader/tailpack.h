@@ -6,7 +6,8 @@
  * data followed by a 17-byte trailer: the data length as 8 hexadecimal digits, a 3-byte kind
  * (right-aligned, short kinds padded on the left with spaces) and the marker "{TlPk}". Chunks are
  * found by walking the trailers back from the end of the file; only the trailers, the PE headers
- * and the chunk asked for are read, and files of 4 GiB and more work.
+ * and the chunk asked for are read, and files of 4 GiB and more work. docs/FORMAT.md describes
+ * the bytes in full.
  *
  * When several chunks share a kind, the newest one (nearest the end of the file) is found first,
  * so a chunk added later overrides an earlier one of the same kind.
@@ -27,7 +28,9 @@
  *     #define TAILPACK_IMPLEMENTATION
  *     #include "tailpack.h"
  *
- * and elsewhere include it plainly. Then:
+ * and elsewhere include it plainly; or include it plainly everywhere and link libtailpack (the
+ * shared library libtailpack.so.0 or tailpack.dll with its import library tailpack.lib, or the
+ * static libtailpack.a), which holds the same implementation. Then:
  *
  *     static char block[TP_BLOCK_SIZE];
  *     tp_file file; tp_error error; tp_chunk chunk;
@@ -42,6 +45,13 @@
  * this one and needs no implementation file. Windows paths are wide (wchar_t); the header itself
  * includes no system header beyond <stddef.h> and <stdint.h>, and the implementation declares the
  * few Win32 calls it makes itself instead of including <windows.h>.
+ *
+ * The interface is the functions marked TP_API and the structs they take, whose every field has
+ * a fixed size and place (given beside it: byte offset, size), the same with every compiler of a
+ * platform, so that any language that calls C can use libtailpack. Pointers and size_t are the
+ * platform's; the offsets given for tp_source and tp_file are those of 64-bit systems. The
+ * declarations under "Internals" serve stowr's own store and tailpack_reader.h, which compile the
+ * implementation into themselves; libtailpack does not export them, and they may change.
  */
 #ifndef TAILPACK_H_INCLUDED
 #define TAILPACK_H_INCLUDED
@@ -59,6 +69,19 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* The functions libtailpack exports. Building the shared library (TAILPACK_BUILD_SHARED) with
+ * hidden visibility exports these and nothing else; everywhere else the mark is empty, and a
+ * program that links tailpack.dll calls them through its import library. */
+#if !defined(TP_API)
+#if defined(TAILPACK_BUILD_SHARED) && defined(_WIN32)
+#define TP_API __declspec(dllexport)
+#elif defined(TAILPACK_BUILD_SHARED) && (defined(__GNUC__) || defined(__clang__))
+#define TP_API __attribute__((visibility("default")))
+#else
+#define TP_API
+#endif
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -70,49 +93,121 @@ extern "C" {
 #define TP_BLOCK_SIZE 65536u
 #define TP_ERROR_SIZE 256u
 
-/* Where a chunk stands in its file. */
+/* Where a chunk stands in its file: 4 bytes (checked below), values 0, 1 and 2. */
 typedef enum tp_place {
-  TP_PLACE_END,       /* behind everything: the end of the file */
-  TP_PLACE_SIGNATURE, /* inside the certificate table of a signed executable */
-  TP_PLACE_FRONT      /* in front of the certificate table of a signed executable */
+  TP_PLACE_END,       /* 0: behind everything: the end of the file */
+  TP_PLACE_SIGNATURE, /* 1: inside the certificate table of a signed executable */
+  TP_PLACE_FRONT      /* 2: in front of the certificate table of a signed executable */
 } tp_place;
 
-/* Why a call failed, as text. */
+/* Why a call failed, as text. 256 bytes. */
 typedef struct tp_error {
-  char text[TP_ERROR_SIZE];
+  char text[TP_ERROR_SIZE]; /* 0, 256: NUL-terminated, at most 255 bytes */
 } tp_error;
 
 /* Random access to bytes of known size. read_at reads exactly n bytes at offset (the range lies
  * inside size): 0, or -1 with the reason in error. memory, when not NULL, holds all size bytes:
- * they are then walked in place and read_at is not called. */
+ * they are then walked in place and read_at is not called. 32 bytes on 64-bit systems. */
 typedef int (*tp_read_fn)(void *context, uint64_t offset, void *out, size_t n, tp_error *error);
 typedef struct tp_source {
-  uint64_t size;
-  void *context;
-  tp_read_fn read_at;
-  const char *memory;
+  uint64_t size;      /* 0, 8: the number of bytes */
+  void *context;      /* 8, 8: handed to read_at */
+  tp_read_fn read_at; /* 16, 8 */
+  const char *memory; /* 24, 8: the bytes themselves, or NULL */
 } tp_source;
 
-/* A chunk: its kind as stored (leading spaces kept), cut at a NUL byte. */
+/* A chunk. 24 bytes. */
 typedef struct tp_chunk {
-  char kind[4];
-  uint32_t length; /* number of data bytes */
-  uint64_t offset; /* 0-based file offset of the first data byte */
-  tp_place place;
+  char kind[4];      /* 0, 4: the kind field as stored (leading spaces kept), cut at a NUL byte, NUL-terminated */
+  uint32_t length;   /* 4, 4: the number of data bytes */
+  uint64_t offset;   /* 8, 8: 0-based file offset of the first data byte */
+  tp_place place;    /* 16, 4 */
+  uint32_t reserved; /* 20, 4: 0 */
 } tp_chunk;
 
+/* The PE certificate table of a file, as the security directory names it. 64 bytes. */
 typedef struct tp_certificate_table {
-  int present;             /* the security directory names a table inside the file, behind the headers */
-  int at_end;              /* the table ends exactly at the end of the file */
-  int holds_chunks;        /* a well-formed signature at the end: chunks go inside the table */
-  uint64_t offset;         /* 0-based file offset of the table */
-  uint64_t size;
-  uint64_t directory_at;   /* file offset of the security directory entry: address, then size */
-  uint64_t headers_end;    /* end of the optional header; no chunk starts in front of it */
-  uint32_t entry_length;   /* dwLength of the table's certificate entry, when it holds chunks */
-  uint64_t signature_end;  /* end of that entry's signature blob, when it holds chunks */
-  uint64_t chunks_at;      /* where the value of the blob's chunk attribute begins, or 0 when it has none */
+  int32_t present;        /* 0, 4: 1 when the security directory names a table inside the file, behind the headers */
+  int32_t at_end;         /* 4, 4: 1 when the table ends exactly at the end of the file */
+  int32_t holds_chunks;   /* 8, 4: 1 for a well-formed signature at the end: chunks go inside the table */
+  uint32_t entry_length;  /* 12, 4: dwLength of the table's certificate entry, when it holds chunks */
+  uint64_t offset;        /* 16, 8: 0-based file offset of the table */
+  uint64_t size;          /* 24, 8 */
+  uint64_t directory_at;  /* 32, 8: file offset of the security directory entry: address, then size */
+  uint64_t headers_end;   /* 40, 8: end of the optional header; no chunk starts in front of it */
+  uint64_t signature_end; /* 48, 8: end of that entry's signature blob, when it holds chunks */
+  uint64_t chunks_at;     /* 56, 8: where the value of the blob's chunk attribute begins, or 0 when it has none */
 } tp_certificate_table;
+
+/* An open file. 24 bytes on 64-bit systems. */
+typedef struct tp_file {
+  uint64_t size; /* 0, 8: the file's size when it was opened */
+  void *handle;  /* 8, 8: the file's HANDLE on Windows */
+  int32_t fd;    /* 16, 4: its descriptor elsewhere */
+} tp_file;
+
+#if defined(_WIN32)
+typedef wchar_t tp_path_char;
+#else
+typedef char tp_path_char;
+#endif
+
+/* The sizes above, held to on every compiler (an enum of another size, under -fshort-enums say,
+ * stops the compile here). */
+typedef char tp_place_is_4_bytes[sizeof(tp_place) == 4 ? 1 : -1];
+typedef char tp_chunk_is_24_bytes[sizeof(tp_chunk) == 24 ? 1 : -1];
+typedef char tp_certificate_table_is_64_bytes[sizeof(tp_certificate_table) == 64 ? 1 : -1];
+
+/* Sources. A source over bytes in memory, which must outlive it. */
+TP_API tp_source tp_memory_source(const void *bytes, uint64_t size);
+/* Reads n bytes at offset, checking the range against the source's size first. */
+TP_API int tp_read(const tp_source *source, uint64_t offset, void *out, size_t n, tp_error *error);
+
+/* The PE certificate table of a source. The table is filled as far as it was read even when a read fails. */
+TP_API int tp_find_certificate_table(const tp_source *source, tp_certificate_table *table, tp_error *error);
+
+/* Listing and finding chunks. buffer holds the blocks the walk reads the trailers in: at least 64
+ * bytes, TP_BLOCK_SIZE for the fewest reads; ignored (NULL will do) for a source in memory. */
+
+/* The number of chunks of source. */
+TP_API int tp_count_chunks(const tp_source *source, char *buffer, size_t capacity, uint64_t *count, tp_error *error);
+/* The chunks of source, oldest first, into chunks[0 .. *count): 0; 1 when there are more than
+ * max_chunks (*count tells how many: call again with room for them; chunks then holds no
+ * listing); or -1. One walk over the trailers. */
+TP_API int tp_list_chunks(const tp_source *source, char *buffer, size_t capacity, tp_chunk *chunks, size_t max_chunks,
+                          uint64_t *count, tp_error *error);
+/* Chunk index (0-based, oldest first): 1 and *chunk, 0 when there is no such chunk, or -1. */
+TP_API int tp_find_index(const tp_source *source, uint64_t index, char *buffer, size_t capacity, tp_chunk *chunk,
+                         tp_error *error);
+/* The newest chunk of that kind: 1 and *chunk, 0, or -1. The kind is matched exactly, byte for
+ * byte as stored ("cfg" does not find "CFG"); a kind of 1 or 2 bytes finds the field that holds
+ * it right-aligned ("AB" finds " AB"). A kind that is not 1 to 3 bytes long is refused (-1). */
+TP_API int tp_find_kind(const tp_source *source, const char *kind, size_t kind_size, char *buffer, size_t capacity,
+                        tp_chunk *chunk, tp_error *error);
+/* 0 when the chunk's data lies inside the source, or -1. */
+TP_API int tp_check_chunk(const tp_source *source, const tp_chunk *chunk, tp_error *error);
+/* Reads the chunk's length bytes of data into out. */
+TP_API int tp_read_chunk(const tp_source *source, const tp_chunk *chunk, void *out, tp_error *error);
+
+/* Files. The file is opened for reading, letting others read, write, rename and delete it. */
+TP_API int tp_file_open(tp_file *file, const tp_path_char *path, tp_error *error);
+/* The running program's own file (see tp_self_path); its path is held on the stack meanwhile (64
+ * KiB on Windows, 4 KiB elsewhere). */
+TP_API int tp_file_open_self(tp_file *file, tp_error *error);
+/* A source over the open file, which must outlive it. */
+TP_API tp_source tp_file_source(tp_file *file);
+TP_API void tp_file_close(tp_file *file);
+
+/* The running program's path, for messages, NUL-terminated in buffer, its length in *length: 0;
+ * 1 when capacity is too small (try twice as much); or -1. */
+TP_API int tp_self_name(tp_path_char *buffer, size_t capacity, size_t *length, tp_error *error);
+/* The file to open to read the running program, as tp_self_name. On Linux it is /proc/self/exe,
+ * which stays the running program's file even after another was renamed over its name: it means
+ * this process's file only, so hand it to no other process. */
+TP_API int tp_self_path(tp_path_char *buffer, size_t capacity, size_t *length, tp_error *error);
+
+/* ------------------------------------------------------------------------------------------------
+ * Internals: the walk itself, for stowr's store and tailpack_reader.h. Not exported by libtailpack. */
 
 /* A DER element: its tag, where it begins, where its contents begin and where it ends. */
 typedef struct tp_der_element {
@@ -181,30 +276,12 @@ typedef struct tp_walk {
   uint64_t body;        /* where the walk of the oldest chunks stopped: the executable's own bytes end there */
 } tp_walk;
 
-/* An open file. */
-typedef struct tp_file {
-  uint64_t size;
-  void *handle; /* Windows */
-  int fd;       /* elsewhere */
-} tp_file;
-
-#if defined(_WIN32)
-typedef wchar_t tp_path_char;
-#else
-typedef char tp_path_char;
-#endif
-
-/* The byte format. */
-tp_source tp_memory_source(const void *bytes, uint64_t size);
-/* Reads n bytes at offset, checking the range against the source's size first. */
-int tp_read(const tp_source *source, uint64_t offset, void *out, size_t n, tp_error *error);
 /* The value of a length field: hexadecimal digits of either case up to the first other character
  * (no digit gives 0), kept to 32 bits. */
 uint32_t tp_parse_length(const char *field, size_t size);
 /* 1 when the bytes hold a byte of value 0 (the chunk is Binary), 0 when not (Text). */
 int tp_is_binary(const void *bytes, size_t n);
-/* The PE certificate table of a source. The table is filled as far as it was read even when a read fails. */
-int tp_find_certificate_table(const tp_source *source, tp_certificate_table *table, tp_error *error);
+int tp_file_read(const tp_file *file, uint64_t offset, void *out, size_t n, tp_error *error);
 
 /* The signer chain of the DER blob [at, end) of source: 0 (count 0 for another shape) or -1. */
 int tp_find_signer_chain(const tp_source *source, uint64_t at, uint64_t end, tp_signer_chain *chain, tp_error *error);
@@ -240,37 +317,6 @@ int tp_walk_start(tp_walk *walk, const tp_source *source, char *buffer, size_t c
 /* The next chunk, newest first: 1, 0 when there is none left, or -1. */
 int tp_walk_next(tp_walk *walk, tp_trailer *trailer, tp_error *error);
 void tp_chunk_of(const tp_trailer *trailer, tp_chunk *chunk);
-
-/* The number of chunks of source. */
-int tp_count_chunks(const tp_source *source, char *buffer, size_t capacity, uint64_t *count, tp_error *error);
-/* Chunk index (0-based, oldest first): 1 and *chunk, 0 when there is no such chunk, or -1. */
-int tp_find_index(const tp_source *source, uint64_t index, char *buffer, size_t capacity, tp_chunk *chunk,
-                  tp_error *error);
-/* The newest chunk of that kind ("AB" finds the kind field " AB"): 1 and *chunk, 0, or -1. */
-int tp_find_kind(const tp_source *source, const char *kind, size_t kind_size, char *buffer, size_t capacity,
-                 tp_chunk *chunk, tp_error *error);
-/* 0 when the chunk's data lies inside the source, or -1. */
-int tp_check_chunk(const tp_source *source, const tp_chunk *chunk, tp_error *error);
-/* Reads the chunk's length bytes of data into out. */
-int tp_read_chunk(const tp_source *source, const tp_chunk *chunk, void *out, tp_error *error);
-
-/* Files. The file is opened for reading, letting others read, write, rename and delete it. */
-int tp_file_open(tp_file *file, const tp_path_char *path, tp_error *error);
-/* The running program's own file (see tp_self_path); its path is held on the stack meanwhile (64
- * KiB on Windows, 4 KiB elsewhere). */
-int tp_file_open_self(tp_file *file, tp_error *error);
-int tp_file_read(const tp_file *file, uint64_t offset, void *out, size_t n, tp_error *error);
-/* A source over the open file, which must outlive it. */
-tp_source tp_file_source(tp_file *file);
-void tp_file_close(tp_file *file);
-
-/* The running program's path, for messages, NUL-terminated in buffer, its length in *length: 0;
- * 1 when capacity is too small (try twice as much); or -1. */
-int tp_self_name(tp_path_char *buffer, size_t capacity, size_t *length, tp_error *error);
-/* The file to open to read the running program, as tp_self_name. On Linux it is /proc/self/exe,
- * which stays the running program's file even after another was renamed over its name: it means
- * this process's file only, so hand it to no other process. */
-int tp_self_path(tp_path_char *buffer, size_t capacity, size_t *length, tp_error *error);
 
 #ifdef __cplusplus
 }
@@ -717,7 +763,7 @@ TP_DEF int tp_walk_next(tp_walk *walk, tp_trailer *trailer, tp_error *error) {
 
 TP_DEF void tp_chunk_of(const tp_trailer *trailer, tp_chunk *chunk) {
   size_t i;
-  memset(chunk->kind, 0, sizeof chunk->kind);
+  memset(chunk, 0, sizeof *chunk);
   for (i = 0; i < trailer->kind_size && i < 3 && trailer->kind[i] != '\0'; ++i) chunk->kind[i] = trailer->kind[i];
   chunk->length = trailer->length;
   chunk->offset = trailer->offset;
@@ -732,6 +778,28 @@ TP_DEF int tp_count_chunks(const tp_source *source, char *buffer, size_t capacit
   if (tp_walk_start(&walk, source, buffer, capacity, error) != 0) return -1;
   while ((got = tp_walk_next(&walk, &trailer, error)) > 0) ++*count;
   return got;
+}
+
+TP_DEF int tp_list_chunks(const tp_source *source, char *buffer, size_t capacity, tp_chunk *chunks, size_t max_chunks,
+                          uint64_t *count, tp_error *error) {
+  tp_walk walk;
+  tp_trailer trailer;
+  size_t i;
+  int got;
+  *count = 0;
+  if (tp_walk_start(&walk, source, buffer, capacity, error) != 0) return -1;
+  while ((got = tp_walk_next(&walk, &trailer, error)) > 0) {
+    if (*count < max_chunks) tp_chunk_of(&trailer, &chunks[*count]);
+    ++*count;
+  }
+  if (got < 0) return -1;
+  if (*count > max_chunks) return 1;
+  for (i = 0; i < *count / 2; ++i) { /* found newest first */
+    tp_chunk older = chunks[*count - 1 - i];
+    chunks[*count - 1 - i] = chunks[i];
+    chunks[i] = older;
+  }
+  return 0;
 }
 
 TP_DEF int tp_find_index(const tp_source *source, uint64_t index, char *buffer, size_t capacity, tp_chunk *chunk,
@@ -757,17 +825,16 @@ TP_DEF int tp_find_kind(const tp_source *source, const char *kind, size_t kind_s
   char wanted[3];
   tp_walk walk;
   tp_trailer trailer;
-  int got, possible = kind_size <= 3;
+  int got;
+  if (kind_size < 1 || kind_size > 3) return tpi_fail(error, "A kind is 1 to 3 bytes long");
   /* A kind as the kind field holds it: shorter kinds are right-aligned with spaces. */
-  if (possible) {
-    memset(wanted, ' ', sizeof wanted);
-    if (kind_size > 0) memcpy(wanted + 3 - kind_size, kind, kind_size);
-  }
+  memset(wanted, ' ', sizeof wanted);
+  memcpy(wanted + 3 - kind_size, kind, kind_size);
   if (tp_walk_start(&walk, source, buffer, capacity, error) != 0) return -1;
   while ((got = tp_walk_next(&walk, &trailer, error)) > 0) {
     size_t n = 0;
     while (n < trailer.kind_size && trailer.kind[n] != '\0') ++n;
-    if (possible && n == 3 && memcmp(trailer.kind, wanted, 3) == 0) {
+    if (n == 3 && memcmp(trailer.kind, wanted, 3) == 0) {
       tp_chunk_of(&trailer, chunk);
       return 1;
     }

@@ -3,7 +3,8 @@
 # stowr: find_package from an installed prefix, and add_subdirectory of this tree; each natively
 # and for Windows (MinGW, run under Wine). Every build must print its data files; after one file
 # is edited, a rebuild must print the new bytes, and a build with nothing changed must do nothing.
-# Also checks that pkg-config finds the reader in the prefix.
+# Also checks that pkg-config finds the reader in the prefix, and that a C program links libtailpack
+# (shared and static) by pkg-config and by find_package and reads a chunk with it.
 # The prefix is installed from build/native (or NATIVE_BUILD), built when missing or stale.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,11 +33,11 @@ if [ ! -d "$WINEPREFIX" ]; then
   timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || die "wineboot failed"
 fi
 
-# run PROGRAM: its standard output, carriage returns removed.
+# run PROGRAM [ARG]...: its standard output, carriage returns removed.
 run() {
   case "$1" in
-    *.exe) timeout 120 "$wine" "$1" 2>&1 | tr -d '\r' ;;
-    *) timeout 60 "$1" 2>&1 ;;
+    *.exe) timeout 120 "$wine" "$@" 2>&1 | tr -d '\r' ;;
+    *) timeout 60 "$@" 2>&1 ;;
   esac
 }
 
@@ -52,6 +53,38 @@ if c++ -std=c++17 $flags -fsyntax-only "$root/examples/consumer/main.cpp"; then
   pass "the example compiles with pkg-config's flags"
 else
   fail "the example compiles with pkg-config's flags"
+fi
+
+echo "consumer-test: libtailpack"
+printf 'hello' >"$work/hello.txt"
+cp "$prefix/bin/stowr-cli" "$work/carrier"
+"$prefix/bin/stowr-cli" add "$work/carrier" TXT "$work/hello.txt" >/dev/null || fail "stowr-cli add"
+listed="x545854 5 $(stat -c %s "$prefix/bin/stowr-cli") end Text x68656c6c6f"
+reader=$root/tests/corpus/list_c.c
+export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
+if cc -std=c99 $(pkg-config --cflags tailpack) "$reader" $(pkg-config --libs tailpack) -o "$work/list-pc"; then
+  check "pkg-config tailpack: a C program reads a chunk" "$listed" "$(LD_LIBRARY_PATH=$prefix/lib run "$work/list-pc" "$work/carrier")"
+else
+  fail "pkg-config tailpack: the C program builds"
+fi
+unset PKG_CONFIG_PATH
+mkdir -p "$work/c-reader"
+cp "$reader" "$work/c-reader/"
+cat >"$work/c-reader/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.21)
+project(c_reader LANGUAGES C)
+find_package(stowr 0.2 CONFIG REQUIRED)
+add_executable(list-shared list_c.c)
+target_link_libraries(list-shared PRIVATE stowr::tailpack)
+add_executable(list-static list_c.c)
+target_link_libraries(list-static PRIVATE stowr::tailpack_static)
+CMAKE
+if cmake -S "$work/c-reader" -B "$work/c-reader/build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >"$work/c-reader.log" 2>&1 &&
+  cmake --build "$work/c-reader/build" >>"$work/c-reader.log" 2>&1; then
+  check "stowr::tailpack: a C program reads a chunk" "$listed" "$(run "$work/c-reader/build/list-shared" "$work/carrier")"
+  check "stowr::tailpack_static: the same" "$listed" "$(run "$work/c-reader/build/list-static" "$work/carrier")"
+else
+  fail "find_package(stowr): a C program with stowr::tailpack builds: $(tail -5 "$work/c-reader.log")"
 fi
 
 # The installed package carries the MinGW toolchain file; the tree's own serves the subdirectory way.

@@ -116,17 +116,20 @@ TEST(Reader, AgreesWithTheModelOnRandomFiles) {
 TEST(Reader, ReadsByKindNewestFirst) {
   std::string file = "MZ body" + Chunk("TXT", "old") + Chunk("AB", "short kind") + Chunk("TXT", "new") +
                      Chunk("BIN", std::string("\0\1", 2));
+  // Matching is exact, as stored; a kind that cannot be one is refused, not "not found".
   struct {
     std::string kind;
     bool found;
     std::string data;
+    std::string error;
   } cases[] = {
-      {"TXT", true, "new"}, {"AB", true, "short kind"}, {" AB", true, "short kind"},
-      {"BIN", true, std::string("\0\1", 2)}, {"txt", false, ""}, {"ZZZ", false, ""}, {"", false, ""},
+      {"TXT", true, "new", ""}, {"AB", true, "short kind", ""}, {" AB", true, "short kind", ""},
+      {"BIN", true, std::string("\0\1", 2), ""}, {"txt", false, "", ""}, {"ZZZ", false, "", ""},
+      {"", false, "", "A kind is 1 to 3 bytes long"}, {"TXTX", false, "", "A kind is 1 to 3 bytes long"},
   };
   for (const auto& c : cases) {
     tailpack::ChunkBytes got = tailpack::ReadChunk(tailpack::MemorySource(file), c.kind);
-    EXPECT_TRUE(got.ok()) << c.kind;
+    EXPECT_EQ(got.error, c.error) << c.kind;
     EXPECT_EQ(got.found, c.found) << c.kind;
     EXPECT_EQ(got.bytes, c.data) << c.kind;
   }
