@@ -112,6 +112,7 @@ typedef struct tp_certificate_table {
   uint32_t entry_length;   /* dwLength of the table's certificate entry, when it holds chunks */
   uint64_t signature_end;  /* end of that entry's signature blob, when it holds chunks */
   uint64_t chunks_at;      /* where the value of the blob's chunk attribute begins, or 0 when it has none */
+  uint64_t checksum_at;    /* file offset of the optional header's CheckSum field */
 } tp_certificate_table;
 
 /* A DER element: its tag, where it begins, where its contents begin and where it ends. */
@@ -205,6 +206,10 @@ uint32_t tp_parse_length(const char *field, size_t size);
 int tp_is_binary(const void *bytes, size_t n);
 /* The PE certificate table of a source. The table is filled as far as it was read even when a read fails. */
 int tp_find_certificate_table(const tp_source *source, tp_certificate_table *table, tp_error *error);
+
+/* The DER element at `at`, which must end by `end` (definite length, low tag number): 0, 1 when
+ * there is none such, or -1. */
+int tp_der_element_at(const tp_source *source, uint64_t at, uint64_t end, tp_der_element *element, tp_error *error);
 
 /* The signer chain of the DER blob [at, end) of source: 0 (count 0 for another shape) or -1. */
 int tp_find_signer_chain(const tp_source *source, uint64_t at, uint64_t end, tp_signer_chain *chain, tp_error *error);
@@ -452,6 +457,7 @@ TPI_DEF int tpi_find_directory(const tp_source *source, tp_certificate_table *ta
   table->offset = address;
   table->size = size;
   table->directory_at = optional_at + entry_at;
+  table->checksum_at = optional_at + 64;
   table->headers_end = optional_at + optional_size;
   return 0;
 }
@@ -491,6 +497,11 @@ TPI_DEF int tpi_der_element(const tp_source *source, uint64_t at, uint64_t end, 
   element->content = at + 2 + digits;
   element->end = element->content + length;
   return element->end <= end ? 0 : 1;
+}
+
+TP_DEF int tp_der_element_at(const tp_source *source, uint64_t at, uint64_t end, tp_der_element *element,
+                             tp_error *error) {
+  return tpi_der_element(source, at, end, element, error);
 }
 
 /* The last element inside parent, which must have tag: 0, 1 when there is none such, or -1. */
