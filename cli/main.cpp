@@ -18,7 +18,7 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"list", RunList, "--json"},
+    {"list", RunList, "--json --hash"},
     {"add", RunAdd, "--break-signature"},
     {"set", RunSet, "--break-signature"},
     {"remove", RunRemove, "--break-signature"},
