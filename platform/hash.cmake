@@ -1,7 +1,5 @@
 # stowr_hash: message digests from the system, BCrypt on Windows and OpenSSL's libcrypto
-# elsewhere (the Debian package libssl-dev). The fuzz target compiles the POSIX source itself
-# (STOWR_POSIX_HASH) and links libcrypto.
-set(STOWR_POSIX_HASH ${CMAKE_CURRENT_LIST_DIR}/hash_openssl.cpp PARENT_SCOPE)
+# elsewhere (the Debian package libssl-dev).
 if(WIN32)
   add_library(stowr_hash STATIC ${CMAKE_CURRENT_LIST_DIR}/hash_bcrypt.cpp)
   target_link_libraries(stowr_hash PUBLIC bcrypt)
