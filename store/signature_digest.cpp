@@ -206,8 +206,11 @@ std::string DottedOid(std::string_view oid) {
   for (unsigned char byte : oid) {
     value = value << 7 | (byte & 0x7F);
     if (byte & 0x80) continue;
-    if (text.empty()) text = std::to_string(value < 80 ? value / 40 : 2) + "." + std::to_string(value < 80 ? value % 40 : value - 80);
-    else text += "." + std::to_string(value);
+    if (text.empty()) {  // the first two arcs share one number
+      text.append(std::to_string(value < 80 ? value / 40 : 2));
+      value = value < 80 ? value % 40 : value - 80;
+    }
+    text.append(".").append(std::to_string(value));
     value = 0;
   }
   return text;

@@ -488,6 +488,7 @@ TEST_F(Cli, VerifyAgreesWithOsslsigncodeOnEveryDigest) {
       {"one signature", sign + "-h sha256 -in unsigned.exe -out app.exe", 0},
       {"nested", sign + "-in unsigned.exe -out one.exe && " + sign + "-h sha1 -nest -in one.exe -out app.exe", 0},
       {"SHA-1", sign + "-h sha1 -in unsigned.exe -out app.exe", 0},
+      {"SHA-512", sign + "-h sha512 -in unsigned.exe -out app.exe", 0},
       {"MD5", sign + "-h md5 -in unsigned.exe -out app.exe", 0},
       {"a chunk in front", sign + "-in front.exe -out app.exe", 0},
       {"chunks inside", sign + "-in unsigned.exe -out one.exe && " + sign + "-h sha1 -nest -in one.exe -out app.exe && " +
@@ -496,7 +497,8 @@ TEST_F(Cli, VerifyAgreesWithOsslsigncodeOnEveryDigest) {
       {"a chunk inside, one in front, then --break-signature",
        sign + "-in front.exe -out app.exe && " + cli + "add app.exe TXT data.txt && " + cli + "remove app.exe 1 --break-signature", 1},
   };
-  const std::map<std::string, std::string> names = {{"SHA256", "SHA-256"}, {"SHA1", "SHA-1"}, {"MD5", "MD5"}};
+  const std::map<std::string, std::string> names = {{"SHA256", "SHA-256"}, {"SHA1", "SHA-1"}, {"SHA512", "SHA-512"},
+                                                     {"MD5", "MD5"}};
   for (const auto& c : cases) {
     fs::remove(exe);
     fs::remove(dir / "one.exe");
