@@ -136,7 +136,7 @@ void NestedOf(const tp_source& source, const tp_der_element& signedData, std::ve
 bool OuterSignature(const tp_source& source, const tp_certificate_table& table, tp_der_element& contentInfo,
                     Status& status) {
   const std::uint64_t end = table.offset + table.size;
-  for (std::uint64_t at = table.offset; end - at >= 8;) {
+  for (std::uint64_t at = table.offset; at < end && end - at >= 8;) {
     unsigned char entry[8];
     status = ReadSource(source, at, reinterpret_cast<char*>(entry), sizeof entry);
     if (!status.ok()) return false;
