@@ -1,4 +1,4 @@
-// stowr-cli list EXE [--json]
+// stowr-cli list EXE [--json [--hash]]
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -8,6 +8,7 @@
 #include "cli/json.h"
 #include "cli/options.h"
 #include "cli/terminal_text.h"
+#include "store/chunk_digest.h"
 #include "store/scan.h"
 #include "store/wholefile.h"
 #include "tools/chunk_row.h"
@@ -63,16 +64,20 @@ std::string_view PlaceName(tp_place place) {
 }
 
 // One element of a JSON array, with plain numbers. The offset is 0-based, as the reader's
-// Chunk::offset and dd's skip= take it; the plain listing keeps the 1-based position.
-void PrintJson(std::size_t number, const ChunkRecord& record, bool binary, Output& out) {
+// Chunk::offset and dd's skip= take it; the plain listing keeps the 1-based position. With
+// --hash, sha256 follows (null for a chunk that reaches beyond the end of the file).
+void PrintJson(std::size_t number, const ChunkRecord& record, bool binary, const std::string_view* sha256,
+               Output& out) {
   std::string text = number == 1 ? "\n" : ",\n";
   text.append("  {\"index\": ").append(std::to_string(number));
   text.append(", \"kind\": ").append(JsonString(KindText(record)));
   text.append(", \"type\": \"").append(ChunkTypeName(binary));
   text.append("\", \"length\": ").append(std::to_string(record.Length));
   text.append(", \"offset\": ").append(std::to_string(DataStart(record)));
-  text.append(", \"place\": \"").append(PlaceName(record.Place)).append("\"}");
-  out.Append(text);
+  text.append(", \"place\": \"").append(PlaceName(record.Place)).append("\"");
+  if (sha256 && sha256->empty()) text.append(", \"sha256\": null");
+  else if (sha256) text.append(", \"sha256\": \"").append(*sha256).append("\"");
+  out.Append(text.append("}"));
 }
 
 // One line of the listing. A kind holding control bytes is written escaped, so that it can
@@ -91,16 +96,23 @@ void PrintLine(std::size_t number, const ChunkRecord& record, bool binary, Outpu
 // Chunks oldest first, one line each, or a JSON array. The file is opened once and the rows are
 // printed as the scan hands them over, so no table of the chunks is held. A file that cannot be
 // opened is reported with the system's reason (a path too long for it, say).
+// With --hash each chunk is read whole, once, for its hash and its type; without it the scan
+// reads only what the type needs.
 int RunList(const Args& args) {
-  const bool json = GivenOptions().json;
-  if (args.size() != 1) return Usage();
+  const bool json = GivenOptions().json, hash = GivenOptions().hash;
+  if (args.size() != 1 || (hash && !json)) return Usage();
   const std::string& exe = args.back();
   Output out;
   std::size_t number = 0;
   if (json) out.Append("[");
-  Status status = ScanTailpackRows(exe, [&](const ChunkRecord& record, bool binary) {
-    (json ? PrintJson : PrintLine)(++number, record, binary, out);
-  });
+  Status status =
+      hash ? ScanTailpackHashedRows(exe, [&](const ChunkRecord& record, bool binary, std::string_view sha256) {
+               PrintJson(++number, record, binary, &sha256, out);
+             })
+           : ScanTailpackRows(exe, [&](const ChunkRecord& record, bool binary) {
+               if (json) PrintJson(++number, record, binary, nullptr, out);
+               else PrintLine(++number, record, binary, out);
+             });
   if (status.code == Status::Code::Missing) return FileFailure("cannot read", exe, Status::Missing());
   if (!status.ok()) return FileFailure("cannot read", exe, status);
   if (json) out.Append(number == 0 ? "]\n" : "\n]\n");

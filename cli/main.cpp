@@ -18,7 +18,7 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"list", RunList, "--json"},
+    {"list", RunList, "--json --hash"},
     {"add", RunAdd, "--break-signature --allow-owner-change"},
     {"set", RunSet, "--break-signature --allow-owner-change"},
     {"remove", RunRemove, "--break-signature --allow-owner-change"},

@@ -26,6 +26,7 @@ bool TakeOptions(Args& args, std::string_view allowed) {
     }
     if (!Allowed(allowed, arg)) return false;
     if (arg == kJsonOption) gOptions.json = true;
+    if (arg == kHashOption) gOptions.hash = true;
     if (arg == kBreakSignatureOption) gOptions.breakSignature = true;
     if (arg == kAllowOwnerChangeOption) gOptions.allowOwnerChange = true;
   }

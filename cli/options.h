@@ -6,11 +6,13 @@
 #include "cli/common.h"
 
 inline constexpr std::string_view kJsonOption = "--json";
+inline constexpr std::string_view kHashOption = "--hash";
 inline constexpr std::string_view kBreakSignatureOption = "--break-signature";
 inline constexpr std::string_view kAllowOwnerChangeOption = "--allow-owner-change";
 
 struct Options {
   bool json = false;            // list: a JSON array
+  bool hash = false;            // list --json: each chunk's SHA-256 too
   bool breakSignature = false;  // add, remove, strip: write even when a signature stops verifying
   bool allowOwnerChange = false;  // edits and extractions: replace a file that then has another owner
 };

@@ -18,6 +18,7 @@
 #include "reader/tailpack_reader.h"
 #include "store/edit.h"
 #include "store/padding_check.h"
+#include "store/signature_digest.h"
 #include "store/plan.h"
 #include "store/tailpack.h"
 #include "tests/model/literal_model.h"
@@ -188,6 +189,13 @@ void CheckPlainRecords(std::string_view bytes, const ChunkTable& table, std::uin
   Check(remaining == (table.empty() ? size : table.front().Offset - 1));
 }
 
+// The digests of any table read without failing: a verdict at least for every table there is.
+void CheckDigests(std::string_view bytes) {
+  std::vector<SignatureDigest> digests;
+  Check(CheckSignatureDigests(tp_memory_source(bytes.data(), bytes.size()), digests).ok());
+  Check(digests.empty() != literal::FindCertificateTable(std::string(bytes)).present);
+}
+
 // signer: a signed program whose blob's last signer is found.
 void CheckShape(std::string_view bytes, bool signer = false) {
   ChunkTable table = ModelScan(bytes);
@@ -199,6 +207,7 @@ void CheckShape(std::string_view bytes, bool signer = false) {
   CheckReader(bytes, table);
   CheckRemovals(bytes, table, remaining, plain, signer);
   CheckAppend(bytes, table, signer);
+  CheckDigests(bytes);
 }
 
 constexpr std::size_t kDirectoryAt = pe_image::SecurityDirectoryAt(true);

@@ -125,7 +125,7 @@ typedef struct tp_chunk {
   uint32_t reserved; /* 20, 4: 0 */
 } tp_chunk;
 
-/* The PE certificate table of a file, as the security directory names it. 64 bytes. */
+/* The PE certificate table of a file, as the security directory names it. 72 bytes. */
 typedef struct tp_certificate_table {
   int32_t present;        /* 0, 4: 1 when the security directory names a table inside the file, behind the headers */
   int32_t at_end;         /* 4, 4: 1 when the table ends exactly at the end of the file */
@@ -137,6 +137,7 @@ typedef struct tp_certificate_table {
   uint64_t headers_end;   /* 40, 8: end of the optional header; no chunk starts in front of it */
   uint64_t signature_end; /* 48, 8: end of that entry's signature blob, when it holds chunks */
   uint64_t chunks_at;     /* 56, 8: where the value of the blob's chunk attribute begins, or 0 when it has none */
+  uint64_t checksum_at;    /* 64, 8: file offset of the optional header's CheckSum field */
 } tp_certificate_table;
 
 /* An open file. 24 bytes on 64-bit systems. */
@@ -156,7 +157,7 @@ typedef char tp_path_char;
  * stops the compile here). */
 typedef char tp_place_is_4_bytes[sizeof(tp_place) == 4 ? 1 : -1];
 typedef char tp_chunk_is_24_bytes[sizeof(tp_chunk) == 24 ? 1 : -1];
-typedef char tp_certificate_table_is_64_bytes[sizeof(tp_certificate_table) == 64 ? 1 : -1];
+typedef char tp_certificate_table_is_72_bytes[sizeof(tp_certificate_table) == 72 ? 1 : -1];
 
 /* Sources. A source over bytes in memory, which must outlive it. */
 TP_API tp_source tp_memory_source(const void *bytes, uint64_t size);
@@ -282,6 +283,10 @@ uint32_t tp_parse_length(const char *field, size_t size);
 /* 1 when the bytes hold a byte of value 0 (the chunk is Binary), 0 when not (Text). */
 int tp_is_binary(const void *bytes, size_t n);
 int tp_file_read(const tp_file *file, uint64_t offset, void *out, size_t n, tp_error *error);
+
+/* The DER element at `at`, which must end by `end` (definite length, low tag number): 0, 1 when
+ * there is none such, or -1. */
+int tp_der_element_at(const tp_source *source, uint64_t at, uint64_t end, tp_der_element *element, tp_error *error);
 
 /* The signer chain of the DER blob [at, end) of source: 0 (count 0 for another shape) or -1. */
 int tp_find_signer_chain(const tp_source *source, uint64_t at, uint64_t end, tp_signer_chain *chain, tp_error *error);
@@ -498,6 +503,7 @@ TPI_DEF int tpi_find_directory(const tp_source *source, tp_certificate_table *ta
   table->offset = address;
   table->size = size;
   table->directory_at = optional_at + entry_at;
+  table->checksum_at = optional_at + 64;
   table->headers_end = optional_at + optional_size;
   return 0;
 }
@@ -537,6 +543,11 @@ TPI_DEF int tpi_der_element(const tp_source *source, uint64_t at, uint64_t end, 
   element->content = at + 2 + digits;
   element->end = element->content + length;
   return element->end <= end ? 0 : 1;
+}
+
+TP_DEF int tp_der_element_at(const tp_source *source, uint64_t at, uint64_t end, tp_der_element *element,
+                             tp_error *error) {
+  return tpi_der_element(source, at, end, element, error);
 }
 
 /* The last element inside parent, which must have tag: 0, 1 when there is none such, or -1. */

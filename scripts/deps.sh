@@ -2,7 +2,7 @@
 # Installs the Debian packages stowr needs, only those that are missing (run as root).
 # Usage: scripts/deps.sh native|windows|all
 set -euo pipefail
-want=(cmake ninja-build g++ libgtest-dev time openssl osslsigncode pkg-config strace python3 python3-venv python3-setuptools python3-wheel)
+want=(cmake ninja-build g++ libgtest-dev libssl-dev time openssl osslsigncode pkg-config strace python3 python3-venv python3-setuptools python3-wheel)
 case "${1:-all}" in
   native) ;;
   windows) want=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine fonts-liberation2 xvfb x11-utils python3 imagemagick zip unzip

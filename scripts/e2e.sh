@@ -106,12 +106,27 @@ for pair in added:add replaced:replace; do
     echo "FAIL $name: the signature of $file does not verify"
     status=1
   fi
-  # Windows' strict certificate padding check: nothing but alignment zeros behind the blob.
-  if wine "$build/cli/stowr-cli.exe" verify "$(winepath -w "$file")" >/dev/null 2>&1; then
+  # stowr-cli.exe's own verdict, its hashes from BCrypt: the digest matches, and nothing but
+  # alignment zeros stands behind the blob (Windows' strict certificate padding check).
+  if wine "$build/cli/stowr-cli.exe" verify "$(winepath -w "$file")" 2>&1 | grep -q "SHA-256, digest matches" &&
+     wine "$build/cli/stowr-cli.exe" verify "$(winepath -w "$file")" >/dev/null 2>&1; then
     echo "PASS ${name}_strictly (stowr-cli verify)"
   else
-    echo "FAIL ${name}_strictly: $file fails the strict certificate padding check"
+    echo "FAIL ${name}_strictly: stowr-cli verify fails on $file"
     status=1
   fi
 done
+# A byte of the signed program changed: stowr-cli.exe verify tells that the digest differs.
+if [ -f "$signed/example.exe" ] && [ $# -eq 0 ]; then
+  cp "$signed/example.exe" "$signed/tampered.exe"
+  printf 'X' | dd of="$signed/tampered.exe" bs=1 seek=1024 conv=notrunc 2>/dev/null
+  verdict=0
+  out=$(wine "$build/cli/stowr-cli.exe" verify "$(winepath -w "$signed/tampered.exe")" 2>&1) || verdict=$?
+  if [ $verdict -eq 4 ] && grep -q "SHA-256, digest differs" <<<"$out"; then
+    echo "PASS signed_tampered_differs (stowr-cli verify)"
+  else
+    echo "FAIL signed_tampered_differs: status $verdict, $out"
+    status=1
+  fi
+fi
 exit $status

@@ -378,6 +378,20 @@ bool Shell(const fs::path& dir, const std::string& command) {
   return std::system(("cd '" + dir.string() + "' && " + command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// The standard output of a shell command run in the test folder, and in *code its exit status.
+std::string ShellOutput(const fs::path& dir, const std::string& command, int* code = nullptr) {
+  std::string out;
+  FILE* pipe = popen(("cd '" + dir.string() + "' && " + command + " 2>/dev/null").c_str(), "r");
+  char block[4096];
+  for (std::size_t n; pipe && (n = std::fread(block, 1, sizeof block, pipe)) > 0;) out.append(block, n);
+  const int status = pipe ? pclose(pipe) : -1;
+  if (code) *code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return out;
+}
+
+// The last line of every verify of a signed program.
+const std::string kNotChecked = ": certificates and their trust are not checked; osslsigncode verify or Windows check them\n";
+
 // A program signed here with a throwaway certificate. Chunks added, removed and cleared inside its
 // certificate table leave its signature valid after every step, and clearing gives back the
 // signed bytes; a chunk added before signing is listed in front of the table, and removing it
@@ -397,7 +411,8 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
   Spit(dir / "data.bin", "pay\0load!"s);
   const std::string program = sign(pe_image::MinimalPe(true));
   ASSERT_TRUE(verifies());
-  EXPECT_EQ(Stowr({"verify", exe}).out, exe + ": signed; passes the strict certificate padding check\n");
+  EXPECT_EQ(Stowr({"verify", exe}).out, exe + ": signature 1: SHA-256, digest matches\n" + exe +
+                                           ": signed; passes the strict certificate padding check\n" + exe + kNotChecked);
 
   const struct {
     std::vector<std::string> args;
@@ -450,7 +465,10 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
 
   Spit(exe, pe_image::Signed(pe_image::MinimalPe(true)) + "\x01");  // the table no longer ends the file
   EXPECT_EQ(Stowr({"add", exe, "TXT", "data.txt"}).code, 3);
-  EXPECT_EQ(Stowr({"verify", exe}).out, exe + ": signed; fails the strict certificate padding check\n");
+  Outcome failing = Stowr({"verify", exe});
+  EXPECT_EQ(failing.out, exe + ": signature 1: no Authenticode digest found\n" + exe +
+                             ": signed; fails the strict certificate padding check\n" + exe + kNotChecked);
+  EXPECT_EQ(failing.code, 4);
   EXPECT_EQ(Stowr({"strip", exe, "--break-signature"}).code, 0);  // nothing to strip: nothing to break
   Outcome plain = Stowr({"--break-signature", "add", exe, "TXT", "data.txt"});
   EXPECT_EQ(plain.code, 1);
@@ -462,6 +480,65 @@ TEST_F(Cli, SignedProgramsKeepTheirSignature) {
   Outcome unsigned_ = Stowr({"verify", exe});
   EXPECT_EQ(unsigned_.out, exe + ": not signed\n");
   EXPECT_EQ(unsigned_.code, 0);
+}
+
+// verify against osslsigncode verify, on programs osslsigncode signs in several ways and stowr
+// edits: one line per signature that osslsigncode finds, in its order, with its algorithm and
+// whether its digest matches (MD5 is named but not checked), and exit status 0 exactly when
+// osslsigncode succeeds on digests stowr checks. Chunks inside the signature are counted for the
+// re-signing warning.
+TEST_F(Cli, VerifyAgreesWithOsslsigncodeOnEveryDigest) {
+  ASSERT_TRUE(Shell(dir, "openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 "
+                         "-subj '/CN=stowr test'"));
+  Spit(dir / "unsigned.exe", pe_image::MinimalPe(true));
+  Spit(dir / "front.exe", pe_image::MinimalPe(false) + Chunk("before", "OLD"));
+  Spit(dir / "data.txt", "hello");
+  const std::string sign = "osslsigncode sign -certs cert.pem -key key.pem ", cli = STOWR_CLI " ";
+  const struct {
+    std::string name, make;
+    int inside;  // chunks inside the signature
+  } cases[] = {
+      {"one signature", sign + "-h sha256 -in unsigned.exe -out app.exe", 0},
+      {"nested", sign + "-in unsigned.exe -out one.exe && " + sign + "-h sha1 -nest -in one.exe -out app.exe", 0},
+      {"SHA-1", sign + "-h sha1 -in unsigned.exe -out app.exe", 0},
+      {"SHA-512", sign + "-h sha512 -in unsigned.exe -out app.exe", 0},
+      {"MD5", sign + "-h md5 -in unsigned.exe -out app.exe", 0},
+      {"a chunk in front", sign + "-in front.exe -out app.exe", 0},
+      {"chunks inside", sign + "-in unsigned.exe -out one.exe && " + sign + "-h sha1 -nest -in one.exe -out app.exe && " +
+                            cli + "add app.exe TXT data.txt BIN data.txt", 2},
+      {"after --break-signature", sign + "-in front.exe -out app.exe && " + cli + "set app.exe OLD data.txt --break-signature", 0},
+      {"a chunk inside, one in front, then --break-signature",
+       sign + "-in front.exe -out app.exe && " + cli + "add app.exe TXT data.txt && " + cli + "remove app.exe 1 --break-signature", 1},
+  };
+  const std::map<std::string, std::string> names = {{"SHA256", "SHA-256"}, {"SHA1", "SHA-1"}, {"SHA512", "SHA-512"},
+                                                     {"MD5", "MD5"}};
+  for (const auto& c : cases) {
+    fs::remove(exe);
+    fs::remove(dir / "one.exe");
+    ASSERT_TRUE(Shell(dir, "(" + c.make + ")")) << c.name;
+    int osslCode = -1;
+    std::istringstream report(ShellOutput(dir, "osslsigncode verify -CAfile cert.pem -in app.exe", &osslCode));
+    std::string expected, algorithm;
+    bool checked = true;
+    int number = 0;
+    for (std::string line; std::getline(report, line);) {
+      if (line.rfind("Message digest algorithm  : ", 0) == 0) algorithm = names.at(line.substr(28));
+      if (line.rfind("Calculated message digest : ", 0) != 0) continue;
+      const bool unknown = algorithm == "MD5", mismatch = line.find("MISMATCH") != std::string::npos;
+      checked = checked && !unknown;
+      ++number;
+      expected += exe + ": signature " + std::to_string(number) + (number > 1 ? " (nested): " : ": ") + algorithm +
+                  (unknown ? ", digest not checked\n" : mismatch ? ", digest differs\n" : ", digest matches\n");
+    }
+    expected += exe + ": signed; passes the strict certificate padding check\n";
+    if (c.inside > 0)
+      expected += exe + ": re-signing removes the " + (c.inside == 1 ? "1 chunk"s : std::to_string(c.inside) + " chunks") +
+                  " inside the signature; see stowr-cli copy\n";
+    Outcome run = Stowr({"verify", exe});
+    EXPECT_GT(number, 0) << c.name;
+    EXPECT_EQ(run.out, expected + exe + kNotChecked) << c.name;
+    EXPECT_EQ(run.code, osslCode == 0 && checked ? 0 : 4) << c.name;
+  }
 }
 
 // A chunk added to a signed program as earlier versions did: behind the signature blob, zero
@@ -651,6 +728,31 @@ TEST_F(Cli, JsonListingAgreesWithTheModel) {
     // The listing with its kind and type cells taken out.
     EXPECT_EQ(std::regex_replace(run.out, std::regex(", \"kind\": \"([^\"\\\\]|\\\\.)*\", \"type\": \"\\w+\""), ""), expected);
   }
+}
+
+// list --json --hash: each entry is the entry list --json gives with the SHA-256 that sha256sum
+// computes of the chunk as extract writes it (a chunk of several blocks, an empty one, a Binary
+// one whose only zero byte comes last), and null for a damaged chunk that extract cannot write.
+// --hash belongs to --json.
+TEST_F(Cli, ListHashesWhatExtractWrites) {
+  std::string big(3 << 20, 'b');
+  big.back() = '\0';
+  Spit(exe, body + "FFFFFFFFDMG{TlPk}" + Chunk(big, "BIG") + Chunk("", "NIL") + Chunk("hello", "TXT"));
+  Outcome hashed = Stowr({"list", "--json", "--hash", exe});
+  ASSERT_EQ(hashed.code, 0) << hashed.err;
+  std::string listed = hashed.out, expected;
+  for (int index = 1; index <= 4; ++index) {
+    const std::string out = "chunk" + std::to_string(index);
+    const bool extracted = Stowr({"extract", exe, std::to_string(index), out}).code == 0;
+    expected += extracted ? "\"" + ShellOutput(dir, "sha256sum " + out).substr(0, 64) + "\"" : "null";
+    EXPECT_EQ(extracted, index > 1) << index;
+  }
+  std::string sums;
+  for (std::smatch m; std::regex_search(listed, m, std::regex(", \"sha256\": (\"[0-9a-f]{64}\"|null)")); listed = m.suffix())
+    sums += m[1];
+  EXPECT_EQ(sums, expected);
+  EXPECT_EQ(std::regex_replace(hashed.out, std::regex(", \"sha256\": [^}]*"), ""), Stowr({"list", "--json", exe}).out);
+  EXPECT_EQ(Stowr({"list", "--hash", exe}).code, 1);
 }
 
 TEST_F(Cli, HelpAndVersionGoToStandardOutput) {
